@@ -1,0 +1,77 @@
+#include "HostRun.h"
+
+#include "ScenarioFile.h"
+#include "Simulation.h"
+#include "TextFile.h"
+#include "VesselClasses.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace standin {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string FolderOf(const std::string &path) {
+    const fs::path parent = fs::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+std::string DefaultOutputPath(const std::string &scenarioPath) {
+    return fs::path(scenarioPath).stem().string() + ".saved.scn";
+}
+
+// Refuses, before the run, an output that could not be written at its end.
+bool CheckOutputFolder(const std::string &outputPath, std::string &error) {
+    std::error_code ec;
+    const std::string folder = FolderOf(outputPath);
+    if (!fs::is_directory(folder, ec)) {
+        error = outputPath + ": cannot write: the folder " + folder + " does not exist";
+        return false;
+    }
+    if (fs::is_directory(outputPath, ec)) {
+        error = outputPath + ": cannot write: is a folder";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int RunHost(const HostOptions &options, const std::string &programPath, std::ostream &out,
+            std::ostream &err) {
+    std::string error;
+    TextFile file;
+    ScenarioDescription scenario;
+    if (!ReadTextFile(options.scenarioPath, file, error) || !ParseScenario(file, scenario, error)) {
+        err << "standin-host: " << error << '\n';
+        return 1;
+    }
+    const std::string output =
+        options.outputPath.empty() ? DefaultOutputPath(options.scenarioPath) : options.outputPath;
+    if (!CheckOutputFolder(output, error)) {
+        err << "standin-host: " << error << '\n';
+        return 1;
+    }
+
+    VesselClasses classes(options.configFolder.empty() ? FolderOf(options.scenarioPath) + "/config"
+                                                       : options.configFolder,
+                          options.moduleFolder.empty() ? FolderOf(programPath)
+                                                       : options.moduleFolder);
+    RunLog log(out, scenario.step);
+    Simulation simulation(scenario, classes, log,
+                          SimulationOptions{options.deleteAtOnce, options.verbose});
+
+    const double end = options.until ? *options.until : scenario.end;
+    if (!simulation.Start(error) || !simulation.RunUntil(end, error) ||
+        !WriteFileAtomically(output, FormatScenario(simulation.Snapshot()), error)) {
+        out.flush();
+        err << "standin-host: " << error << '\n';
+        return 1;
+    }
+    log.Line(simulation.Time(), "saved scenario to " + output);
+    return 0;
+}
+
+} // namespace standin

@@ -1,0 +1,24 @@
+// One run of the stand-in host: read the scenario, create the vessels, step to the end, save.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace standin {
+
+struct HostOptions {
+    std::string scenarioPath;
+    std::string configFolder;    // empty: "config" beside the scenario
+    std::string moduleFolder;    // empty: the folder of the host program
+    std::string outputPath;      // empty: "<scenario name>.saved.scn" in the working folder
+    std::optional<double> until; // end the run here instead of at the scenario's END
+    bool deleteAtOnce = false;
+    bool verbose = false;
+};
+
+// Runs the host; the run log goes to `out`, messages to `err`. Returns the process exit code.
+int RunHost(const HostOptions &options, const std::string &programPath, std::ostream &out,
+            std::ostream &err);
+
+} // namespace standin

@@ -1,0 +1,44 @@
+#include "NumberText.h"
+
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+namespace standin {
+
+bool ParseFiniteNumber(std::string_view token, double &value) {
+    const char *first = token.data();
+    const char *last = token.data() + token.size();
+    if (first != last && *first == '+') {
+        ++first;
+        if (first != last && (*first == '-' || *first == '+')) {
+            return false;
+        }
+    }
+    double parsed = 0.0;
+    const std::from_chars_result result =
+        std::from_chars(first, last, parsed, std::chars_format::general);
+    if (result.ec != std::errc() || result.ptr != last || !std::isfinite(parsed)) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+std::string FormatExact(double value) {
+    if (std::isinf(value)) {
+        return value > 0 ? "1e999" : "-1e999";
+    }
+    char text[32];
+    const std::to_chars_result result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+std::string FormatFixed(double value, int decimals) {
+    char text[400];
+    const std::to_chars_result result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return std::string(text, result.ptr);
+}
+
+} // namespace standin

@@ -1,0 +1,21 @@
+// The stand-in host's own number text: strict parsing of scenario values and exact formatting,
+// both independent of the process locale.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace standin {
+
+// Parses a whole token as a finite decimal number ("12", "-0.5", "+3e2"). False for anything
+// else, including trailing characters, "inf", "nan" and hexadecimal forms.
+bool ParseFiniteNumber(std::string_view token, double &value);
+
+// The shortest text that reads back as exactly `value`. Infinities are written as "1e999" and
+// "-1e999", which read back as infinities through any decimal reader.
+std::string FormatExact(double value);
+
+// Fixed notation with `decimals` decimals, for the run log.
+std::string FormatFixed(double value, int decimals);
+
+} // namespace standin

@@ -1,0 +1,31 @@
+#include "RunLog.h"
+
+#include "NumberText.h"
+
+#include <cmath>
+
+namespace standin {
+namespace {
+
+int DecimalsFor(double stepLength) {
+    constexpr int fewest = 3;
+    constexpr int most = 9;
+    int decimals = fewest;
+    double scaled = stepLength * 1e3;
+    while (decimals < most && std::fabs(scaled - std::round(scaled)) > 1e-9 * scaled) {
+        scaled *= 10.0;
+        ++decimals;
+    }
+    return decimals;
+}
+
+} // namespace
+
+RunLog::RunLog(std::ostream &out, double stepLength)
+    : out(out), decimals(DecimalsFor(stepLength)) {}
+
+void RunLog::Line(double simTime, const std::string &text) {
+    out << "[t=" << FormatFixed(simTime, decimals) << "] " << text << '\n';
+}
+
+} // namespace standin

@@ -1,0 +1,317 @@
+#include "Simulation.h"
+
+#include "NumberText.h"
+#include "ScenarioWriter.h"
+
+#include <algorithm>
+#include <iostream>
+#include <string_view>
+
+namespace standin {
+namespace {
+
+Simulation *activeSimulation = nullptr;
+
+// Modified Julian Date of the simulation's time zero, handed to the step callbacks.
+constexpr double mjdAtTimeZero = 51544.5;
+constexpr double secondsPerDay = 86400.0;
+
+void Advance(VECTOR3 &position, const VECTOR3 &velocity, double dt) {
+    position.x += velocity.x * dt;
+    position.y += velocity.y * dt;
+    position.z += velocity.z * dt;
+}
+
+std::string Describe(const VECTOR3 &v) {
+    return FormatExact(v.x) + " " + FormatExact(v.y) + " " + FormatExact(v.z);
+}
+
+// "KEY x y z" with the key matched exactly; the host's own state lines.
+bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value) {
+    if (line.substr(0, key.size()) != key) {
+        return false;
+    }
+    std::string_view rest = line.substr(key.size());
+    double parts[3];
+    for (double &part : parts) {
+        const std::size_t start = rest.find_first_not_of(" \t");
+        if (start == std::string_view::npos || start == 0) {
+            return false;
+        }
+        rest = rest.substr(start);
+        const std::size_t end = std::min(rest.find_first_of(" \t"), rest.size());
+        if (!ParseFiniteNumber(rest.substr(0, end), part)) {
+            return false;
+        }
+        rest = rest.substr(end);
+    }
+    if (rest.find_first_not_of(" \t") != std::string_view::npos) {
+        return false;
+    }
+    value = VECTOR3{parts[0], parts[1], parts[2]};
+    return true;
+}
+
+} // namespace
+
+Simulation::Simulation(const ScenarioDescription &scenario, VesselClasses &classes, RunLog &log,
+                       SimulationOptions options)
+    : scenario(scenario), classes(classes), log(log), options(options), time(scenario.time),
+      step(scenario.step), cameraPosition(scenario.cameraPosition),
+      cameraVelocity(scenario.cameraVelocity), previousActive(activeSimulation) {
+    activeSimulation = this;
+}
+
+Simulation::~Simulation() {
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        if (vessel->instance != nullptr) {
+            vessel->vesselClass->module->Exit()(vessel->instance);
+            vessel->instance = nullptr;
+        }
+    }
+    activeSimulation = previousActive;
+}
+
+Simulation *Simulation::Active() {
+    return activeSimulation;
+}
+
+bool Simulation::Start(std::string &error) {
+    // Every class the run will need is found before anything is created, so that a missing class
+    // is reported at once and not in the middle of the run.
+    for (const ScenarioEvent &event : scenario.events) {
+        if (event.kind == ScenarioEvent::Kind::Spawn &&
+            classes.Find(event.className, error) == nullptr) {
+            error = scenario.fileName + ":" + std::to_string(event.line) + ": " + error;
+            return false;
+        }
+    }
+    for (const VesselEntry &entry : scenario.vessels) {
+        const VesselClass *vesselClass = classes.Find(entry.className, error);
+        if (vesselClass == nullptr) {
+            error = scenario.fileName + ":" + std::to_string(entry.line) + ": " + error;
+            return false;
+        }
+        CreateVessel(entry.name, *vesselClass, scenario.fileName, &entry.block, VesselStatus());
+    }
+    ScenarioEvent target;
+    target.kind = ScenarioEvent::Kind::CameraTarget;
+    target.name = scenario.cameraTarget;
+    return Fire(target, error);
+}
+
+SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &vesselClass,
+                                    const std::string &fileName,
+                                    const std::vector<SourceLine> *block,
+                                    const VesselStatus &status) {
+    vessels.push_back(std::make_unique<SimVessel>());
+    SimVessel &vessel = *vessels.back();
+    vessel.name = name;
+    vessel.vesselClass = &vesselClass;
+    VESSEL *created = vesselClass.module->Init()(&vessel, 1);
+    if (created == nullptr) {
+        log.Line(time, "could not create " + name + ": its module returned no instance");
+        vessels.pop_back();
+        return nullptr;
+    }
+    // Every vessel class derives from VESSEL2, so the host may call its callbacks.
+    vessel.instance = static_cast<VESSEL2 *>(created);
+    liveVessels.insert(&vessel);
+    log.Line(time, "created " + name + " (class " + vesselClass.name + ")");
+
+    // The host calls a vessel in this order: class capabilities, then its initial state.
+    LineReader config(vesselClass.config.name, vesselClass.config.lines);
+    vessel.instance->clbkSetClassCaps(&config);
+    if (vessel.instance != nullptr && block != nullptr) {
+        VesselStatus loaded;
+        LineReader reader(fileName, *block);
+        loadingFrom = &reader;
+        vessel.instance->clbkLoadStateEx(&reader, &loaded);
+        loadingFrom = nullptr;
+        vessel.position = loaded.position;
+        vessel.velocity = loaded.velocity;
+    } else if (vessel.instance != nullptr) {
+        vessel.instance->clbkSetStateEx(&status);
+    }
+    if (vessel.instance != nullptr) {
+        vessel.instance->clbkPostCreation();
+    }
+    return &vessel;
+}
+
+SimVessel *Simulation::FindVessel(const std::string &name) const {
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        if (vessel->name == name && vessel->instance != nullptr) {
+            return vessel.get();
+        }
+    }
+    return nullptr;
+}
+
+bool Simulation::RunUntil(double endTime, std::string &error) {
+    // Half a step of slack, so that a clock summed up from steps such as 0.1 ends where meant.
+    const double slack = step * 0.5;
+    while (true) {
+        if (!FireDueEvents(error)) {
+            return false;
+        }
+        if (time >= endTime - slack) {
+            return true;
+        }
+        Step(step);
+    }
+}
+
+void Simulation::Step(double length) {
+    time += length;
+    const double mjd = mjdAtTimeZero + time / secondsPerDay;
+    Advance(cameraPosition, cameraVelocity, length);
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        Advance(vessel->position, vessel->velocity, length);
+    }
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        if (vessel->instance != nullptr) {
+            vessel->instance->clbkPostStep(time, length, mjd);
+        }
+    }
+    LogDebugLine();
+    FinishDeletions();
+}
+
+bool Simulation::FireDueEvents(std::string &error) {
+    const double due = time + step * 1e-6;
+    while (nextEvent < scenario.events.size() && scenario.events[nextEvent].time <= due) {
+        if (!Fire(scenario.events[nextEvent++], error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
+    switch (event.kind) {
+    case ScenarioEvent::Kind::CameraPosition:
+        cameraPosition = event.vector;
+        log.Line(time, "camera moves to " + Describe(event.vector));
+        return true;
+    case ScenarioEvent::Kind::CameraVelocity:
+        cameraVelocity = event.vector;
+        log.Line(time, "camera velocity " + Describe(event.vector));
+        return true;
+    case ScenarioEvent::Kind::CameraTarget:
+        cameraTarget = event.name.empty() ? nullptr : FindVessel(event.name);
+        if (cameraTarget != nullptr) {
+            log.Line(time, "camera targets " + event.name);
+        } else if (!event.name.empty()) {
+            log.Line(time, "camera cannot target " + event.name + ": no such vessel");
+        }
+        return true;
+    case ScenarioEvent::Kind::Spawn: {
+        const VesselClass *vesselClass = classes.Find(event.className, error);
+        if (vesselClass == nullptr) {
+            return false;
+        }
+        CreateVessel(event.name, *vesselClass, scenario.fileName, nullptr, event.status);
+        return true;
+    }
+    case ScenarioEvent::Kind::Save:
+        if (!WriteFileAtomically(event.path, FormatScenario(Snapshot()), error)) {
+            return false;
+        }
+        log.Line(time, "saved scenario to " + event.path);
+        return true;
+    }
+    return true;
+}
+
+ScenarioDescription Simulation::Snapshot() const {
+    ScenarioDescription saved;
+    saved.fileName = scenario.fileName;
+    saved.time = time;
+    saved.step = step;
+    saved.end = scenario.end;
+    saved.cameraPosition = cameraPosition;
+    saved.cameraVelocity = cameraVelocity;
+    saved.cameraTarget = cameraTarget != nullptr ? cameraTarget->name : std::string();
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        if (vessel->instance == nullptr) {
+            continue;
+        }
+        ScenarioWriter writer;
+        vessel->instance->clbkSaveState(&writer);
+        VesselEntry entry;
+        entry.name = vessel->name;
+        entry.className = vessel->vesselClass->name;
+        for (const std::string &line : writer.Lines()) {
+            entry.block.push_back(SourceLine{line, 0});
+        }
+        saved.vessels.push_back(std::move(entry));
+    }
+    saved.events.assign(scenario.events.begin() + static_cast<std::ptrdiff_t>(nextEvent),
+                        scenario.events.end());
+    return saved;
+}
+
+bool Simulation::RequestDeletion(ObjectHandle handle) {
+    auto *vessel = static_cast<SimVessel *>(handle);
+    if (liveVessels.count(vessel) == 0) {
+        return false;
+    }
+    // A repeated request for a vessel already marked changes nothing.
+    if (!vessel->deletionRequested) {
+        vessel->deletionRequested = true;
+        ++pendingDeletions;
+        if (options.deleteAtOnce) {
+            Destroy(*vessel);
+        }
+    }
+    return true;
+}
+
+void Simulation::Destroy(SimVessel &vessel) {
+    vessel.vesselClass->module->Exit()(vessel.instance);
+    vessel.instance = nullptr;
+    liveVessels.erase(&vessel);
+    log.Line(time, "deleted " + vessel.name);
+    if (cameraTarget == &vessel) {
+        cameraTarget = nullptr;
+        log.Line(time, "camera target " + vessel.name + " is gone; the camera targets nothing");
+    }
+}
+
+void Simulation::FinishDeletions() {
+    if (pendingDeletions == 0) {
+        return;
+    }
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        if (vessel->deletionRequested && vessel->instance != nullptr) {
+            Destroy(*vessel);
+        }
+    }
+    vessels.erase(std::remove_if(vessels.begin(), vessels.end(),
+                                 [](const std::unique_ptr<SimVessel> &vessel) {
+                                     return vessel->deletionRequested;
+                                 }),
+                  vessels.end());
+    pendingDeletions = 0;
+}
+
+void Simulation::LogDebugLine() {
+    if (options.verbose || loggedDebugString != debugString) {
+        loggedDebugString = debugString;
+        log.Line(time, "debug \"" + loggedDebugString + "\"");
+    }
+}
+
+void Simulation::ParseDefaultLine(const char *line, VesselStatus &status) {
+    if (ParseVectorItem(line, "POS", status.position) ||
+        ParseVectorItem(line, "VEL", status.velocity)) {
+        return;
+    }
+    // Neither the module nor the host takes this line: say so, and go on.
+    std::cerr << (loadingFrom != nullptr ? loadingFrom->FileName() : scenario.fileName) << ":"
+              << (loadingFrom != nullptr ? loadingFrom->CurrentLineNumber() : 0)
+              << ": warning: scenario line not understood: " << line << '\n';
+}
+
+} // namespace standin

@@ -1,0 +1,113 @@
+// The stand-in host's simulation: vessels, camera, clock and debug line, the step loop that calls
+// every vessel after every step, and the services that vessel modules call back into.
+#pragma once
+
+#include "../host/HostServices.h"
+#include "../host/Vessel.h"
+#include "LineReader.h"
+#include "RunLog.h"
+#include "ScenarioFile.h"
+#include "VesselClasses.h"
+#include "VesselStatus.h"
+
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace standin {
+
+// One vessel as the host keeps it. Its address is the vessel's ObjectHandle.
+struct SimVessel {
+    std::string name;
+    const VesselClass *vesselClass = nullptr;
+    // The module's instance, seen as the callback class that every vessel class derives from;
+    // null once the module has destroyed it.
+    VESSEL2 *instance = nullptr;
+    VECTOR3 position{};
+    VECTOR3 velocity{};
+    bool focusEnabled = true;
+    bool deletionRequested = false;
+};
+
+struct SimulationOptions {
+    // Destroy a vessel inside oapiDeleteVessel instead of at the end of the step, to prove that a
+    // module touches nothing of itself after asking for its deletion.
+    bool deleteAtOnce = false;
+    // Log the debug line after every step, not only when it changes.
+    bool verbose = false;
+};
+
+class Simulation {
+public:
+    Simulation(const ScenarioDescription &scenario, VesselClasses &classes, RunLog &log,
+               SimulationOptions options);
+    // Destroys the remaining vessels through their modules.
+    ~Simulation();
+    Simulation(const Simulation &) = delete;
+    Simulation &operator=(const Simulation &) = delete;
+
+    // The simulation whose services the modules reach through the host interface.
+    static Simulation *Active();
+
+    // Creates the scenario's vessels. A vessel whose class cannot be had is an error; one whose
+    // module returns no instance is reported and left out.
+    bool Start(std::string &error);
+
+    // Steps until `endTime`, firing the scenario's events as their times come.
+    bool RunUntil(double endTime, std::string &error);
+
+    // One step of `length` seconds: advance the clock and the motions, call every vessel after
+    // it, then carry out the deletions that were asked for.
+    void Step(double length);
+
+    // The state of the run as a scenario that continues it.
+    ScenarioDescription Snapshot() const;
+
+    double Time() const { return time; }
+    const std::vector<std::unique_ptr<SimVessel>> &Vessels() const { return vessels; }
+    SimVessel *FindVessel(const std::string &name) const;
+
+    void SetCameraPosition(const VECTOR3 &position) { cameraPosition = position; }
+    void SetCameraTarget(SimVessel *target) { cameraTarget = target; }
+
+    // Creates a vessel from a scenario block or, when `block` is null, from a status record.
+    SimVessel *CreateVessel(const std::string &name, const VesselClass &vesselClass,
+                            const std::string &fileName, const std::vector<SourceLine> *block,
+                            const VesselStatus &status);
+
+    // Host services behind the oapi functions and the VESSEL defaults.
+    ObjectHandle CameraTarget() const { return cameraTarget; }
+    const VECTOR3 &CameraPosition() const { return cameraPosition; }
+    char *DebugString() { return debugString; }
+    bool RequestDeletion(ObjectHandle vessel);
+    void ParseDefaultLine(const char *line, VesselStatus &status);
+
+private:
+    bool FireDueEvents(std::string &error);
+    bool Fire(const ScenarioEvent &event, std::string &error);
+    void Destroy(SimVessel &vessel);
+    void FinishDeletions();
+    void LogDebugLine();
+
+    const ScenarioDescription &scenario;
+    VesselClasses &classes;
+    RunLog &log;
+    SimulationOptions options;
+
+    double time;
+    double step;
+    VECTOR3 cameraPosition;
+    VECTOR3 cameraVelocity;
+    SimVessel *cameraTarget = nullptr;
+    std::vector<std::unique_ptr<SimVessel>> vessels;
+    std::unordered_set<const SimVessel *> liveVessels;
+    std::size_t nextEvent = 0;
+    std::size_t pendingDeletions = 0;
+    char debugString[DebugStringCapacity] = {};
+    std::string loggedDebugString;
+    const LineReader *loadingFrom = nullptr; // the block being loaded, for warnings
+    Simulation *previousActive;
+};
+
+} // namespace standin

@@ -1,0 +1,90 @@
+// The stand-in host: runs vessel modules headless from a scenario file.
+#include "HostRun.h"
+#include "NumberText.h"
+
+#include <clocale>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+namespace {
+
+const char usage[] =
+    "usage: standin-host [options] SCENARIO\n"
+    "\n"
+    "Runs the vessels of SCENARIO through their vessel modules and saves the scenario at the end.\n"
+    "\n"
+    "  --config DIR      class configuration files, DIR/<class>.cfg (default: SCENARIO's "
+    "folder/config)\n"
+    "  --modules DIR     vessel modules, DIR/<module>.so or .dll (default: this program's folder)\n"
+    "  --output FILE     where to save the scenario at the end (default: <name>.saved.scn here)\n"
+    "  --until TIME      end the run at simulation time TIME instead of at the scenario's END\n"
+    "  --verbose         log the debug line after every step, not only when it changes\n"
+    "  --delete-at-once  destroy a vessel inside oapiDeleteVessel, not at the end of the step\n"
+    "  --help            show this text\n";
+
+bool TakeValue(int argc, char **argv, int &i, std::string &value) {
+    if (i + 1 >= argc) {
+        std::cerr << "standin-host: " << argv[i] << " needs a value\n" << usage;
+        return false;
+    }
+    value = argv[++i];
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    // Take the user's locale as a real host would; the host and its modules must read and write
+    // numbers with '.' whatever it is.
+    std::setlocale(LC_ALL, "");
+
+    standin::HostOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        std::string value;
+        if (argument == "--help" || argument == "-h") {
+            std::cout << usage;
+            return 0;
+        } else if (argument == "--config") {
+            if (!TakeValue(argc, argv, i, options.configFolder)) {
+                return 2;
+            }
+        } else if (argument == "--modules") {
+            if (!TakeValue(argc, argv, i, options.moduleFolder)) {
+                return 2;
+            }
+        } else if (argument == "--output") {
+            if (!TakeValue(argc, argv, i, options.outputPath)) {
+                return 2;
+            }
+        } else if (argument == "--until") {
+            double until = 0.0;
+            if (!TakeValue(argc, argv, i, value)) {
+                return 2;
+            }
+            if (!standin::ParseFiniteNumber(value, until)) {
+                std::cerr << "standin-host: --until needs a number, not '" << value << "'\n";
+                return 2;
+            }
+            options.until = until;
+        } else if (argument == "--verbose") {
+            options.verbose = true;
+        } else if (argument == "--delete-at-once") {
+            options.deleteAtOnce = true;
+        } else if (!argument.empty() && argument[0] == '-') {
+            std::cerr << "standin-host: unknown option " << argument << "\n" << usage;
+            return 2;
+        } else if (options.scenarioPath.empty()) {
+            options.scenarioPath = argument;
+        } else {
+            std::cerr << "standin-host: only one scenario, please\n" << usage;
+            return 2;
+        }
+    }
+    if (options.scenarioPath.empty()) {
+        std::cerr << usage;
+        return 2;
+    }
+    return standin::RunHost(options, argv[0], std::cout, std::cerr);
+}
