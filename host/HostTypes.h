@@ -18,5 +18,10 @@ struct VECTOR3 {
 // Types of the window system and of the head-up display that appear only in the signatures of
 // callbacks which vessel modules may leave alone.
 struct HUDPAINTSPEC;
-struct HDC__;
+#if defined(_WIN32)
+struct HDC__; // NOLINT(bugprone-reserved-identifier): the window system's own device context
 using HDC = HDC__ *;
+#else
+struct DeviceContext;
+using HDC = DeviceContext *;
+#endif

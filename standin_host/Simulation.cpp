@@ -82,14 +82,14 @@ bool Simulation::Start(std::string &error) {
     for (const ScenarioEvent &event : scenario.events) {
         if (event.kind == ScenarioEvent::Kind::Spawn &&
             classes.Find(event.className, error) == nullptr) {
-            error = scenario.fileName + ":" + std::to_string(event.line) + ": " + error;
+            error.insert(0, scenario.fileName + ":" + std::to_string(event.line) + ": ");
             return false;
         }
     }
     for (const VesselEntry &entry : scenario.vessels) {
         const VesselClass *vesselClass = classes.Find(entry.className, error);
         if (vesselClass == nullptr) {
-            error = scenario.fileName + ":" + std::to_string(entry.line) + ": " + error;
+            error.insert(0, scenario.fileName + ":" + std::to_string(entry.line) + ": ");
             return false;
         }
         CreateVessel(entry.name, *vesselClass, scenario.fileName, &entry.block, VesselStatus());
