@@ -1,0 +1,67 @@
+// A stand-in host simulation with many vessels of one class, for stepping in the benchmarks.
+#pragma once
+
+#include "../standin_host/RunLog.h"
+#include "../standin_host/ScenarioFile.h"
+#include "../standin_host/Simulation.h"
+#include "../standin_host/VesselClasses.h"
+
+#include <cstddef>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// What the vessels are asked to do in a step.
+enum class Case { LimitsOff, Lifetime, Cull, Targeted };
+
+// Which module implements the vessels: Brevlet, or one of the two floors it is measured against.
+enum class Subject { Brevlet, InterfaceFloor, NullFloor };
+
+struct CaseInfo {
+    Case id;
+    const char *name;
+    const char *brevletClass; // the Brevlet's class configuration for this case
+    const char *floorClass;   // the interface floor's: the host calls a Brevlet makes in it
+};
+
+const std::vector<CaseInfo> &Cases();
+const CaseInfo &Info(Case id);
+const char *Name(Subject subject);
+
+// The step length of every case. No lifetime runs out within any run, and the targeted vessel's
+// text changes only every thousandth step, so the host's logging of a changed debug line stays out
+// of the figures while the line is still formatted and written in every step.
+constexpr double stepLength = 1e-9;
+
+class Fleet {
+public:
+    // Creates `count` vessels of the subject's class for the case. Untargeted vessels stand within
+    // 1 km of the camera, so none is culled. In the targeted case the camera targets the first
+    // vessel, which stands 5 km away, beyond its distance limit. Exits the process with a message
+    // if the simulation cannot be set up.
+    Fleet(Case caseId, Subject subject, std::size_t count);
+    ~Fleet();
+    Fleet(const Fleet &) = delete;
+    Fleet &operator=(const Fleet &) = delete;
+
+    void Step() { simulation->Step(stepLength); }
+    standin::Simulation &Simulation() { return *simulation; }
+    std::size_t Count() const { return count; }
+    // Heap bytes in use per vessel after creating them all, host and module together; negative
+    // where the C library cannot tell.
+    double HeapBytesPerVessel() const { return heapBytesPerVessel; }
+
+private:
+    std::size_t count;
+    double heapBytesPerVessel = -1.0;
+    std::ostream discard;
+    standin::ScenarioDescription scenario;
+    standin::VesselClasses classes;
+    standin::RunLog log;
+    std::unique_ptr<standin::Simulation> simulation;
+};
+
+} // namespace bench

@@ -1,0 +1,77 @@
+// The debug line's formatting against snprintf with "%lf Dmax=%lfm", on the same values.
+#include "../host/HostServices.h"
+#include "../vessel/DebugLine.h"
+#include "Benchmarks.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cfloat>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace bench {
+namespace {
+
+using Formatter = void (*)(char *buffer, std::size_t capacity, double lifetime,
+                           double maxCamDistance);
+
+void FormatWithSnprintf(char *buffer, std::size_t capacity, double lifetime,
+                        double maxCamDistance) {
+    std::snprintf(buffer, capacity, "%lf Dmax=%lfm", lifetime, maxCamDistance);
+}
+
+void FormatLines(benchmark::State &state, const FormatValues *values, Formatter format) {
+    for (const auto &pair : values->pairs) {
+        const std::string mismatch = FormatMismatch(pair.first, pair.second);
+        if (!mismatch.empty()) {
+            state.SkipWithError(mismatch.c_str());
+            return;
+        }
+    }
+    char line[DebugStringCapacity];
+    const std::size_t count = values->pairs.size();
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const auto &pair = values->pairs[next];
+        next = next + 1 == count ? 0 : next + 1;
+        format(line, sizeof line, pair.first, pair.second);
+        benchmark::DoNotOptimize(line);
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel("same text as snprintf");
+}
+
+} // namespace
+
+const std::vector<FormatValues> &FormatValueSets() {
+    static const std::vector<FormatValues> sets = {
+        {"ordinary", {{12.5, 1000.0}, {3599.999999, 1000.0}, {0.0078125, 250.75}, {59.97, 5000.0}}},
+        {"negative", {{-1.0, 0.0}, {-12.345678, -1000.0}, {-4e-7, -3.5}, {-3599.9999995, -1.0}}},
+        {"very large", {{1e300, 1e15}, {DBL_MAX, 1e20}, {-1.7e308, 4.5e18}, {1e200, 1e100}}},
+    };
+    return sets;
+}
+
+std::string FormatMismatch(double lifetime, double maxCamDistance) {
+    char ours[DebugStringCapacity];
+    char theirs[DebugStringCapacity];
+    brevlet::WriteDebugLine(ours, sizeof ours, lifetime, maxCamDistance);
+    FormatWithSnprintf(theirs, sizeof theirs, lifetime, maxCamDistance);
+    if (std::strcmp(ours, theirs) == 0) {
+        return std::string();
+    }
+    return std::string("\"") + ours + "\" differs from snprintf's \"" + theirs + "\"";
+}
+
+void RegisterFormatBenchmarks() {
+    for (const FormatValues &values : FormatValueSets()) {
+        const std::string prefix = std::string("format/") + values.name + "/";
+        benchmark::RegisterBenchmark((prefix + "WriteDebugLine").c_str(), FormatLines, &values,
+                                     &brevlet::WriteDebugLine);
+        benchmark::RegisterBenchmark((prefix + "snprintf").c_str(), FormatLines, &values,
+                                     &FormatWithSnprintf);
+    }
+}
+
+} // namespace bench

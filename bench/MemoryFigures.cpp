@@ -1,0 +1,31 @@
+#include "MemoryFigures.h"
+
+#include "../vessel/Brevlet.h"
+#include "AllocationCounter.h"
+#include "Benchmarks.h"
+
+namespace bench {
+
+MemoryFigures MeasureMemory() {
+    MemoryFigures figures;
+    figures.brevletSize = sizeof(Brevlet);
+    figures.hostRecordSize = sizeof(standin::SimVessel);
+    figures.fleetSize = FleetSizes().back();
+
+    Fleet fleet(Case::Cull, Subject::Brevlet, figures.fleetSize);
+    figures.heapBytesPerVessel = fleet.HeapBytesPerVessel();
+
+    // One more instance straight through the module's entry points, so that only the module's
+    // own allocations are counted.
+    const standin::SimVessel &first = *fleet.Simulation().Vessels().front();
+    const OvcInitFunction init = first.vesselClass->module->Init();
+    const OvcExitFunction exit = first.vesselClass->module->Exit();
+    standin::SimVessel record;
+    const std::size_t before = AllocationCount();
+    VESSEL *instance = init(&record, 1);
+    figures.allocationsPerInstance = AllocationCount() - before;
+    exit(instance);
+    return figures;
+}
+
+} // namespace bench
