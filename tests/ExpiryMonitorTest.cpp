@@ -1,0 +1,180 @@
+// The step callback: lifetime countdown, camera-distance cull, debug line and deletion request.
+// Every test runs twice: with the host deleting at the end of the step, and with a host that
+// deletes inside oapiDeleteVessel, which proves that the module touches nothing of itself after
+// asking for its deletion (the sanitizer build reports any such access).
+#include "HostHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+using brevlet_test::HarnessOptions;
+using brevlet_test::HostHarness;
+
+class ExpiryMonitor : public ::testing::TestWithParam<bool> {
+protected:
+    HarnessOptions Options() const {
+        HarnessOptions options;
+        options.simulation.deleteAtOnce = GetParam();
+        return options;
+    }
+
+    static bool LogShowsDeletion(const HostHarness &host, const std::string &name) {
+        return host.Log().find("] deleted " + name + "\n") != std::string::npos;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(HostDeletes, ExpiryMonitor, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return info.param ? "AtOnce" : "AtEndOfStep";
+                         });
+
+TEST_P(ExpiryMonitor, CountsTheLifetimeDownAndExpires) {
+    struct Case {
+        const char *lifetime; // LifeTime in the class configuration
+        double step;
+        std::vector<double> remaining; // after each step that the vessel survives
+        bool expires;                  // in the step after those
+    };
+    const Case cases[] = {
+        {"10", 4, {6, 2}, true},
+        {"4", 4, {}, true}, // running out exactly at the end of the step
+        {"4.5", 4, {0.5}, true},
+        {"1e-9", 1e-9, {}, true},
+        {"0", 4, {0, 0, 0}, false},
+        {"-3", 4, {-3, -3, -3}, false},
+        {"10", 0, {10, 10, 10}, false}, // a zero-length step changes nothing
+        {"1e400", 1e300, {std::numeric_limits<double>::infinity()}, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string("LifeTime = ") + c.lifetime + ", steps of " +
+                     std::to_string(c.step));
+        HostHarness host({std::string("LifeTime = ") + c.lifetime}, Options());
+        standin::SimVessel &vessel = host.CreateFromBlock("Probe", {"POS 0 0 0"});
+        for (const double remaining : c.remaining) {
+            host.Step(c.step);
+            ASSERT_NE(host.Find("Probe"), nullptr);
+            EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), remaining);
+        }
+        if (c.expires) {
+            host.Step(c.step);
+            EXPECT_EQ(host.Find("Probe"), nullptr);
+            EXPECT_TRUE(LogShowsDeletion(host, "Probe")) << host.Log();
+            EXPECT_TRUE(host.Sim().Vessels().empty());
+        } else {
+            EXPECT_FALSE(LogShowsDeletion(host, "Probe")) << host.Log();
+        }
+    }
+}
+
+TEST_P(ExpiryMonitor, CullsWhenTheCameraIsFartherThanTheLimit) {
+    struct Case {
+        const char *maxCamDistance;
+        VECTOR3 vessel;
+        VECTOR3 camera;
+        bool culled;
+    };
+    const Case cases[] = {
+        {"1000", {0, 0, 0}, {1000, 0, 0}, false}, // exactly at the limit
+        {"1000", {0, 0, 0}, {1000.001, 0, 0}, true},
+        {"1000", {0, 0, 0}, {0, 0, -1000.001}, true},
+        {"1000", {100, 200, 300}, {700, 1000, 300}, false}, // 600, 800, 0: exactly 1000 m
+        {"1000", {100, 200, 300}, {700, 1000.001, 300}, true},
+        {"1000", {0, 0, 0}, {577.36, 577.36, 577.36}, true}, // 1000.02 m, in three axes
+        {"1000", {0, 0, 0}, {577.35, 577.35, 577.35}, false},
+        {"1e-3", {5, 5, 5}, {5, 5, 5}, false},
+        {"0", {0, 0, 0}, {1e12, 0, 0}, false}, // zero or less switches the cull off
+        {"-1", {0, 0, 0}, {1e12, 0, 0}, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string("MaxCamDistance = ") + c.maxCamDistance + ", vessel at " +
+                     brevlet_test::Describe(c.vessel) + ", camera at " +
+                     brevlet_test::Describe(c.camera));
+        HostHarness host({std::string("MaxCamDistance = ") + c.maxCamDistance}, Options());
+        host.CreateFromBlock("Probe", {"POS " + brevlet_test::Describe(c.vessel)});
+        host.SetCamera(c.camera, nullptr);
+        host.Step(1);
+        EXPECT_EQ(host.Find("Probe") == nullptr, c.culled);
+        EXPECT_EQ(LogShowsDeletion(host, "Probe"), c.culled) << host.Log();
+    }
+}
+
+// While the camera targets a vessel it is kept at any distance and shows its values; once the
+// camera turns to another object, the distance test applies from the next step on.
+TEST_P(ExpiryMonitor, TheTargetedVesselIsKeptUntilTheCameraTurnsAway) {
+    HostHarness host({"LifeTime = 30", "MaxCamDistance = 1000"}, Options());
+    standin::SimVessel &beacon = host.CreateFromBlock("Beacon", {"POS 10000 0 0"});
+    standin::SimVessel &marker = host.CreateFromBlock("Marker", {"POS 0 0 0"});
+    host.SetCamera({0, 0, 0}, &beacon);
+
+    host.Step(1);
+    ASSERT_NE(host.Find("Beacon"), nullptr);
+    EXPECT_EQ(host.DebugLine(), "29.000000 Dmax=1000.000000m");
+    host.Step(1);
+    ASSERT_NE(host.Find("Beacon"), nullptr);
+    EXPECT_EQ(host.DebugLine(), "28.000000 Dmax=1000.000000m");
+
+    host.SetCamera({0, 0, 0}, &marker);
+    host.Step(1);
+    EXPECT_EQ(host.Find("Beacon"), nullptr);
+    EXPECT_TRUE(LogShowsDeletion(host, "Beacon")) << host.Log();
+    ASSERT_NE(host.Find("Marker"), nullptr);
+    EXPECT_EQ(host.DebugLine(), "27.000000 Dmax=1000.000000m");
+}
+
+// The debug line of the targeted vessel after one step of 1 s, whatever its limits, and whether
+// the vessel asked to be deleted in that step.
+TEST_P(ExpiryMonitor, TheTargetedVesselShowsItsValuesEveryStep) {
+    struct Case {
+        std::vector<std::string> config;
+        double distance; // from the camera
+        const char *debugLine;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {{"LifeTime = 12.5", "MaxCamDistance = 1000"}, 10, "11.500000 Dmax=1000.000000m", false},
+        {{}, 1e9, "0.000000 Dmax=0.000000m", false},
+        {{"LifeTime = -1"}, 0, "-1.000000 Dmax=0.000000m", false},
+        {{"LifeTime = -0.25", "MaxCamDistance = -7"}, 0, "-0.250000 Dmax=-7.000000m", false},
+        // Its lifetime runs out while the camera targets it: it shows 0 and goes all the same.
+        {{"LifeTime = 1", "MaxCamDistance = 5"}, 10000, "0.000000 Dmax=5.000000m", true},
+        {{"LifeTime = 0.5"}, 0, "0.000000 Dmax=0.000000m", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.debugLine);
+        HostHarness host(c.config, Options());
+        standin::SimVessel &vessel = host.CreateFromBlock("Probe", {"POS 0 0 0"});
+        host.SetCamera({0, c.distance, 0}, &vessel);
+        host.SetDebugLine("untouched");
+        host.Step(1);
+        EXPECT_EQ(host.DebugLine(), c.debugLine);
+        EXPECT_EQ(host.Find("Probe") == nullptr, c.deleted);
+        EXPECT_EQ(LogShowsDeletion(host, "Probe"), c.deleted) << host.Log();
+    }
+}
+
+// A camera without a target targets none of the vessels: the distance test applies, and no
+// vessel writes the debug line.
+TEST_P(ExpiryMonitor, WithoutACameraTargetTheDebugLineIsLeftAlone) {
+    HostHarness host({"LifeTime = 5", "MaxCamDistance = 1000"}, Options());
+    host.CreateFromBlock("Near", {"POS 0 0 0"});
+    host.CreateFromBlock("Far", {"POS 0 0 2000"});
+    host.SetCamera({0, 0, 0}, nullptr);
+    host.SetDebugLine("untouched");
+
+    host.Step(1);
+    EXPECT_EQ(host.DebugLine(), "untouched");
+    EXPECT_NE(host.Find("Near"), nullptr);
+    EXPECT_EQ(host.Find("Far"), nullptr);
+
+    for (int step = 0; step < 4; ++step) {
+        host.Step(1);
+    }
+    EXPECT_EQ(host.DebugLine(), "untouched");
+    EXPECT_EQ(host.Find("Near"), nullptr);
+    EXPECT_TRUE(LogShowsDeletion(host, "Near")) << host.Log();
+}
+
+} // namespace

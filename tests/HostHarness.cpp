@@ -1,0 +1,169 @@
+#include "HostHarness.h"
+
+#include "../standin_host/NumberText.h"
+#include "../standin_host/ScenarioWriter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <stdexcept>
+#include <system_error>
+
+namespace brevlet_test {
+namespace {
+
+// Sends std::cerr into a string while it lives; the host reports unknown scenario lines there.
+class CaptureStandardError {
+public:
+    CaptureStandardError() : previous(std::cerr.rdbuf(captured.rdbuf())) {}
+    ~CaptureStandardError() { std::cerr.rdbuf(previous); }
+    CaptureStandardError(const CaptureStandardError &) = delete;
+    CaptureStandardError &operator=(const CaptureStandardError &) = delete;
+
+    std::string Text() const { return captured.str(); }
+
+private:
+    std::ostringstream captured;
+    std::streambuf *previous;
+};
+
+// The scenario lines named in the host's "scenario line not understood" warnings, in order.
+std::vector<std::string> UnknownLinesIn(const std::string &warnings) {
+    static const std::string marker = "scenario line not understood: ";
+    std::vector<std::string> lines;
+    std::istringstream in(warnings);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t at = line.find(marker);
+        if (at != std::string::npos) {
+            lines.push_back(line.substr(at + marker.size()));
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+TempFolder::TempFolder() {
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path candidate = base / ("brevlet-test-" + std::to_string(random()));
+        std::error_code ec;
+        if (std::filesystem::create_directory(candidate, ec)) {
+            path = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder in " + base.string());
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+}
+
+std::string TempFolder::WriteFile(const std::string &name, const std::string &content) const {
+    const std::filesystem::path file = path / name;
+    std::ofstream out(file, std::ios::binary);
+    out << content;
+    out.close();
+    if (!out) {
+        throw std::runtime_error("cannot write " + file.string());
+    }
+    return file.string();
+}
+
+HostHarness::HostHarness(const std::vector<std::string> &configLines, const HarnessOptions &options)
+    : log(logText, options.step), classes(folder.Path().string(), BREVLET_MODULE_FOLDER) {
+    std::string config = options.moduleLine ? "Module = Brevlet\n" : "";
+    for (const std::string &line : configLines) {
+        config += line + "\n";
+    }
+    folder.WriteFile("Brevlet.cfg", config);
+
+    std::string error;
+    vesselClass = classes.Find("Brevlet", error);
+    if (vesselClass == nullptr) {
+        throw std::runtime_error("cannot load the Brevlet class: " + error);
+    }
+    scenario.fileName = "test.scn";
+    scenario.step = options.step;
+    scenario.end = 1e9;
+    simulation = std::make_unique<standin::Simulation>(scenario, classes, log, options.simulation);
+}
+
+HostHarness::~HostHarness() = default;
+
+standin::SimVessel &HostHarness::CreateFromBlock(const std::string &name,
+                                                 const std::vector<std::string> &blockLines) {
+    std::vector<standin::SourceLine> block;
+    for (const std::string &line : blockLines) {
+        block.push_back(standin::SourceLine{line, static_cast<int>(block.size()) + 1});
+    }
+    standin::SimVessel *vessel = nullptr;
+    {
+        CaptureStandardError capture;
+        vessel = simulation->CreateVessel(name, *vesselClass, scenario.fileName, &block,
+                                          standin::VesselStatus());
+        unknownLines = UnknownLinesIn(capture.Text());
+    }
+    if (vessel == nullptr) {
+        throw std::runtime_error("the module created no vessel " + name);
+    }
+    return *vessel;
+}
+
+standin::SimVessel &HostHarness::CreateFromStatus(const std::string &name,
+                                                  const standin::VesselStatus &status) {
+    standin::SimVessel *vessel =
+        simulation->CreateVessel(name, *vesselClass, scenario.fileName, nullptr, status);
+    if (vessel == nullptr) {
+        throw std::runtime_error("the module created no vessel " + name);
+    }
+    return *vessel;
+}
+
+void HostHarness::SetCamera(const VECTOR3 &position, standin::SimVessel *target) {
+    simulation->SetCameraPosition(position);
+    simulation->SetCameraTarget(target);
+}
+
+void HostHarness::Step(double length) {
+    simulation->Step(length);
+}
+
+standin::SimVessel *HostHarness::Find(const std::string &name) const {
+    return simulation->FindVessel(name);
+}
+
+std::string HostHarness::DebugLine() {
+    return simulation->DebugString();
+}
+
+void HostHarness::SetDebugLine(const std::string &text) {
+    char *buffer = simulation->DebugString();
+    const std::size_t length = std::min(text.size(), DebugStringCapacity - 1);
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+}
+
+std::vector<std::string> HostHarness::Save(standin::SimVessel &vessel) {
+    standin::ScenarioWriter writer;
+    vessel.instance->clbkSaveState(&writer);
+    return writer.Lines();
+}
+
+Brevlet &HostHarness::Module(standin::SimVessel &vessel) {
+    return static_cast<Brevlet &>(*vessel.instance);
+}
+
+std::string Describe(const VECTOR3 &v) {
+    return standin::FormatExact(v.x) + " " + standin::FormatExact(v.y) + " " +
+           standin::FormatExact(v.z);
+}
+
+} // namespace brevlet_test

@@ -1,0 +1,99 @@
+// An in-process stand-in host for the module's tests: a class configuration written to a
+// temporary folder, the real Brevlet module loaded through the host's own class and module
+// loaders, and a simulation whose vessels, camera and clock the tests drive step by step.
+#pragma once
+
+#include "../standin_host/RunLog.h"
+#include "../standin_host/ScenarioFile.h"
+#include "../standin_host/Simulation.h"
+#include "../standin_host/VesselClasses.h"
+#include "../vessel/Brevlet.h"
+
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace brevlet_test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
+
+    const std::filesystem::path &Path() const { return path; }
+
+    // Writes `content` as the file `name` in the folder and returns its path.
+    std::string WriteFile(const std::string &name, const std::string &content) const;
+
+private:
+    std::filesystem::path path;
+};
+
+struct HarnessOptions {
+    // Put "Module = Brevlet" before the given class configuration lines.
+    bool moduleLine = true;
+    double step = 1.0;
+    standin::SimulationOptions simulation;
+};
+
+class HostHarness {
+public:
+    // Writes the class configuration "Brevlet.cfg" from `configLines` and sets up the simulation.
+    explicit HostHarness(const std::vector<std::string> &configLines,
+                         const HarnessOptions &options = HarnessOptions());
+    ~HostHarness();
+    HostHarness(const HostHarness &) = delete;
+    HostHarness &operator=(const HostHarness &) = delete;
+
+    // Creates a Brevlet whose initial state is the scenario block `blockLines`, handed to the
+    // module exactly as given. Lines that reach the host's default parser and are not its own
+    // (not POS or VEL) are collected, in order, in UnknownLines().
+    standin::SimVessel &CreateFromBlock(const std::string &name,
+                                        const std::vector<std::string> &blockLines);
+
+    // Creates a Brevlet whose initial state is a status record, as for a vessel spawned during a
+    // run.
+    standin::SimVessel &CreateFromStatus(const std::string &name,
+                                         const standin::VesselStatus &status);
+
+    void SetCamera(const VECTOR3 &position, standin::SimVessel *target);
+    void Step(double length);
+
+    // The live vessel of that name, or null once it has been deleted.
+    standin::SimVessel *Find(const std::string &name) const;
+
+    std::string DebugLine();
+    // Overwrites the debug line, to tell whether a step wrote it.
+    void SetDebugLine(const std::string &text);
+
+    // The lines that clbkSaveState writes for the vessel.
+    std::vector<std::string> Save(standin::SimVessel &vessel);
+
+    std::string Log() const { return logText.str(); }
+    const std::vector<std::string> &UnknownLines() const { return unknownLines; }
+    standin::Simulation &Sim() { return *simulation; }
+    const standin::VesselClass &Class() const { return *vesselClass; }
+
+    // The module's object behind a vessel; the header's inline accessors read its fields.
+    static Brevlet &Module(standin::SimVessel &vessel);
+
+private:
+    TempFolder folder;
+    standin::ScenarioDescription scenario;
+    std::ostringstream logText;
+    standin::RunLog log;
+    standin::VesselClasses classes;
+    const standin::VesselClass *vesselClass = nullptr;
+    std::unique_ptr<standin::Simulation> simulation; // destroyed first: it calls into the module
+    std::vector<std::string> unknownLines;
+};
+
+// The text of a vector in the tests' messages.
+std::string Describe(const VECTOR3 &v);
+
+} // namespace brevlet_test

@@ -1,0 +1,217 @@
+// The stand-in host's scenario file: what it parses, what it writes, and how it refuses input
+// that is not a scenario.
+#include "../standin_host/ScenarioFile.h"
+#include "HostHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <sstream>
+
+namespace {
+
+using standin::ScenarioDescription;
+using standin::ScenarioEvent;
+
+standin::TextFile FromText(const std::string &name, const std::string &text) {
+    standin::TextFile file{name, {}};
+    std::istringstream in(text);
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        file.lines.push_back(standin::SourceLine{line, ++number});
+    }
+    return file;
+}
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+void ExpectSameVector(const VECTOR3 &a, const VECTOR3 &b) {
+    EXPECT_TRUE(SameBits(a.x, b.x) && SameBits(a.y, b.y) && SameBits(a.z, b.z))
+        << brevlet_test::Describe(a) << " vs " << brevlet_test::Describe(b);
+}
+
+// Everything that a scenario says, line numbers aside.
+void ExpectSameScenario(const ScenarioDescription &a, const ScenarioDescription &b) {
+    EXPECT_TRUE(SameBits(a.time, b.time));
+    EXPECT_TRUE(SameBits(a.step, b.step));
+    EXPECT_TRUE(SameBits(a.end, b.end));
+    ExpectSameVector(a.cameraPosition, b.cameraPosition);
+    ExpectSameVector(a.cameraVelocity, b.cameraVelocity);
+    EXPECT_EQ(a.cameraTarget, b.cameraTarget);
+    ASSERT_EQ(a.vessels.size(), b.vessels.size());
+    for (std::size_t i = 0; i < a.vessels.size(); ++i) {
+        SCOPED_TRACE("vessel " + a.vessels[i].name);
+        EXPECT_EQ(a.vessels[i].name, b.vessels[i].name);
+        EXPECT_EQ(a.vessels[i].className, b.vessels[i].className);
+        ASSERT_EQ(a.vessels[i].block.size(), b.vessels[i].block.size());
+        for (std::size_t j = 0; j < a.vessels[i].block.size(); ++j) {
+            EXPECT_EQ(a.vessels[i].block[j].text, b.vessels[i].block[j].text);
+        }
+    }
+    ASSERT_EQ(a.events.size(), b.events.size());
+    for (std::size_t i = 0; i < a.events.size(); ++i) {
+        SCOPED_TRACE("event " + std::to_string(i));
+        const ScenarioEvent &x = a.events[i];
+        const ScenarioEvent &y = b.events[i];
+        EXPECT_TRUE(SameBits(x.time, y.time));
+        EXPECT_EQ(x.kind, y.kind);
+        ExpectSameVector(x.vector, y.vector);
+        EXPECT_EQ(x.name, y.name);
+        EXPECT_EQ(x.className, y.className);
+        ExpectSameVector(x.status.position, y.status.position);
+        ExpectSameVector(x.status.velocity, y.status.velocity);
+        EXPECT_EQ(x.path, y.path);
+    }
+}
+
+const char fullScenario[] = R"(# Every part of a scenario, with numbers that are not round.
+TIME 0.1
+STEP 0.1   # a step of 0.1 s
+END 12.3333333333333339
+CAMERA POS 1e-9 -0 1e300
+CAMERA VEL 0.3 -2.5e-3 +4
+CAMERA TARGET Flare
+
+VESSEL Flare Brevlet
+  POS 0 0 200
+	VEL 0 0 -1
+  LIFETIME 0.33333333333333331
+  # a line for the module, not a comment of the file
+END_VESSEL
+
+VESSEL Ember.2 Brevlet # a comment after the words
+    POS 5e-324 1.7976931348623157e308 -1
+END_VESSEL
+
+AT 8 SAVE checkpoint.scn
+AT 3 CAMERA TARGET NONE
+AT 3 CAMERA TARGET Ember.2
+AT 4 CAMERA POS 0 0 -500
+AT 4.5 CAMERA VEL 1 2 3
+AT 5 SPAWN Spark Brevlet POS 0 10 0 VEL 0 1 0
+AT 6 SPAWN Ash_1 Brevlet VEL 7 7 7
+)";
+
+TEST(ScenarioFile, ParseFormatParseGivesTheSameScenario) {
+    ScenarioDescription first;
+    std::string error;
+    ASSERT_TRUE(standin::ParseScenario(FromText("full.scn", fullScenario), first, error)) << error;
+
+    EXPECT_EQ(first.step, 0.1);
+    EXPECT_EQ(first.end, 12.3333333333333339);
+    EXPECT_EQ(first.cameraTarget, "Flare");
+    ASSERT_EQ(first.vessels.size(), 2u);
+    EXPECT_EQ(first.vessels[0].block.size(), 4u);
+    EXPECT_EQ(first.vessels[0].block[1].text, "VEL 0 0 -1");
+    EXPECT_EQ(first.vessels[0].block[3].text, "# a line for the module, not a comment of the file");
+    ASSERT_EQ(first.events.size(), 7u);
+    EXPECT_EQ(first.events[0].kind, ScenarioEvent::Kind::CameraTarget); // sorted by time,
+    EXPECT_EQ(first.events[0].name, "");                                // ties in file order
+    EXPECT_EQ(first.events[1].name, "Ember.2");
+    EXPECT_EQ(first.events.back().kind, ScenarioEvent::Kind::Save);
+
+    const std::string formatted = standin::FormatScenario(first);
+    ScenarioDescription second;
+    ASSERT_TRUE(standin::ParseScenario(FromText("formatted.scn", formatted), second, error))
+        << error << "\n"
+        << formatted;
+    ExpectSameScenario(first, second);
+    EXPECT_EQ(standin::FormatScenario(second), formatted);
+}
+
+TEST(ScenarioFile, MalformedLinesAreReportedWithFileAndLine) {
+    struct Case {
+        const char *text;
+        const char *error;
+    };
+    const Case cases[] = {
+        {"STEP 1\nEND 5\nWARP 9\n", "bad.scn:3: unknown keyword 'WARP'"},
+        {"STEP 0\nEND 5\n", "bad.scn:1: STEP must be greater than zero"},
+        {"STEP -1\nEND 5\n", "bad.scn:1: STEP must be greater than zero"},
+        {"STEP x\nEND 5\n", "bad.scn:1: 'x' is not a finite number"},
+        {"STEP 1,5\nEND 5\n", "bad.scn:1: '1,5' is not a finite number"},
+        {"STEP 1\nEND inf\n", "bad.scn:2: 'inf' is not a finite number"},
+        {"STEP 1\nEND 1e999\n", "bad.scn:2: '1e999' is not a finite number"},
+        {"STEP 0x10\nEND 5\n", "bad.scn:1: '0x10' is not a finite number"},
+        {"STEP\nEND 5\n", "bad.scn:1: expected 2 words, found 1"},
+        {"STEP 1 2\nEND 5\n", "bad.scn:1: expected 2 words, found 3"},
+        {"STEP 1\nEND 5\nCAMERA\n", "bad.scn:3: CAMERA needs POS, VEL or TARGET"},
+        {"STEP 1\nEND 5\nCAMERA ZOOM 2\n",
+         "bad.scn:3: CAMERA needs POS, VEL or TARGET, not 'ZOOM'"},
+        {"STEP 1\nEND 5\nCAMERA POS 1 2\n", "bad.scn:3: expected 5 words, found 4"},
+        {"STEP 1\nEND 5\nCAMERA POS 1 2 nan\n", "bad.scn:3: 'nan' is not a finite number"},
+        {"STEP 1\nEND 5\nCAMERA TARGET\n", "bad.scn:3: expected 3 words, found 2"},
+        {"STEP 1\nEND 5\nVESSEL A\n", "bad.scn:3: expected 3 words, found 2"},
+        {"STEP 1\nEND 5\nVESSEL ../A Brevlet\nEND_VESSEL\n",
+         "bad.scn:3: '../A' is not a valid vessel name (letters, digits, '_', '-', '.')"},
+        {"STEP 1\nEND 5\nVESSEL A ../../etc/passwd\nEND_VESSEL\n",
+         "bad.scn:3: '../../etc/passwd' is not a valid class name (letters, digits, '_', '-', "
+         "'.')"},
+        {"STEP 1\nEND 5\nVESSEL A Brevlet\n  POS 0 0 0\n", "bad.scn:3: VESSEL A has no END_VESSEL"},
+        {"STEP 1\nEND 5\nVESSEL A Brevlet\nEND_VESSEL\nVESSEL A Brevlet\nEND_VESSEL\n",
+         "bad.scn:5: a vessel named 'A' is there already"},
+        {"STEP 1\nEND 5\nVESSEL A Brevlet\nEND_VESSEL\nAT 1 SPAWN A Brevlet\n",
+         "bad.scn:5: a vessel named 'A' is there already"},
+        {"STEP 1\nEND 5\nAT\n", "bad.scn:3: a number is missing"},
+        {"STEP 1\nEND 5\nAT 1\n", "bad.scn:3: AT needs an event: CAMERA, SPAWN or SAVE"},
+        {"STEP 1\nEND 5\nAT soon SAVE x.scn\n", "bad.scn:3: 'soon' is not a finite number"},
+        {"STEP 1\nEND 5\nAT 1 EXPLODE\n",
+         "bad.scn:3: unknown event 'EXPLODE' (CAMERA, SPAWN or SAVE)"},
+        {"STEP 1\nEND 5\nAT 1 SAVE\n", "bad.scn:3: expected 4 words, found 3"},
+        {"STEP 1\nEND 5\nAT 1 SPAWN B\n", "bad.scn:3: a class name is missing"},
+        {"STEP 1\nEND 5\nAT 1 SPAWN B Brevlet POS 1 2\n", "bad.scn:3: POS needs three numbers"},
+        {"STEP 1\nEND 5\nAT 1 SPAWN B Brevlet ROT 1 2 3\n",
+         "bad.scn:3: SPAWN takes POS and VEL, not 'ROT'"},
+        {"END 5\n", "bad.scn: the scenario needs STEP and END"},
+        {"STEP 1\n", "bad.scn: the scenario needs STEP and END"},
+        {"", "bad.scn: the scenario needs STEP and END"},
+        {"TIME 6\nSTEP 1\nEND 5\n", "bad.scn: END lies before TIME"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        ScenarioDescription scenario;
+        std::string error;
+        EXPECT_FALSE(standin::ParseScenario(FromText("bad.scn", c.text), scenario, error));
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+// A file with "\r\n" line ends reads exactly like the same file with "\n".
+TEST(ScenarioFile, CrLfLinesParseLikeLfLines) {
+    std::string crlf;
+    for (const char *p = fullScenario; *p != '\0'; ++p) {
+        crlf += *p == '\n' ? std::string("\r\n") : std::string(1, *p);
+    }
+    brevlet_test::TempFolder folder;
+    standin::TextFile lfFile;
+    standin::TextFile crlfFile;
+    std::string error;
+    ASSERT_TRUE(standin::ReadTextFile(folder.WriteFile("lf.scn", fullScenario), lfFile, error))
+        << error;
+    ASSERT_TRUE(standin::ReadTextFile(folder.WriteFile("crlf.scn", crlf), crlfFile, error))
+        << error;
+
+    ScenarioDescription lf;
+    ScenarioDescription crlfScenario;
+    ASSERT_TRUE(standin::ParseScenario(lfFile, lf, error)) << error;
+    ASSERT_TRUE(standin::ParseScenario(crlfFile, crlfScenario, error)) << error;
+    ExpectSameScenario(lf, crlfScenario);
+    for (const standin::VesselEntry &vessel : crlfScenario.vessels) {
+        for (const standin::SourceLine &line : vessel.block) {
+            EXPECT_EQ(line.text.find('\r'), std::string::npos) << line.text;
+        }
+    }
+
+    // Errors name the same line either way.
+    standin::TextFile badFile;
+    ASSERT_TRUE(standin::ReadTextFile(
+        folder.WriteFile("bad.scn", "STEP 1\r\nEND 5\r\n\r\nWARP 9\r\n"), badFile, error));
+    ScenarioDescription bad;
+    EXPECT_FALSE(standin::ParseScenario(badFile, bad, error));
+    EXPECT_EQ(error, badFile.name + ":4: unknown keyword 'WARP'");
+}
+
+} // namespace

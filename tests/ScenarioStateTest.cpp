@@ -1,0 +1,178 @@
+// The remaining lifetime in scenarios: the LIFETIME item on saving and loading, everything else
+// left to the host's default handling.
+#include "../standin_host/NumberText.h"
+#include "HostHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+using brevlet_test::HostHarness;
+
+constexpr double inf = std::numeric_limits<double>::infinity();
+
+std::string Join(const std::vector<std::string> &lines) {
+    std::string text;
+    for (const std::string &line : lines) {
+        text += "[" + line + "] ";
+    }
+    return text;
+}
+
+TEST(ScenarioState, SavesTheDefaultStateThenTheRemainingLifetime) {
+    struct Case {
+        const char *lifetime; // LifeTime in the class configuration
+        std::vector<std::string> saved;
+    };
+    const Case cases[] = {
+        {"12.5", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME 12.5"}},
+        {"0.1", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME 0.1"}},
+        {"1e400", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME 1e999"}},
+        {"0", {"POS 1 -2 3.5", "VEL 0.25 0 -4"}},
+        {"-0", {"POS 1 -2 3.5", "VEL 0.25 0 -4"}},
+        {"-2", {"POS 1 -2 3.5", "VEL 0.25 0 -4"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string("LifeTime = ") + c.lifetime);
+        HostHarness host({std::string("LifeTime = ") + c.lifetime});
+        standin::SimVessel &vessel =
+            host.CreateFromBlock("Probe", {"POS 1 -2 3.5", "VEL 0.25 0 -4"});
+        EXPECT_EQ(host.Save(vessel), c.saved);
+    }
+}
+
+TEST(ScenarioState, LoadsLifetimeAndHandsEveryOtherLineToTheHost) {
+    struct Case {
+        std::vector<std::string> block;
+        double lifetime;                       // the class gives 50
+        std::vector<std::string> unknownLines; // reaching the host's parser, in order
+    };
+    const Case cases[] = {
+        {{"LIFETIME 12.5"}, 12.5, {}},
+        {{}, 50, {}},
+        // The key's case does not matter.
+        {{"lifetime 7"}, 7, {}},
+        {{"LiFeTiMe 7"}, 7, {}},
+        // White space between key and number is skipped; the number may follow directly.
+        {{"LIFETIME    7"}, 7, {}},
+        {{"LIFETIME\t\t7"}, 7, {}},
+        {{"LIFETIME \t 7"}, 7, {}},
+        {{"LIFETIME7"}, 7, {}},
+        // The item without a number, or with "=", leaves the lifetime alone and stays ours.
+        {{"LIFETIME"}, 50, {}},
+        {{"LIFETIME   "}, 50, {}},
+        {{"LIFETIME=7"}, 50, {}},
+        {{"LIFETIME abc"}, 50, {}},
+        {{"LIFETIMER 3"}, 50, {}},
+        // Reading stops where the number does.
+        {{"LIFETIME 7 seconds"}, 7, {}},
+        {{"LIFETIME 7.5.3"}, 7.5, {}},
+        {{"LIFETIME 3,5"}, 3, {}},
+        {{"LIFETIME 2e"}, 2, {}},
+        // Negative values are stored; the countdown is then off.
+        {{"LIFETIME -4"}, -4, {}},
+        {{"LIFETIME 0"}, 0, {}},
+        // The last item that yields a number decides.
+        {{"LIFETIME 1", "LIFETIME 2"}, 2, {}},
+        {{"LIFETIME 2", "LIFETIME x"}, 2, {}},
+        // Lines that are not the item go to the host unchanged and in order.
+        {{"ALPHA 1", "LIFETIME 9", "BETA 2"}, 9, {"ALPHA 1", "BETA 2"}},
+        {{" LIFETIME 3"}, 50, {" LIFETIME 3"}},
+        {{"LIFE 3"}, 50, {"LIFE 3"}},
+        {{"LIFETIM"}, 50, {"LIFETIM"}},
+        {{"X_LIFETIME 3", "lifetime 4", "Lifetim 5"}, 4, {"X_LIFETIME 3", "Lifetim 5"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE("block: " + Join(c.block));
+        HostHarness host({"LifeTime = 50"});
+        standin::SimVessel &vessel = host.CreateFromBlock("Probe", c.block);
+        EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), c.lifetime);
+        EXPECT_EQ(host.UnknownLines(), c.unknownLines);
+    }
+}
+
+// The host's own lines before and after the item reach its parser in order: a later POS
+// replaces an earlier one.
+TEST(ScenarioState, HostLinesAroundTheItemReachTheHostInOrder) {
+    HostHarness host({"LifeTime = 50"});
+    standin::SimVessel &vessel = host.CreateFromBlock(
+        "Probe", {"POS 1 1 1", "VEL 9 9 9", "LIFETIME 12.5", "POS 2 3 4", "NOTE x", "VEL 5 6 7"});
+    EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), 12.5);
+    EXPECT_EQ(brevlet_test::Describe(vessel.position), "2 3 4");
+    EXPECT_EQ(brevlet_test::Describe(vessel.velocity), "5 6 7");
+    EXPECT_EQ(host.UnknownLines(), std::vector<std::string>{"NOTE x"});
+}
+
+TEST(ScenarioState, ANegativeLoadedLifetimeNeverExpires) {
+    HostHarness host({"LifeTime = 2"});
+    standin::SimVessel &vessel = host.CreateFromBlock("Probe", {"LIFETIME -4"});
+    for (int step = 0; step < 5; ++step) {
+        host.Step(1);
+    }
+    ASSERT_NE(host.Find("Probe"), nullptr);
+    EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), -4);
+}
+
+// A status record goes to the host's default handling; the lifetime and the distance limit stay
+// as they were.
+TEST(ScenarioState, SetStateFromAStatusRecordTouchesNeitherParameter) {
+    HostHarness host({"LifeTime = 50", "MaxCamDistance = 700"});
+    standin::VesselStatus status;
+    status.position = {7, 8, 9};
+    status.velocity = {-1, 0, 1};
+    standin::SimVessel &vessel = host.CreateFromStatus("Spawned", status);
+    EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), 50);
+    EXPECT_EQ(HostHarness::Module(vessel).GetMaxCamDistance(), 700);
+    EXPECT_EQ(brevlet_test::Describe(vessel.position), "7 8 9");
+
+    host.Step(4);
+    status.position = {1, 2, 3};
+    vessel.instance->clbkSetStateEx(&status);
+    EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), 46);
+    EXPECT_EQ(HostHarness::Module(vessel).GetMaxCamDistance(), 700);
+    EXPECT_EQ(brevlet_test::Describe(vessel.position), "1 2 3");
+}
+
+// A remaining lifetime saved through the host's scenario file loads back as the identical
+// double, so a continued run expires its vessels exactly when the uninterrupted one does.
+TEST(ScenarioState, SaveAndLoadRoundTripIsExact) {
+    const double lifetimes[] = {
+        0.1, 1.0 / 3, 1e-9, 1e300, 5e-324, 2.0 / 3 * 1e-300, DBL_MAX, 12.5, 123456.789012345, inf};
+    for (const double lifetime : lifetimes) {
+        const std::string text = standin::FormatExact(lifetime);
+        SCOPED_TRACE("lifetime " + text);
+        HostHarness first({"LifeTime = 99"});
+        first.CreateFromBlock("Probe", {"POS 1e-7 2 3", "LIFETIME " + text});
+        ASSERT_EQ(HostHarness::Module(*first.Find("Probe")).GetLifetime(), lifetime);
+
+        // Through the whole scenario file: format, parse, and create from the parsed block.
+        const std::string saved = standin::FormatScenario(first.Sim().Snapshot());
+        standin::TextFile file{"saved.scn", {}};
+        int number = 0;
+        std::istringstream in(saved);
+        for (std::string line; std::getline(in, line);) {
+            file.lines.push_back(standin::SourceLine{line, ++number});
+        }
+        standin::ScenarioDescription reloaded;
+        std::string error;
+        ASSERT_TRUE(standin::ParseScenario(file, reloaded, error)) << error << "\n" << saved;
+        ASSERT_EQ(reloaded.vessels.size(), 1u);
+
+        std::vector<std::string> block;
+        for (const standin::SourceLine &line : reloaded.vessels[0].block) {
+            block.push_back(line.text);
+        }
+        HostHarness second({"LifeTime = 99"});
+        standin::SimVessel &vessel = second.CreateFromBlock("Probe", block);
+        const double reloadedLifetime = HostHarness::Module(vessel).GetLifetime();
+        EXPECT_EQ(reloadedLifetime, lifetime) << saved;
+        EXPECT_EQ(brevlet_test::Describe(vessel.position), "1e-07 2 3");
+        EXPECT_TRUE(second.UnknownLines().empty());
+    }
+}
+
+} // namespace
