@@ -62,7 +62,9 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
         }
         ++number;
         std::size_t length = end - start;
-        if (length > 0 && content[start + length - 1] == '\r') {
+        // Every '\r' before the line end goes, so that "\r\r\n" (a file converted to CRLF twice)
+        // reads as the same line that a saved scenario writes back.
+        while (length > 0 && content[start + length - 1] == '\r') {
             --length;
         }
         std::string text = content.substr(start, length);

@@ -13,9 +13,9 @@ struct TextFile {
     std::vector<SourceLine> lines;
 };
 
-// Reads a text file into lines, with "\n" or "\r\n" line ends. A file that cannot be read, is
-// larger than the host accepts, or holds a NUL byte is refused with a message naming the file
-// (and the line, for a NUL byte).
+// Reads a text file into lines, with "\n" or "\r\n" line ends (every '\r' at a line's end is
+// dropped). A file that cannot be read, is larger than the host accepts, or holds a NUL byte is
+// refused with a message naming the file (and the line, for a NUL byte).
 bool ReadTextFile(const std::string &path, TextFile &file, std::string &error);
 
 // Replaces the file at `path` with `content` through a temporary file in the same folder and a

@@ -1,0 +1,88 @@
+// A class configuration file of arbitrary text, handed line by line through the host's line
+// reader to a new Brevlet's clbkSetClassCaps. Besides the sanitizers' checks: the vessel refuses
+// the focus whatever the file holds, and both parameters come out as an independent reading of
+// the file gives them.
+#include "../host/ModuleEntry.h"
+#include "../standin_host/LineReader.h"
+#include "../standin_host/Simulation.h"
+#include "../vessel/Brevlet.h"
+#include "FuzzLines.h"
+#include "ReferenceNumber.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+bool KeyStartsLine(const std::string &line, const char *key) {
+    const std::size_t length = std::strlen(key);
+    if (line.size() < length) {
+        return false;
+    }
+    for (std::size_t i = 0; i < length; ++i) {
+        char c = line[i];
+        char k = key[i];
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+        k = (k >= 'A' && k <= 'Z') ? static_cast<char>(k + ('a' - 'A')) : k;
+        if (c != k) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The value of `key` after the whole file: the number after the first '=' behind the key on the
+// last line that has one.
+double Expected(const std::vector<standin::SourceLine> &lines, const char *key,
+                const char *otherKey, double initial) {
+    double value = initial;
+    for (const standin::SourceLine &line : lines) {
+        // A line that starts with "LifeTime" is never read as "MaxCamDistance".
+        if (!KeyStartsLine(line.text, key) ||
+            (otherKey != nullptr && KeyStartsLine(line.text, otherKey))) {
+            continue;
+        }
+        const std::size_t equals = line.text.find('=', std::strlen(key));
+        if (equals == std::string::npos) {
+            continue;
+        }
+        if (const auto number = fuzzing::ReadReferenceNumber(line.text.c_str() + equals + 1)) {
+            value = number->value;
+        }
+    }
+    return value;
+}
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    std::vector<standin::SourceLine> lines;
+    if (!fuzzing::SplitLines(data, size, lines)) {
+        return 0;
+    }
+    standin::SimVessel record;
+    VESSEL *vessel = ovcInit(&record, 1);
+    if (vessel == nullptr) {
+        std::abort();
+    }
+    standin::LineReader reader("fuzz.cfg", lines);
+    auto *brevlet = static_cast<Brevlet *>(vessel);
+    brevlet->clbkSetClassCaps(&reader);
+
+    if (record.focusEnabled) {
+        std::abort();
+    }
+    if (!SameBits(brevlet->GetLifetime(), Expected(lines, "LifeTime", nullptr, 0.0)) ||
+        !SameBits(brevlet->GetMaxCamDistance(),
+                  Expected(lines, "MaxCamDistance", "LifeTime", 0.0))) {
+        std::abort();
+    }
+    ovcExit(vessel);
+    return 0;
+}

@@ -1,0 +1,31 @@
+#include "FuzzLines.h"
+
+#include <cstring>
+
+namespace fuzzing {
+
+bool SplitLines(const std::uint8_t *data, std::size_t size,
+                std::vector<standin::SourceLine> &lines) {
+    const char *text = reinterpret_cast<const char *>(data);
+    if (size > 0 && std::memchr(text, '\0', size) != nullptr) {
+        return false;
+    }
+    lines.clear();
+    std::size_t start = 0;
+    int number = 0;
+    while (start < size) {
+        const char *newline =
+            static_cast<const char *>(std::memchr(text + start, '\n', size - start));
+        const std::size_t end =
+            newline != nullptr ? static_cast<std::size_t>(newline - text) : size;
+        std::size_t length = end - start;
+        while (length > 0 && text[start + length - 1] == '\r') {
+            --length;
+        }
+        lines.push_back(standin::SourceLine{std::string(text + start, length), ++number});
+        start = end + 1;
+    }
+    return true;
+}
+
+} // namespace fuzzing

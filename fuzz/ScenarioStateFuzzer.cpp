@@ -1,0 +1,124 @@
+// A vessel's scenario block of arbitrary text, handed line by line through the host's line reader
+// to a new Brevlet's clbkLoadStateEx, with the host's default parser behind it. Besides the
+// sanitizers' checks: the remaining lifetime comes out as an independent reading of the block
+// gives it, and the state that the vessel then saves loads back into a new vessel unchanged.
+#include "../host/ModuleEntry.h"
+#include "../standin_host/LineReader.h"
+#include "../standin_host/RunLog.h"
+#include "../standin_host/ScenarioWriter.h"
+#include "../standin_host/Simulation.h"
+#include "../vessel/Brevlet.h"
+#include "FuzzLines.h"
+#include "ReferenceNumber.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+// The host's default parser needs a simulation to answer to; one with no vessels will do.
+struct Host {
+    standin::ScenarioDescription scenario;
+    standin::VesselClasses classes{"", ""};
+    std::ostringstream logText;
+    standin::RunLog log{logText, 1.0};
+    standin::Simulation simulation{scenario, classes, log, standin::SimulationOptions{}};
+};
+
+bool IsLifetimeItem(const std::string &line) {
+    static const char key[] = "lifetime";
+    if (line.size() < sizeof key - 1) {
+        return false;
+    }
+    for (std::size_t i = 0; i + 1 < sizeof key; ++i) {
+        const char c = line[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) != key[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+double ExpectedLifetime(const std::vector<standin::SourceLine> &lines, double initial) {
+    double value = initial;
+    for (const standin::SourceLine &line : lines) {
+        if (IsLifetimeItem(line.text)) {
+            if (const auto number = fuzzing::ReadReferenceNumber(line.text.c_str() + 8)) {
+                value = number->value;
+            }
+        }
+    }
+    return value;
+}
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool SameBits(const VECTOR3 &a, const VECTOR3 &b) {
+    return SameBits(a.x, b.x) && SameBits(a.y, b.y) && SameBits(a.z, b.z);
+}
+
+struct Loaded {
+    VESSEL *vessel;
+    standin::VesselStatus status;
+};
+
+Loaded Load(standin::SimVessel &record, const std::vector<standin::SourceLine> &lines) {
+    Loaded loaded{ovcInit(&record, 1), standin::VesselStatus()};
+    if (loaded.vessel == nullptr) {
+        std::abort();
+    }
+    standin::LineReader reader("fuzz.scn", lines);
+    static_cast<VESSEL2 *>(loaded.vessel)->clbkLoadStateEx(&reader, &loaded.status);
+    return loaded;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    // The host warns about every line it does not understand; arbitrary text is full of them.
+    std::cerr.rdbuf(nullptr);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    static Host host;
+    std::vector<standin::SourceLine> lines;
+    if (!fuzzing::SplitLines(data, size, lines)) {
+        return 0;
+    }
+
+    standin::SimVessel record;
+    const Loaded first = Load(record, lines);
+    const double lifetime = static_cast<Brevlet *>(first.vessel)->GetLifetime();
+    if (!SameBits(lifetime, ExpectedLifetime(lines, 0.0))) {
+        std::abort();
+    }
+
+    // Save the vessel as the host does and load the saved block into a new one.
+    record.position = first.status.position;
+    record.velocity = first.status.velocity;
+    standin::ScenarioWriter writer;
+    static_cast<VESSEL2 *>(first.vessel)->clbkSaveState(&writer);
+    ovcExit(first.vessel);
+    std::vector<standin::SourceLine> saved;
+    for (const std::string &line : writer.Lines()) {
+        saved.push_back(standin::SourceLine{line, static_cast<int>(saved.size()) + 1});
+    }
+    standin::SimVessel copy;
+    const Loaded second = Load(copy, saved);
+    // Only a running countdown is saved; otherwise the new vessel keeps its initial 0.
+    const double reloaded = static_cast<Brevlet *>(second.vessel)->GetLifetime();
+    if (!SameBits(reloaded, lifetime > 0.0 ? lifetime : 0.0) ||
+        !SameBits(second.status.position, first.status.position) ||
+        !SameBits(second.status.velocity, first.status.velocity)) {
+        std::abort();
+    }
+    ovcExit(second.vessel);
+    return 0;
+}
