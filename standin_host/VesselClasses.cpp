@@ -39,7 +39,9 @@ bool FindModuleName(const TextFile &config, std::string &module, std::string &er
                                      "Module")) {
             continue;
         }
-        module = std::string(Trim(std::string_view(line.text).substr(equals + 1)));
+        // A ';' starts a comment, as anywhere in a class configuration.
+        const std::string_view value = std::string_view(line.text).substr(equals + 1);
+        module = std::string(Trim(value.substr(0, value.find(';'))));
         if (!IsValidName(module)) {
             error = config.name + ":" + std::to_string(line.number) + ": '" + module +
                     "' is not a valid module name";
