@@ -229,7 +229,9 @@ ScenarioDescription Simulation::Snapshot() const {
     saved.fileName = scenario.fileName;
     saved.time = time;
     saved.step = step;
-    saved.end = scenario.end;
+    // A clock summed from steps such as 0.1 can pass END by a rounding error, and --until can
+    // run past it; END never lies before TIME, so that the saved scenario loads back.
+    saved.end = std::max(scenario.end, time);
     saved.cameraPosition = cameraPosition;
     saved.cameraVelocity = cameraVelocity;
     saved.cameraTarget = cameraTarget != nullptr ? cameraTarget->name : std::string();

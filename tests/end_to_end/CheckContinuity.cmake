@@ -4,7 +4,7 @@
 #
 #   cmake -DHOST=<standin-host> -DSCENARIO=<file.scn> -DWORK_DIR=<folder> -DTIMES=<T1,T2,...>
 #         [-DCONFIG=<folder>] [-DSAVE_EVENT_TIME=<t> -DSAVE_EVENT_FILE=<name>]
-#         -P CheckContinuity.cmake
+#         [-DBEYOND_END=<time after END>] -P CheckContinuity.cmake
 #
 # SAVE_EVENT_FILE names the file that the scenario's "AT t SAVE <name>" event writes during the run
 # (relative to the working folder). It must equal the scenario saved by a run that ends at t, and a
@@ -63,6 +63,25 @@ foreach(time IN LISTS TIMES)
   expect_clean_run(first "the run until ${time}")
   check_continuation("until_${time}" "until_${time}.scn" "${first_STDOUT}")
 endforeach()
+
+# A finished run continues as a finished run: its saved scenario loads back, nothing more happens,
+# and it is saved again unchanged. This holds also for a run stopped after its END.
+function(check_finished label saved)
+  run_host(again "${WORK_DIR}" "${saved}" --config "${CONFIG}" --output "again_${label}.scn")
+  expect_clean_run(again "${label}: the run continued from ${saved}")
+  deletion_lines(deletions "${again_STDOUT}")
+  expect_same_text("${label}: the deletions after the end" "" "${deletions}")
+  expect_same_file("${label}: the scenario saved again" "${WORK_DIR}/${saved}"
+                   "${WORK_DIR}/again_${label}.scn")
+endfunction()
+
+check_finished(at_end full.scn)
+if(BEYOND_END)
+  run_host(beyond "${WORK_DIR}" "${SCENARIO}" --config "${CONFIG}" --until "${BEYOND_END}"
+           --output beyond_end.scn)
+  expect_clean_run(beyond "the run until ${BEYOND_END}, after its END")
+  check_finished(beyond_end beyond_end.scn)
+endif()
 
 if(SAVE_EVENT_FILE)
   require_variables(SAVE_EVENT_TIME)

@@ -20,9 +20,9 @@ if(NOT NM OR NOT EXISTS "${NM}")
   return()
 endif()
 
-# Lines "[address] type name" of `nm -D` with the given options, names demangled.
+# Lines "[address] type name" of `nm -D` with the given options.
 function(dynamic_symbols variable)
-  execute_process(COMMAND "${NM}" -D --demangle ${ARGN} "${MODULE}"
+  execute_process(COMMAND "${NM}" -D ${ARGN} "${MODULE}"
                   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE result)
   if(NOT result STREQUAL "0")
     message(FATAL_ERROR "${NM} failed on ${MODULE}: ${result}\n${err}")
@@ -31,7 +31,9 @@ function(dynamic_symbols variable)
 endfunction()
 
 # Defined: exactly our two entry points, as functions in the text section. Besides them, only
-# what the toolchain itself puts into every shared library may appear.
+# what the toolchain itself puts into a shared library may appear: the linker's markers, and the
+# type information of function types (mangled _ZTIF/_ZTSF), which clang's function sanitizer
+# emits as weak objects. A class's type information or vtable would be ours, and fails.
 set(toolchain_symbols _init _fini _edata _end __bss_start)
 dynamic_symbols(defined --defined-only)
 string(REGEX MATCHALL "[^\n]+" defined_lines "${defined}")
@@ -45,7 +47,7 @@ foreach(line IN LISTS defined_lines)
   set(symbol "${CMAKE_MATCH_2}")
   if(symbol MATCHES "^ovc(Init|Exit)$" AND type STREQUAL "T")
     list(APPEND entry_points "${symbol}")
-  elseif(NOT symbol IN_LIST toolchain_symbols)
+  elseif(NOT symbol IN_LIST toolchain_symbols AND NOT symbol MATCHES "^_ZT[IS]F")
     list(APPEND others "${type} ${symbol}")
   endif()
 endforeach()
@@ -65,7 +67,7 @@ set(host_services
   oapiDebugString oapiDeleteVessel VESSEL2::VESSEL2 VESSEL::SetEnableFocus VESSEL::GetHandle
   VESSEL::GetGlobalPos VESSEL::SaveDefaultState VESSEL::ParseScenarioLineEx
   VESSEL::DefSetStateEx)
-dynamic_symbols(undefined --undefined-only)
+dynamic_symbols(undefined --undefined-only --demangle)
 set(missing)
 foreach(service IN LISTS host_services)
   if(NOT undefined MATCHES "(^|\n) *U ${service}\\(")
