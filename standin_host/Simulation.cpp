@@ -10,8 +10,6 @@
 namespace standin {
 namespace {
 
-Simulation *activeSimulation = nullptr;
-
 // Modified Julian Date of the simulation's time zero, handed to the step callbacks.
 constexpr double mjdAtTimeZero = 51544.5;
 constexpr double secondsPerDay = 86400.0;
@@ -58,8 +56,8 @@ Simulation::Simulation(const ScenarioDescription &scenario, VesselClasses &class
                        SimulationOptions options)
     : scenario(scenario), classes(classes), log(log), options(options), time(scenario.time),
       step(scenario.step), cameraPosition(scenario.cameraPosition),
-      cameraVelocity(scenario.cameraVelocity), previousActive(activeSimulation) {
-    activeSimulation = this;
+      cameraVelocity(scenario.cameraVelocity), previousActive(active) {
+    active = this;
 }
 
 Simulation::~Simulation() {
@@ -69,12 +67,10 @@ Simulation::~Simulation() {
             vessel->instance = nullptr;
         }
     }
-    activeSimulation = previousActive;
+    active = previousActive;
 }
 
-Simulation *Simulation::Active() {
-    return activeSimulation;
-}
+Simulation *Simulation::active = nullptr;
 
 bool Simulation::Start(std::string &error) {
     // Every class the run will need is found before anything is created, so that a missing class
@@ -149,13 +145,11 @@ SimVessel *Simulation::FindVessel(const std::string &name) const {
 }
 
 bool Simulation::RunUntil(double endTime, std::string &error) {
-    // Half a step of slack, so that a clock summed up from steps such as 0.1 ends where meant.
-    const double slack = step * 0.5;
     while (true) {
         if (!FireDueEvents(error)) {
             return false;
         }
-        if (time >= endTime - slack) {
+        if (HasReached(endTime)) {
             return true;
         }
         Step(step);
@@ -178,9 +172,14 @@ void Simulation::Step(double length) {
     FinishDeletions();
 }
 
+bool Simulation::HasReached(double moment) const {
+    // A clock summed up from steps such as 0.1 falls a hair short of round times; a millionth of
+    // a step of tolerance lets it reach them.
+    return time >= moment - step * 1e-6;
+}
+
 bool Simulation::FireDueEvents(std::string &error) {
-    const double due = time + step * 1e-6;
-    while (nextEvent < scenario.events.size() && scenario.events[nextEvent].time <= due) {
+    while (nextEvent < scenario.events.size() && HasReached(scenario.events[nextEvent].time)) {
         if (!Fire(scenario.events[nextEvent++], error)) {
             return false;
         }
@@ -299,9 +298,15 @@ void Simulation::FinishDeletions() {
 }
 
 void Simulation::LogDebugLine() {
+    // A line that nobody was handed since the last look has not changed: no text is compared.
+    if (!options.verbose && !debugStringHandedOut) {
+        return;
+    }
+    debugStringHandedOut = false;
     if (options.verbose || loggedDebugString != debugString) {
         loggedDebugString = debugString;
-        log.Line(time, "debug \"" + loggedDebugString + "\"");
+        debugLogLine.assign("debug \"").append(loggedDebugString).append("\"");
+        log.Line(time, debugLogLine);
     }
 }
 

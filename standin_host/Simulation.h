@@ -47,14 +47,16 @@ public:
     Simulation(const Simulation &) = delete;
     Simulation &operator=(const Simulation &) = delete;
 
-    // The simulation whose services the modules reach through the host interface.
-    static Simulation *Active();
+    // The simulation whose services the modules reach through the host interface. Inline, since
+    // every host service that a module calls in its step goes through it.
+    static Simulation *Active() { return active; }
 
     // Creates the scenario's vessels. A vessel whose class cannot be had is an error; one whose
     // module returns no instance is reported and left out.
     bool Start(std::string &error);
 
-    // Steps until `endTime`, firing the scenario's events as their times come.
+    // Steps until the first step boundary at or after `endTime`, firing the scenario's events at
+    // the first step boundary at or after their times.
     bool RunUntil(double endTime, std::string &error);
 
     // One step of `length` seconds: advance the clock and the motions, call every vessel after
@@ -79,11 +81,17 @@ public:
     // Host services behind the oapi functions and the VESSEL defaults.
     ObjectHandle CameraTarget() const { return cameraTarget; }
     const VECTOR3 &CameraPosition() const { return cameraPosition; }
-    char *DebugString() { return debugString; }
+    // Handing the buffer out is what lets the line change, so the step loop looks at the line
+    // for a change only after it has been handed out.
+    char *DebugString() {
+        debugStringHandedOut = true;
+        return debugString;
+    }
     bool RequestDeletion(ObjectHandle vessel);
     void ParseDefaultLine(const char *line, VesselStatus &status);
 
 private:
+    bool HasReached(double moment) const;
     bool FireDueEvents(std::string &error);
     bool Fire(const ScenarioEvent &event, std::string &error);
     void Destroy(SimVessel &vessel);
@@ -105,9 +113,13 @@ private:
     std::size_t nextEvent = 0;
     std::size_t pendingDeletions = 0;
     char debugString[DebugStringCapacity] = {};
+    bool debugStringHandedOut = false;
     std::string loggedDebugString;
+    std::string debugLogLine; // kept between steps, so that logging a change reuses its storage
     const LineReader *loadingFrom = nullptr; // the block being loaded, for warnings
     Simulation *previousActive;
+
+    static Simulation *active;
 };
 
 } // namespace standin
