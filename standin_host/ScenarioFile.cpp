@@ -29,6 +29,17 @@ std::vector<std::string_view> SplitWords(std::string_view line) {
     return words;
 }
 
+// A word of the file in quotes for a message; an overlong one is cut, and the cut is marked, so
+// that a message stays one readable line.
+std::string Quoted(std::string_view word) {
+    constexpr std::size_t longest = 60;
+    if (word.size() <= longest) {
+        return "'" + std::string(word) + "'";
+    }
+    return "'" + std::string(word.substr(0, longest)) + "...' (" + std::to_string(word.size()) +
+           " characters)";
+}
+
 std::string_view StripIndentation(std::string_view line) {
     const std::size_t first = line.find_first_not_of(" \t");
     return first == std::string_view::npos ? std::string_view() : line.substr(first);
@@ -53,7 +64,7 @@ public:
             return Fail("a number is missing");
         }
         if (!ParseFiniteNumber(words[index], value)) {
-            return Fail("'" + std::string(words[index]) + "' is not a finite number");
+            return Fail(Quoted(words[index]) + " is not a finite number");
         }
         return true;
     }
@@ -68,7 +79,7 @@ public:
         }
         value = std::string(words[index]);
         if (!IsValidName(value)) {
-            return Fail(std::string("'") + value + "' is not a valid " + what +
+            return Fail(Quoted(value) + " is not a valid " + what +
                         " name (letters, digits, '_', '-', '.')");
         }
         return true;
@@ -111,7 +122,7 @@ bool ParseCamera(LineParser &p, std::size_t at, ScenarioEvent &event) {
         }
         return p.Name(at + 1, event.name, "vessel");
     }
-    return p.Fail("CAMERA needs POS, VEL or TARGET, not '" + std::string(what) + "'");
+    return p.Fail("CAMERA needs POS, VEL or TARGET, not " + Quoted(what));
 }
 
 // SPAWN name class [POS x y z] [VEL x y z], starting at word `at`.
@@ -126,7 +137,7 @@ bool ParseSpawn(LineParser &p, std::size_t at, ScenarioEvent &event) {
                           : what == "VEL" ? &event.status.velocity
                                           : nullptr;
         if (target == nullptr) {
-            return p.Fail("SPAWN takes POS and VEL, not '" + std::string(what) + "'");
+            return p.Fail("SPAWN takes POS and VEL, not " + Quoted(what));
         }
         if (i + 4 > p.Count()) {
             return p.Fail(std::string(what) + " needs three numbers");
@@ -272,11 +283,11 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                 event.kind = ScenarioEvent::Kind::Save;
                 event.path = std::string(p.Words()[3]);
             } else {
-                return p.Fail("unknown event '" + std::string(what) + "' (CAMERA, SPAWN or SAVE)");
+                return p.Fail("unknown event " + Quoted(what) + " (CAMERA, SPAWN or SAVE)");
             }
             scenario.events.push_back(std::move(event));
         } else {
-            return p.Fail("unknown keyword '" + std::string(keyword) + "'");
+            return p.Fail("unknown keyword " + Quoted(keyword));
         }
     }
 

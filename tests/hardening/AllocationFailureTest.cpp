@@ -1,0 +1,99 @@
+// A Brevlet that cannot be allocated: ovcInit yields null without constructing or throwing, and
+// the host reports the vessel it could not create and goes on with the others.
+#include "../../host/ModuleEntry.h"
+#include "../../standin_host/ModuleLibrary.h"
+#include "FailingAllocator.h"
+#include "InProcessHost.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using hardening::FailedNothrowAllocations;
+using hardening::FailNthNothrowAllocation;
+
+std::unique_ptr<standin::ModuleLibrary> LoadBrevlet() {
+    std::string error;
+    auto module = standin::ModuleLibrary::Load(
+        hardening::ModuleFolder() + "/Brevlet" + standin::ModuleLibrary::FileSuffix(), error);
+    EXPECT_NE(module, nullptr) << error;
+    return module;
+}
+
+TEST(AllocationFailure, OvcInitYieldsNullAndTouchesNothing) {
+    const auto module = LoadBrevlet();
+    ASSERT_NE(module, nullptr);
+    // The host's record behind the handle: a constructed Brevlet would be bound to it, and the
+    // module would have to be told apart from it only through its calls into the host.
+    standin::SimVessel record;
+    record.name = "untouched";
+
+    const std::size_t failedBefore = FailedNothrowAllocations();
+    VESSEL *vessel = reinterpret_cast<VESSEL *>(0x1); // must be overwritten with null
+    FailNthNothrowAllocation(1);
+    EXPECT_NO_THROW(vessel = module->Init()(&record, 1));
+    FailNthNothrowAllocation(0);
+
+    EXPECT_EQ(vessel, nullptr);
+    EXPECT_EQ(FailedNothrowAllocations(), failedBefore + 1)
+        << "ovcInit must allocate the vessel with the nothrow allocation";
+    EXPECT_EQ(record.name, "untouched");
+    EXPECT_TRUE(record.focusEnabled);
+    // Destroying what the failed call returned is harmless.
+    module->Exit()(vessel);
+
+    // The next allocation succeeds again: the module keeps no state from the failure.
+    VESSEL *next = module->Init()(&record, 1);
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->GetHandle(), &record);
+    module->Exit()(next);
+}
+
+struct FailureCase {
+    const char *name;
+    std::size_t failingAllocation; // which creation of the run fails, 1 = the first
+    const char *missing;           // the vessel left out
+};
+
+class HostGoesOn : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(HostGoesOn, ReportsTheVesselAndCreatesTheOthers) {
+    const FailureCase &c = GetParam();
+    hardening::InProcessHost host("STEP 1\nEND 4\nCAMERA POS 0 0 0\n"
+                                  "VESSEL First Brevlet\n  POS 0 0 10\nEND_VESSEL\n"
+                                  "VESSEL Second Brevlet\n  POS 0 0 20\nEND_VESSEL\n"
+                                  "AT 1 SPAWN Third Brevlet POS 0 0 30\n",
+                                  "Module = Brevlet\nLifeTime = 3\n", standin::SimulationOptions{});
+    const std::size_t failedBefore = FailedNothrowAllocations();
+    std::string error;
+    FailNthNothrowAllocation(c.failingAllocation);
+    const bool ran = host.Sim().Start(error) && host.Sim().RunUntil(4.0, error);
+    FailNthNothrowAllocation(0);
+    ASSERT_TRUE(ran) << error;
+    EXPECT_EQ(FailedNothrowAllocations(), failedBefore + 1);
+
+    const std::string log = host.Log();
+    EXPECT_NE(log.find(std::string("could not create ") + c.missing), std::string::npos) << log;
+    for (const std::string name : {"First", "Second", "Third"}) {
+        const bool created = log.find("created " + name) != std::string::npos;
+        EXPECT_EQ(created, name != c.missing) << name << "\n" << log;
+    }
+    // The others live on and expire as configured: 3 s after their creation.
+    EXPECT_EQ(log.find("[t=3.000] deleted First") != std::string::npos,
+              std::string(c.missing) != "First")
+        << log;
+    EXPECT_EQ(log.find("[t=4.000] deleted Third") != std::string::npos,
+              std::string(c.missing) != "Third")
+        << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(EachCreation, HostGoesOn,
+                         ::testing::Values(FailureCase{"FirstOfScenario", 1, "First"},
+                                           FailureCase{"SecondOfScenario", 2, "Second"},
+                                           FailureCase{"SpawnedDuringRun", 3, "Third"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace

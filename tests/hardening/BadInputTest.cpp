@@ -1,0 +1,344 @@
+// The real stand-in host given files it cannot use: each is refused with a clear message that
+// names the file (and the line, where there is one) and a non-zero exit, nothing crashes, and an
+// output scenario that was there already is left exactly as it was. Input that only the module
+// understands, overlong lines and CRLF line ends are taken.
+#include "HostProcess.h"
+#include "InProcessHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using hardening::TempFolder;
+
+const char baseScenario[] = "STEP 1\n"
+                            "END 3\n"
+                            "CAMERA POS 0 0 0\n"
+                            "VESSEL A Brevlet\n"
+                            "  POS 0 0 10\n"
+                            "END_VESSEL\n";
+const char baseConfig[] = "Module = Brevlet\nLifeTime = 5\n";
+const char previousOutput[] = "TIME 0\nSTEP 1\nEND 1\n# saved before; must survive\n";
+
+const std::string megabyte(1 << 20, ' ');
+
+// Writes the scenario and the class configuration and returns the host's arguments, with the
+// output "out.scn" in the folder.
+std::vector<std::string> HostArguments(const TempFolder &folder, const std::string &scenario,
+                                       const std::string &config = baseConfig,
+                                       const std::string &scenarioName = "run.scn") {
+    folder.Write("config/Brevlet.cfg", config);
+    return {folder.Write(scenarioName, scenario),
+            "--config",
+            folder / "config",
+            "--modules",
+            hardening::ModuleFolder(),
+            "--output",
+            folder / "out.scn"};
+}
+
+// A class whose module is `module`, in a module folder of its own holding `moduleFile`.
+std::vector<std::string> RunWithModule(const TempFolder &folder, const std::string &module,
+                                       const std::string &moduleFile) {
+    std::vector<std::string> arguments =
+        HostArguments(folder, baseScenario, "Module = " + module + "\nLifeTime = 5\n");
+    arguments[4] = folder / "modules";
+    fs::create_directories(folder.Path() / "modules");
+    if (!moduleFile.empty()) {
+        fs::copy_file(moduleFile, folder.Path() / "modules" / (module + ".so"));
+    }
+    return arguments;
+}
+
+struct RefusedCase {
+    const char *name;
+    std::vector<std::string> (*setUp)(const TempFolder &folder);
+    const char *message; // matched against the host's error output
+};
+
+const RefusedCase refusedCases[] = {
+    {"MissingScenario",
+     [](const TempFolder &f) {
+         auto arguments = HostArguments(f, baseScenario);
+         arguments[0] = f / "none.scn";
+         return arguments;
+     },
+     R"(standin-host: .*/none\.scn: cannot open: No such file or directory)"},
+    {"ScenarioIsAFolder",
+     [](const TempFolder &f) {
+         auto arguments = HostArguments(f, baseScenario);
+         fs::create_directory(f / "folder.scn");
+         arguments[0] = f / "folder.scn";
+         return arguments;
+     },
+     R"(.*/folder\.scn: is a folder, not a file)"},
+    {"EmptyScenario", [](const TempFolder &f) { return HostArguments(f, ""); },
+     R"(.*/run\.scn: the scenario needs STEP and END)"},
+    {"BinaryScenarioWithNul",
+     [](const TempFolder &f) {
+         return HostArguments(f, std::string("\x7f"
+                                             "ELF\x02\x01\x01\0\0\0\n",
+                                             11));
+     },
+     R"(.*/run\.scn:1: holds a NUL byte; not a text file)"},
+    {"BinaryScenarioWithoutNul",
+     [](const TempFolder &f) { return HostArguments(f, "\xff\xfe\x80\x01 x\n"); },
+     R"(.*/run\.scn:1: unknown keyword)"},
+    {"NulInsideAScenarioLine",
+     [](const TempFolder &f) {
+         return HostArguments(f, std::string(baseScenario) + "VESSEL B Brevlet\n  LIFE" +
+                                     std::string(1, '\0') + "TIME 2\nEND_VESSEL\n");
+     },
+     R"(.*/run\.scn:8: holds a NUL byte; not a text file)"},
+    {"NulInsideAClassConfigurationLine",
+     [](const TempFolder &f) {
+         return HostArguments(f, baseScenario,
+                              "Module = Brevlet\nLifeTime = 5" + std::string(1, '\0') + "0\n");
+     },
+     R"(.*/run\.scn:4: class Brevlet: .*/Brevlet\.cfg:2: holds a NUL byte; not a text file)"},
+    {"MegabyteLineWithAnUnknownKeyword",
+     [](const TempFolder &f) {
+         return HostArguments(f, std::string(baseScenario) + "LAUNCH" + std::string(1 << 20, 'x') +
+                                     " now\n");
+     },
+     R"(.*/run\.scn:7: unknown keyword 'LAUNCHx{54}\.\.\.' \(1048582 characters\))"},
+    {"DuplicateVesselNames",
+     [](const TempFolder &f) {
+         return HostArguments(f, std::string(baseScenario) + "VESSEL A Brevlet\nEND_VESSEL\n");
+     },
+     R"(.*/run\.scn:7: a vessel named 'A' is there already)"},
+    {"SpawnOfAVesselNameInUse",
+     [](const TempFolder &f) {
+         return HostArguments(f, std::string(baseScenario) + "AT 1 SPAWN A Brevlet\n");
+     },
+     R"(.*/run\.scn:7: a vessel named 'A' is there already)"},
+    {"ClassNameThatLeavesTheConfigFolder",
+     [](const TempFolder &f) {
+         return HostArguments(f, "STEP 1\nEND 3\nVESSEL A ../Brevlet\nEND_VESSEL\n");
+     },
+     R"(.*/run\.scn:3: '\.\./Brevlet' is not a valid class name)"},
+    {"UnknownClass",
+     [](const TempFolder &f) {
+         return HostArguments(f, "STEP 1\nEND 3\nVESSEL A Nonesuch\nEND_VESSEL\n");
+     },
+     R"(.*/run\.scn:3: class Nonesuch: .*/config/Nonesuch\.cfg: cannot open: No such file)"},
+    {"ConfigFolderWithoutTheClass",
+     [](const TempFolder &f) {
+         auto arguments = HostArguments(f, baseScenario);
+         fs::create_directory(f / "empty");
+         arguments[2] = f / "empty";
+         return arguments;
+     },
+     R"(.*/run\.scn:4: class Brevlet: .*/empty/Brevlet\.cfg: cannot open: No such file)"},
+    {"ConfigFolderMissing",
+     [](const TempFolder &f) {
+         auto arguments = HostArguments(f, baseScenario);
+         arguments[2] = f / "nowhere";
+         return arguments;
+     },
+     R"(.*/run\.scn:4: class Brevlet: .*/nowhere/Brevlet\.cfg: cannot open: No such file)"},
+    {"ModuleMissing", [](const TempFolder &f) { return RunWithModule(f, "Gone", ""); },
+     R"(.*/run\.scn:4: class Brevlet: .*/modules/Gone\.so: no such module file)"},
+    {"ModuleWithoutEntryPoints",
+     [](const TempFolder &f) { return RunWithModule(f, "Bare", BREVLET_MODULE_WITHOUT_ENTRIES); },
+     R"(.*/run\.scn:4: class Brevlet: .*/Bare\.so: not a vessel module: it does not export )"
+     R"(ovcInit and ovcExit)"},
+    {"ModuleThatIsNotALibrary",
+     [](const TempFolder &f) {
+         return RunWithModule(f, "Text", f.Write("text.so", "just some text\n"));
+     },
+     R"(.*/run\.scn:4: class Brevlet: .*/Text\.so: not a loadable module)"},
+    {"OutputInAMissingFolder",
+     [](const TempFolder &f) {
+         auto arguments = HostArguments(f, baseScenario);
+         arguments[6] = f / "nowhere/out.scn";
+         return arguments;
+     },
+     R"(.*/nowhere/out\.scn: cannot write: the folder .*/nowhere does not exist)"},
+    {"OutputThatIsAFolder",
+     [](const TempFolder &f) {
+         auto arguments = HostArguments(f, baseScenario);
+         fs::create_directory(f / "folder-out.scn");
+         arguments[6] = f / "folder-out.scn";
+         return arguments;
+     },
+     R"(.*/folder-out\.scn: cannot write: is a folder)"},
+    // Not even root may create files in /proc: the run goes to its end and the final write fails.
+    {"OutputWhereNothingCanBeWritten",
+     [](const TempFolder &f) {
+         auto arguments = HostArguments(f, baseScenario);
+         arguments[6] = "/proc/brevlet-hardening.scn";
+         return arguments;
+     },
+     R"(/proc/brevlet-hardening\.scn: cannot write: )"},
+    // The existing output is replaced only through a temporary file; when that cannot be
+    // written, the output stays as it was.
+    {"TemporaryOutputCannotBeWritten",
+     [](const TempFolder &f) {
+         auto arguments = HostArguments(f, baseScenario);
+         fs::create_directory(f / "out.scn.partial");
+         return arguments;
+     },
+     R"(.*/out\.scn: cannot write: Is a directory)"},
+    {"SaveEventIntoAMissingFolder",
+     [](const TempFolder &f) {
+         return HostArguments(f, std::string(baseScenario) + "AT 1 SAVE " +
+                                     (f / "nowhere/mid.scn") + "\n");
+     },
+     R"(.*/nowhere/mid\.scn: cannot write: No such file or directory)"},
+};
+
+class RefusedInput : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedInput, ClearMessageNonZeroExitOutputUntouched) {
+    const RefusedCase &c = GetParam();
+    TempFolder folder;
+    const std::string output = folder.Write("out.scn", previousOutput);
+    const std::vector<std::string> arguments = c.setUp(folder);
+
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(arguments, folder.Path().string());
+
+    EXPECT_EQ(outcome.signal, 0) << "the host crashed:\n" << outcome.err;
+    EXPECT_NE(outcome.exitCode, 0);
+    EXPECT_NE(outcome.exitCode, -1);
+    // One line of message, not a dump: overlong input is not echoed in full.
+    ASSERT_LT(outcome.err.size(), 1000u) << outcome.err.substr(0, 2000);
+    EXPECT_TRUE(std::regex_search(outcome.err, std::regex(c.message)))
+        << "expected: " << c.message << "\nfound: " << outcome.err;
+    EXPECT_EQ(hardening::ReadWhole(output), previousOutput);
+    EXPECT_FALSE(fs::is_regular_file(output + ".partial"));
+}
+
+INSTANTIATE_TEST_SUITE_P(StandInHost, RefusedInput, ::testing::ValuesIn(refusedCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Without read permission a file cannot be opened, unless the tests run with the rights to read
+// it anyway (as root does); then there is nothing to test.
+TEST(RefusedInput, ScenarioWithoutReadPermission) {
+    TempFolder folder;
+    std::vector<std::string> arguments = HostArguments(folder, baseScenario);
+    chmod(arguments[0].c_str(), 0);
+    if (std::FILE *readable = std::fopen(arguments[0].c_str(), "rb")) {
+        std::fclose(readable);
+        GTEST_SKIP() << "a file without read permission is readable here (running as root)";
+    }
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(arguments, folder.Path().string());
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(std::regex_search(outcome.err, std::regex(R"(run\.scn: cannot open: Permission)")))
+        << outcome.err;
+}
+
+struct TakenCase {
+    const char *name;
+    std::vector<std::string> (*setUp)(const TempFolder &folder);
+    const char *log;      // matched against the run log
+    const char *warnings; // matched against the error output; null: there must be none
+};
+
+const TakenCase takenCases[] = {
+    {"ClassConfigurationKeysOnlyTheModuleOrNobodyKnows",
+     [](const TempFolder &f) {
+         return HostArguments(f, baseScenario,
+                              "; comment\nModule = Brevlet\nMass = 5\nLifeTime = 2\nwhatever\n\n");
+     },
+     R"(\[t=2\.000\] deleted A)", nullptr},
+    {"ScenarioLineThatNobodyTakes",
+     [](const TempFolder &f) {
+         return HostArguments(
+             f, "STEP 1\nEND 3\nVESSEL A Brevlet\n  POS 0 0 1\n  THRUST 5\nEND_VESSEL\n");
+     },
+     R"(saved scenario to)", R"(.*/run\.scn:5: warning: scenario line not understood: THRUST 5)"},
+    {"MegabyteClassConfigurationLine",
+     [](const TempFolder &f) {
+         return HostArguments(f, baseScenario, "Module = Brevlet\nLifeTime =" + megabyte + "2\n");
+     },
+     R"(\[t=2\.000\] deleted A)", nullptr},
+    {"MegabyteScenarioBlockLine",
+     [](const TempFolder &f) {
+         return HostArguments(f, "STEP 1\nEND 3\nVESSEL A Brevlet\n  LIFETIME" + megabyte +
+                                     "1\nEND_VESSEL\n");
+     },
+     R"(\[t=1\.000\] deleted A)", nullptr},
+    {"MegabyteComment",
+     [](const TempFolder &f) {
+         return HostArguments(f, std::string(baseScenario) + "#" + megabyte + "\n");
+     },
+     R"(saved scenario to)", nullptr},
+};
+
+class TakenInput : public ::testing::TestWithParam<TakenCase> {};
+
+TEST_P(TakenInput, RunsToTheEnd) {
+    const TakenCase &c = GetParam();
+    TempFolder folder;
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(c.setUp(folder), folder.Path().string());
+    EXPECT_EQ(outcome.signal, 0);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.substr(0, 2000);
+    EXPECT_TRUE(std::regex_search(outcome.out, std::regex(c.log))) << outcome.out;
+    if (c.warnings == nullptr) {
+        EXPECT_EQ(outcome.err, "");
+    } else {
+        EXPECT_TRUE(std::regex_search(outcome.err, std::regex(c.warnings))) << outcome.err;
+    }
+    EXPECT_TRUE(fs::is_regular_file(folder / "out.scn"));
+}
+
+INSTANTIATE_TEST_SUITE_P(StandInHost, TakenInput, ::testing::ValuesIn(takenCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+std::string WithCrlf(const std::string &text) {
+    std::string converted;
+    for (const char c : text) {
+        if (c == '\n') {
+            converted += '\r';
+        }
+        converted += c;
+    }
+    return converted;
+}
+
+// The same scenario and configuration with "\r\n" line ends run exactly as with "\n": the same
+// log, the same saved scenario.
+TEST(CrlfLineEnds, ConfigureAndLoadExactlyLikeLf) {
+    const std::string scenario = "STEP 0.5\nEND 6\nCAMERA POS 0 0 0\nCAMERA TARGET A\n"
+                                 "VESSEL A Brevlet\n  POS 0 0 10\n  LIFETIME 2.5\nEND_VESSEL\n"
+                                 "VESSEL B Brevlet\n  POS 0 0 1500\nEND_VESSEL\n"
+                                 "AT 1 SPAWN C Brevlet POS 0 0 20\nAT 1.5 SAVE mid.scn\n";
+    const std::string config = "Module = Brevlet\nLifeTime = 4\nMaxCamDistance = 1000\n";
+    std::string logs[2];
+    std::string saved[2];
+    std::string mid[2];
+    for (int crlf = 0; crlf < 2; ++crlf) {
+        TempFolder folder;
+        auto arguments = crlf ? HostArguments(folder, WithCrlf(scenario), WithCrlf(config))
+                              : HostArguments(folder, scenario, config);
+        const hardening::HostOutcome outcome =
+            hardening::RunHostProcess(arguments, folder.Path().string());
+        ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_EQ(outcome.err, "");
+        // The log names the output; make the two runs' folders alike.
+        logs[crlf] = std::regex_replace(outcome.out, std::regex(folder.Path().string()), "DIR");
+        saved[crlf] = hardening::ReadWhole(folder / "out.scn");
+        mid[crlf] = hardening::ReadWhole(folder / "mid.scn");
+    }
+    EXPECT_EQ(logs[1], logs[0]);
+    EXPECT_EQ(saved[1], saved[0]);
+    EXPECT_EQ(mid[1], mid[0]);
+    // And the runs did something worth comparing.
+    EXPECT_NE(logs[0].find("deleted A"), std::string::npos) << logs[0];
+    EXPECT_NE(logs[0].find("deleted B"), std::string::npos) << logs[0];
+    EXPECT_NE(mid[0].find("LIFETIME"), std::string::npos) << mid[0];
+}
+
+} // namespace

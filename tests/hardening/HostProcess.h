@@ -1,0 +1,20 @@
+// Runs the real stand-in host executable as a child process and collects what it did.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace hardening {
+
+struct HostOutcome {
+    int exitCode = -1; // -1 when it did not exit normally
+    int signal = 0;    // the signal that ended it, 0 for a normal exit
+    std::string out;
+    std::string err;
+};
+
+// Runs the host with `arguments` in the folder `workFolder`, standard input closed.
+HostOutcome RunHostProcess(const std::vector<std::string> &arguments,
+                           const std::string &workFolder);
+
+} // namespace hardening

@@ -1,0 +1,60 @@
+// The stand-in host run inside a test: a scenario given as text, the class configuration written
+// to a temporary folder, and the real Brevlet module loaded through the host's own loaders.
+#pragma once
+
+#include "../../standin_host/RunLog.h"
+#include "../../standin_host/ScenarioFile.h"
+#include "../../standin_host/Simulation.h"
+#include "../../standin_host/VesselClasses.h"
+
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace hardening {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
+
+    const std::filesystem::path &Path() const { return path; }
+    std::string operator/(const std::string &name) const { return (path / name).string(); }
+
+    // Writes `content` byte for byte as the file `name` (folders created) and returns its path.
+    std::string Write(const std::string &name, const std::string &content) const;
+
+private:
+    std::filesystem::path path;
+};
+
+// The whole content of a file; empty when it cannot be read.
+std::string ReadWhole(const std::string &path);
+
+// The folder that holds the Brevlet module of this build.
+std::string ModuleFolder();
+
+class InProcessHost {
+public:
+    // Parses `scenarioText` (it must parse) and writes `classConfig` as "Brevlet.cfg".
+    InProcessHost(const std::string &scenarioText, const std::string &classConfig,
+                  standin::SimulationOptions options);
+    ~InProcessHost();
+
+    standin::Simulation &Sim() { return *simulation; }
+    std::string Log() const { return logText.str(); }
+
+private:
+    TempFolder folder;
+    standin::ScenarioDescription scenario;
+    std::ostringstream logText;
+    std::unique_ptr<standin::RunLog> log;
+    std::unique_ptr<standin::VesselClasses> classes;
+    std::unique_ptr<standin::Simulation> simulation; // destroyed first: it calls into the module
+};
+
+} // namespace hardening
