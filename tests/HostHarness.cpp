@@ -101,6 +101,7 @@ HostHarness::~HostHarness() = default;
 standin::SimVessel &HostHarness::CreateFromBlock(const std::string &name,
                                                  const std::vector<std::string> &blockLines) {
     std::vector<standin::SourceLine> block;
+    block.reserve(blockLines.size());
     for (const std::string &line : blockLines) {
         block.push_back(standin::SourceLine{line, static_cast<int>(block.size()) + 1});
     }

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <sstream>
 
@@ -25,7 +25,11 @@ standin::TextFile FromText(const std::string &name, const std::string &text) {
 }
 
 bool SameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    std::uint64_t x = 0;
+    std::uint64_t y = 0;
+    std::memcpy(&x, &a, sizeof x);
+    std::memcpy(&y, &b, sizeof y);
+    return x == y;
 }
 
 void ExpectSameVector(const VECTOR3 &a, const VECTOR3 &b) {
