@@ -82,6 +82,9 @@ public:
             return Fail(Quoted(value) + " is not a valid " + what +
                         " name (letters, digits, '_', '-', '.')");
         }
+        if (value == "NONE") {
+            return Fail(std::string("NONE means no camera target; it cannot name a ") + what);
+        }
         return true;
     }
 

@@ -154,6 +154,8 @@ TEST(ScenarioFile, MalformedLinesAreReportedWithFileAndLine) {
         {"STEP 1\nEND 5\nVESSEL A ../../etc/passwd\nEND_VESSEL\n",
          "bad.scn:3: '../../etc/passwd' is not a valid class name (letters, digits, '_', '-', "
          "'.')"},
+        {"STEP 1\nEND 5\nVESSEL NONE Brevlet\nEND_VESSEL\n",
+         "bad.scn:3: NONE means no camera target; it cannot name a vessel"},
         {"STEP 1\nEND 5\nVESSEL A Brevlet\n  POS 0 0 0\n", "bad.scn:3: VESSEL A has no END_VESSEL"},
         {"STEP 1\nEND 5\nVESSEL A Brevlet\nEND_VESSEL\nVESSEL A Brevlet\nEND_VESSEL\n",
          "bad.scn:5: a vessel named 'A' is there already"},
