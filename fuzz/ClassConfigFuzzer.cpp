@@ -8,6 +8,7 @@
 #include "../vessel/Brevlet.h"
 #include "FuzzLines.h"
 #include "ReferenceNumber.h"
+#include "SameBits.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -15,6 +16,8 @@
 #include <vector>
 
 namespace {
+
+using fuzzing::SameBits;
 
 bool KeyStartsLine(const std::string &line, const char *key) {
     const std::size_t length = std::strlen(key);
@@ -53,10 +56,6 @@ double Expected(const std::vector<standin::SourceLine> &lines, const char *key,
         }
     }
     return value;
-}
-
-bool SameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // bit for bit (infinity on overflow, zero with its sign on underflow).
 #include "../vessel/TextScan.h"
 #include "ReferenceNumber.h"
+#include "SameBits.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,12 +11,6 @@
 #include <string>
 
 namespace {
-
-std::uint64_t Bits(double value) {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
 
 // A value that no reading can produce, to see that a failed read leaves the target alone.
 double Untouched() {
@@ -37,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::optional<fuzzing::ReferenceNumber> expected = fuzzing::ReadReferenceNumber(begin);
 
     if (!expected) {
-        if (end != nullptr || Bits(value) != Bits(Untouched())) {
+        if (end != nullptr || fuzzing::BitsOf(value) != fuzzing::BitsOf(Untouched())) {
             std::abort(); // read a number where there is none, or changed the target
         }
         return 0;
@@ -48,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (static_cast<std::size_t>(end - begin) != expected->length) {
         std::abort(); // stopped at another character
     }
-    if (Bits(value) != Bits(expected->value)) {
+    if (fuzzing::BitsOf(value) != fuzzing::BitsOf(expected->value)) {
         std::abort(); // another value
     }
     return 0;

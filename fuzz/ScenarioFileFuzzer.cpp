@@ -3,6 +3,7 @@
 // out as the same text.
 #include "../standin_host/ScenarioFile.h"
 #include "../standin_host/TextFile.h"
+#include "SameBits.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +15,8 @@
 #include <unistd.h>
 
 namespace {
+
+using fuzzing::SameBits;
 
 // The input goes through a real file, so that the host's own file reader is fuzzed too; a folder
 // in memory, where there is one, keeps that fast.
@@ -34,14 +37,6 @@ void WriteScratch(const char *data, std::size_t size) {
         std::perror(ScratchPath().c_str());
         std::abort();
     }
-}
-
-bool SameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-bool SameBits(const VECTOR3 &a, const VECTOR3 &b) {
-    return SameBits(a.x, b.x) && SameBits(a.y, b.y) && SameBits(a.z, b.z);
 }
 
 // Equal in everything but the line numbers, which differ between a file and its rewrite.

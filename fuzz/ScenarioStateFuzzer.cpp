@@ -10,6 +10,7 @@
 #include "../vessel/Brevlet.h"
 #include "FuzzLines.h"
 #include "ReferenceNumber.h"
+#include "SameBits.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -19,6 +20,8 @@
 #include <vector>
 
 namespace {
+
+using fuzzing::SameBits;
 
 // The host's default parser needs a simulation to answer to; one with no vessels will do.
 struct Host {
@@ -53,14 +56,6 @@ double ExpectedLifetime(const std::vector<standin::SourceLine> &lines, double in
         }
     }
     return value;
-}
-
-bool SameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-bool SameBits(const VECTOR3 &a, const VECTOR3 &b) {
-    return SameBits(a.x, b.x) && SameBits(a.y, b.y) && SameBits(a.z, b.z);
 }
 
 struct Loaded {

@@ -61,7 +61,9 @@ std::vector<std::string> RunWithModule(const TempFolder &folder, const std::stri
 struct RefusedCase {
     const char *name;
     std::vector<std::string> (*setUp)(const TempFolder &folder);
-    const char *message; // matched against the host's error output
+    // Matched against the host's error output. The system's reason, which follows "cannot open: "
+    // and the like, is in the user's language, so it is not matched.
+    const char *message;
 };
 
 const RefusedCase refusedCases[] = {
@@ -71,7 +73,7 @@ const RefusedCase refusedCases[] = {
          arguments[0] = f / "none.scn";
          return arguments;
      },
-     R"(standin-host: .*/none\.scn: cannot open: No such file or directory)"},
+     R"(standin-host: .*/none\.scn: cannot open: )"},
     {"ScenarioIsAFolder",
      [](const TempFolder &f) {
          auto arguments = HostArguments(f, baseScenario);
@@ -129,7 +131,7 @@ const RefusedCase refusedCases[] = {
      [](const TempFolder &f) {
          return HostArguments(f, "STEP 1\nEND 3\nVESSEL A Nonesuch\nEND_VESSEL\n");
      },
-     R"(.*/run\.scn:3: class Nonesuch: .*/config/Nonesuch\.cfg: cannot open: No such file)"},
+     R"(.*/run\.scn:3: class Nonesuch: .*/config/Nonesuch\.cfg: cannot open: )"},
     {"ConfigFolderWithoutTheClass",
      [](const TempFolder &f) {
          auto arguments = HostArguments(f, baseScenario);
@@ -137,14 +139,14 @@ const RefusedCase refusedCases[] = {
          arguments[2] = f / "empty";
          return arguments;
      },
-     R"(.*/run\.scn:4: class Brevlet: .*/empty/Brevlet\.cfg: cannot open: No such file)"},
+     R"(.*/run\.scn:4: class Brevlet: .*/empty/Brevlet\.cfg: cannot open: )"},
     {"ConfigFolderMissing",
      [](const TempFolder &f) {
          auto arguments = HostArguments(f, baseScenario);
          arguments[2] = f / "nowhere";
          return arguments;
      },
-     R"(.*/run\.scn:4: class Brevlet: .*/nowhere/Brevlet\.cfg: cannot open: No such file)"},
+     R"(.*/run\.scn:4: class Brevlet: .*/nowhere/Brevlet\.cfg: cannot open: )"},
     {"ModuleMissing", [](const TempFolder &f) { return RunWithModule(f, "Gone", ""); },
      R"(.*/run\.scn:4: class Brevlet: .*/modules/Gone\.so: no such module file)"},
     {"ModuleWithoutEntryPoints",
@@ -187,13 +189,13 @@ const RefusedCase refusedCases[] = {
          fs::create_directory(f / "out.scn.partial");
          return arguments;
      },
-     R"(.*/out\.scn: cannot write: Is a directory)"},
+     R"(.*/out\.scn: cannot write: )"},
     {"SaveEventIntoAMissingFolder",
      [](const TempFolder &f) {
          return HostArguments(f, std::string(baseScenario) + "AT 1 SAVE " +
                                      (f / "nowhere/mid.scn") + "\n");
      },
-     R"(.*/nowhere/mid\.scn: cannot write: No such file or directory)"},
+     R"(.*/nowhere/mid\.scn: cannot write: )"},
 };
 
 class RefusedInput : public ::testing::TestWithParam<RefusedCase> {};
@@ -234,7 +236,7 @@ TEST(RefusedInput, ScenarioWithoutReadPermission) {
     const hardening::HostOutcome outcome =
         hardening::RunHostProcess(arguments, folder.Path().string());
     EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_TRUE(std::regex_search(outcome.err, std::regex(R"(run\.scn: cannot open: Permission)")))
+    EXPECT_TRUE(std::regex_search(outcome.err, std::regex(R"(run\.scn: cannot open: )")))
         << outcome.err;
 }
 
