@@ -16,6 +16,8 @@ namespace bench {
 
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    SummaryReporter() : ConsoleReporter(OO_None) {}
+
     void ReportRuns(const std::vector<Run> &runs) override;
 
     void PrintSummary(std::ostream &out, const MemoryFigures &memory) const;

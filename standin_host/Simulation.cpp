@@ -160,10 +160,10 @@ void Simulation::Step(double length) {
     time += length;
     const double mjd = mjdAtTimeZero + time / secondsPerDay;
     Advance(cameraPosition, cameraVelocity, length);
+    // One pass over the vessels: a vessel's callback sees its own position and the camera's, both
+    // already advanced; the host interface shows it no other vessel's.
     for (const std::unique_ptr<SimVessel> &vessel : vessels) {
         Advance(vessel->position, vessel->velocity, length);
-    }
-    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
         if (vessel->instance != nullptr) {
             vessel->instance->clbkPostStep(time, length, mjd);
         }
