@@ -24,11 +24,12 @@ const char *ClassFor(const CaseInfo &info, Subject subject) {
 
 // A position within a cube of 800 m around the camera at the origin: at most 693 m away.
 std::string PositionLine(std::size_t index) {
+    constexpr std::size_t side = 81;
     const auto coordinate = [](std::size_t value) {
-        return std::to_string(static_cast<int>(value % 81) * 10 - 400);
+        return std::to_string(static_cast<int>(value % side) * 10 - 400);
     };
-    return "POS " + coordinate(index) + " " + coordinate(index / 81) + " " +
-           coordinate(index / (81 * 81));
+    return "POS " + coordinate(index) + " " + coordinate(index / side) + " " +
+           coordinate(index / (side * side));
 }
 
 // Bytes of heap in use, or a negative value where the C library cannot tell.

@@ -26,6 +26,7 @@ constexpr int smallestRoundedUpExponent = -21;
 // Magnitudes below 2^43 (about 8.8e12) have at most 2^63 millionths, which fit in 64 bits; larger
 // ones, infinities and NaN take the general path.
 constexpr int fastPathExponentLimit = 43;
+constexpr std::uint64_t fastPathBiasedExponentLimit = exponentBias + fastPathExponentLimit;
 
 // The magnitude (sign bit clear) of a double, times one million, rounded to the nearest integer
 // and on an exact tie to the even one: what "%.6f" prints, without the point. Only for
@@ -79,8 +80,7 @@ char *AppendFixed(char *out, char *limit, double value) {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     const std::uint64_t magnitudeBits = bits & ~signBit;
-    if ((magnitudeBits >> fractionBits) >=
-        static_cast<std::uint64_t>(exponentBias + fastPathExponentLimit)) {
+    if ((magnitudeBits >> fractionBits) >= fastPathBiasedExponentLimit) {
         return std::to_chars(out, limit, value, std::chars_format::fixed, 6).ptr;
     }
     std::uint64_t millionths = RoundedMillionths(magnitudeBits);
