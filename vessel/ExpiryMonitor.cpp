@@ -9,8 +9,6 @@
 
 void Brevlet::clbkPostStep(double /*simTime*/, double stepLength, double /*mjd*/) {
     bool expire = false;
-    const ObjectHandle self = GetHandle();
-
     if (lifetime > 0.0) {
         if (lifetime > stepLength) {
             lifetime -= stepLength;
@@ -22,6 +20,7 @@ void Brevlet::clbkPostStep(double /*simTime*/, double stepLength, double /*mjd*/
     }
 
     // The vessel that the camera targets is never culled by distance.
+    const ObjectHandle self = GetHandle();
     if (maxCamDistance > 0.0 && oapiCameraTarget() != self) {
         VECTOR3 camera;
         VECTOR3 own;
