@@ -10,18 +10,24 @@
 namespace standin {
 namespace {
 
+// A stray '\r' separates words like a blank: a word never ends in one, which the line end of a
+// saved scenario would take away.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
 std::vector<std::string_view> SplitWords(std::string_view line) {
     std::vector<std::string_view> words;
     std::size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) {
+        while (i < line.size() && IsBlank(line[i])) {
             ++i;
         }
         if (i == line.size() || line[i] == '#') {
             break; // a word starting with '#' begins a comment
         }
         const std::size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') {
+        while (i < line.size() && !IsBlank(line[i])) {
             ++i;
         }
         words.push_back(line.substr(start, i - start));

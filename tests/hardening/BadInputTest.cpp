@@ -299,44 +299,44 @@ TEST_P(TakenInput, RunsToTheEnd) {
 INSTANTIATE_TEST_SUITE_P(StandInHost, TakenInput, ::testing::ValuesIn(takenCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-std::string WithCrlf(const std::string &text) {
+std::string WithLineEnds(const std::string &text, const std::string &lineEnd) {
     std::string converted;
     for (const char c : text) {
-        if (c == '\n') {
-            converted += '\r';
-        }
-        converted += c;
+        converted += c == '\n' ? lineEnd : std::string(1, c);
     }
     return converted;
 }
 
-// The same scenario and configuration with "\r\n" line ends run exactly as with "\n": the same
-// log, the same saved scenario.
+// The same scenario and configuration with "\r\n" line ends, or "\r\r\n" from a file converted
+// twice, run exactly as with "\n": the same log, the same saved scenarios.
 TEST(CrlfLineEnds, ConfigureAndLoadExactlyLikeLf) {
     const std::string scenario = "STEP 0.5\nEND 6\nCAMERA POS 0 0 0\nCAMERA TARGET A\n"
                                  "VESSEL A Brevlet\n  POS 0 0 10\n  LIFETIME 2.5\nEND_VESSEL\n"
                                  "VESSEL B Brevlet\n  POS 0 0 1500\nEND_VESSEL\n"
                                  "AT 1 SPAWN C Brevlet POS 0 0 20\nAT 1.5 SAVE mid.scn\n";
     const std::string config = "Module = Brevlet\nLifeTime = 4\nMaxCamDistance = 1000\n";
-    std::string logs[2];
-    std::string saved[2];
-    std::string mid[2];
-    for (int crlf = 0; crlf < 2; ++crlf) {
+    const std::string lineEnds[] = {"\n", "\r\n", "\r\r\n"};
+    std::string logs[3];
+    std::string saved[3];
+    std::string mid[3];
+    for (int i = 0; i < 3; ++i) {
         TempFolder folder;
-        auto arguments = crlf ? HostArguments(folder, WithCrlf(scenario), WithCrlf(config))
-                              : HostArguments(folder, scenario, config);
         const hardening::HostOutcome outcome =
-            hardening::RunHostProcess(arguments, folder.Path().string());
+            hardening::RunHostProcess(HostArguments(folder, WithLineEnds(scenario, lineEnds[i]),
+                                                    WithLineEnds(config, lineEnds[i])),
+                                      folder.Path().string());
         ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
         EXPECT_EQ(outcome.err, "");
-        // The log names the output; make the two runs' folders alike.
-        logs[crlf] = std::regex_replace(outcome.out, std::regex(folder.Path().string()), "DIR");
-        saved[crlf] = hardening::ReadWhole(folder / "out.scn");
-        mid[crlf] = hardening::ReadWhole(folder / "mid.scn");
+        // The log names the output; make the runs' folders alike.
+        logs[i] = std::regex_replace(outcome.out, std::regex(folder.Path().string()), "DIR");
+        saved[i] = hardening::ReadWhole(folder / "out.scn");
+        mid[i] = hardening::ReadWhole(folder / "mid.scn");
     }
-    EXPECT_EQ(logs[1], logs[0]);
-    EXPECT_EQ(saved[1], saved[0]);
-    EXPECT_EQ(mid[1], mid[0]);
+    for (int i = 1; i < 3; ++i) {
+        EXPECT_EQ(logs[i], logs[0]);
+        EXPECT_EQ(saved[i], saved[0]);
+        EXPECT_EQ(mid[i], mid[0]);
+    }
     // And the runs did something worth comparing.
     EXPECT_NE(logs[0].find("deleted A"), std::string::npos) << logs[0];
     EXPECT_NE(logs[0].find("deleted B"), std::string::npos) << logs[0];
