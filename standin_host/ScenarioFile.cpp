@@ -1,5 +1,6 @@
 #include "ScenarioFile.h"
 
+#include "MessageText.h"
 #include "NumberText.h"
 
 #include <algorithm>
@@ -33,17 +34,6 @@ std::vector<std::string_view> SplitWords(std::string_view line) {
         words.push_back(line.substr(start, i - start));
     }
     return words;
-}
-
-// A word of the file in quotes for a message; an overlong one is cut, and the cut is marked, so
-// that a message stays one readable line.
-std::string Quoted(std::string_view word) {
-    constexpr std::size_t longest = 60;
-    if (word.size() <= longest) {
-        return "'" + std::string(word) + "'";
-    }
-    return "'" + std::string(word.substr(0, longest)) + "...' (" + std::to_string(word.size()) +
-           " characters)";
 }
 
 std::string_view StripIndentation(std::string_view line) {

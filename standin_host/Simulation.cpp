@@ -1,5 +1,6 @@
 #include "Simulation.h"
 
+#include "MessageText.h"
 #include "NumberText.h"
 #include "ScenarioWriter.h"
 
@@ -318,7 +319,7 @@ void Simulation::ParseDefaultLine(const char *line, VesselStatus &status) {
     // Neither the module nor the host takes this line: say so, and go on.
     std::cerr << (loadingFrom != nullptr ? loadingFrom->FileName() : scenario.fileName) << ":"
               << (loadingFrom != nullptr ? loadingFrom->CurrentLineNumber() : 0)
-              << ": warning: scenario line not understood: " << line << '\n';
+              << ": warning: scenario line not understood: " << Quoted(line) << '\n';
 }
 
 } // namespace standin

@@ -1,5 +1,6 @@
 #include "VesselClasses.h"
 
+#include "MessageText.h"
 #include "ScenarioFile.h"
 
 #include <string_view>
@@ -43,8 +44,8 @@ bool FindModuleName(const TextFile &config, std::string &module, std::string &er
         const std::string_view value = std::string_view(line.text).substr(equals + 1);
         module = std::string(Trim(value.substr(0, value.find(';'))));
         if (!IsValidName(module)) {
-            error = config.name + ":" + std::to_string(line.number) + ": '" + module +
-                    "' is not a valid module name";
+            error = config.name + ":" + std::to_string(line.number) + ": " + Quoted(module) +
+                    " is not a valid module name";
             return false;
         }
     }

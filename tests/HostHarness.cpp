@@ -38,7 +38,9 @@ std::vector<std::string> UnknownLinesIn(const std::string &warnings) {
     while (std::getline(in, line)) {
         const std::size_t at = line.find(marker);
         if (at != std::string::npos) {
-            lines.push_back(line.substr(at + marker.size()));
+            // The line stands in quotes: 'text'.
+            const std::string quoted = line.substr(at + marker.size());
+            lines.push_back(quoted.substr(1, quoted.size() - 2));
         }
     }
     return lines;

@@ -259,7 +259,7 @@ const TakenCase takenCases[] = {
          return HostArguments(
              f, "STEP 1\nEND 3\nVESSEL A Brevlet\n  POS 0 0 1\n  THRUST 5\nEND_VESSEL\n");
      },
-     R"(saved scenario to)", R"(.*/run\.scn:5: warning: scenario line not understood: THRUST 5)"},
+     R"(saved scenario to)", R"(.*/run\.scn:5: warning: scenario line not understood: 'THRUST 5')"},
     {"MegabyteClassConfigurationLine",
      [](const TempFolder &f) {
          return HostArguments(f, baseScenario, "Module = Brevlet\nLifeTime =" + megabyte + "2\n");
@@ -271,6 +271,14 @@ const TakenCase takenCases[] = {
                                      "1\nEND_VESSEL\n");
      },
      R"(\[t=1\.000\] deleted A)", nullptr},
+    {"MegabyteLineThatNobodyTakes",
+     [](const TempFolder &f) {
+         return HostArguments(f, "STEP 1\nEND 3\nVESSEL A Brevlet\n  THRUST" + megabyte +
+                                     "\nEND_VESSEL\n");
+     },
+     // The warning names the line, cut short: it stays one readable line.
+     R"(saved scenario to)",
+     R"(:4: warning: scenario line not understood: 'THRUST {54}\.\.\.' \(\d+ characters\)\n$)"},
     {"MegabyteComment",
      [](const TempFolder &f) {
          return HostArguments(f, std::string(baseScenario) + "#" + megabyte + "\n");
