@@ -1,7 +1,7 @@
 #include "MemoryFigures.h"
 
+#include "../tests/AllocationCounter.h"
 #include "../vessel/Brevlet.h"
-#include "AllocationCounter.h"
 #include "Benchmarks.h"
 
 namespace bench {
@@ -21,9 +21,9 @@ MemoryFigures MeasureMemory() {
     const OvcInitFunction init = first.vesselClass->module->Init();
     const OvcExitFunction exit = first.vesselClass->module->Exit();
     standin::SimVessel record;
-    const std::size_t before = AllocationCount();
+    const std::size_t before = brevlet_test::CurrentAllocationCounts().allocations;
     VESSEL *instance = init(&record, 1);
-    figures.allocationsPerInstance = AllocationCount() - before;
+    figures.allocationsPerInstance = brevlet_test::CurrentAllocationCounts().allocations - before;
     exit(instance);
     return figures;
 }

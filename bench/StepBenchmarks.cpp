@@ -1,5 +1,5 @@
 // Stepping N vessels through the stand-in host's own step loop, for every case and subject.
-#include "AllocationCounter.h"
+#include "../tests/AllocationCounter.h"
 #include "Benchmarks.h"
 
 #include <benchmark/benchmark.h>
@@ -28,11 +28,12 @@ std::vector<std::size_t> SizesFor(Case caseId) {
 void StepFleet(benchmark::State &state, Case caseId, Subject subject, std::size_t count) {
     Fleet fleet(caseId, subject, count);
     fleet.Step(); // first touches of every vessel, outside the measurement
-    const std::size_t allocationsBefore = AllocationCount();
+    const std::size_t allocationsBefore = brevlet_test::CurrentAllocationCounts().allocations;
     for (auto _ : state) {
         fleet.Step();
     }
-    const std::size_t allocations = AllocationCount() - allocationsBefore;
+    const std::size_t allocations =
+        brevlet_test::CurrentAllocationCounts().allocations - allocationsBefore;
     state.counters["allocs/step"] =
         static_cast<double>(allocations) / static_cast<double>(state.iterations());
     state.counters["per_vessel_step"] = benchmark::Counter(

@@ -1,6 +1,6 @@
-// Counts the heap allocations of the test program. The program replaces the global allocation
-// functions, and a module loaded into it takes them from the program, so the module's own
-// allocations and releases are seen as well.
+// Replaces the program's global allocation functions, to count heap allocations and to make one
+// nothrow allocation fail on purpose. A module loaded into the program takes these functions from
+// the program, so the module's own allocations and releases are seen (and failed) as well.
 #pragma once
 
 #include <cstddef>
@@ -16,5 +16,12 @@ struct AllocationCounts {
 
 // The counts since the program started.
 AllocationCounts CurrentAllocationCounts();
+
+// Makes the `n`-th nothrow allocation from now on (1: the next one) yield null; 0 disarms.
+// Throwing allocations are never failed.
+void FailNthNothrowAllocation(std::size_t n);
+
+// How many nothrow allocations have been failed since the program started.
+std::size_t FailedNothrowAllocations();
 
 } // namespace brevlet_test

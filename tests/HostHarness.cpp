@@ -5,11 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <random>
 #include <stdexcept>
-#include <system_error>
 
 namespace brevlet_test {
 namespace {
@@ -48,44 +45,13 @@ std::vector<std::string> UnknownLinesIn(const std::string &warnings) {
 
 } // namespace
 
-TempFolder::TempFolder() {
-    const std::filesystem::path base = std::filesystem::temp_directory_path();
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::filesystem::path candidate = base / ("brevlet-test-" + std::to_string(random()));
-        std::error_code ec;
-        if (std::filesystem::create_directory(candidate, ec)) {
-            path = candidate;
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a temporary folder in " + base.string());
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-}
-
-std::string TempFolder::WriteFile(const std::string &name, const std::string &content) const {
-    const std::filesystem::path file = path / name;
-    std::ofstream out(file, std::ios::binary);
-    out << content;
-    out.close();
-    if (!out) {
-        throw std::runtime_error("cannot write " + file.string());
-    }
-    return file.string();
-}
-
 HostHarness::HostHarness(const std::vector<std::string> &configLines, const HarnessOptions &options)
     : log(logText, options.step), classes(folder.Path().string(), BREVLET_MODULE_FOLDER) {
     std::string config = options.moduleLine ? "Module = Brevlet\n" : "";
     for (const std::string &line : configLines) {
         config += line + "\n";
     }
-    folder.WriteFile("Brevlet.cfg", config);
+    folder.Write("Brevlet.cfg", config);
 
     std::string error;
     vesselClass = classes.Find("Brevlet", error);

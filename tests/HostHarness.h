@@ -8,6 +8,7 @@
 #include "../standin_host/Simulation.h"
 #include "../standin_host/VesselClasses.h"
 #include "../vessel/Brevlet.h"
+#include "TempFolder.h"
 
 #include <filesystem>
 #include <memory>
@@ -16,23 +17,6 @@
 #include <vector>
 
 namespace brevlet_test {
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder &) = delete;
-    TempFolder &operator=(const TempFolder &) = delete;
-
-    const std::filesystem::path &Path() const { return path; }
-
-    // Writes `content` as the file `name` in the folder and returns its path.
-    std::string WriteFile(const std::string &name, const std::string &content) const;
-
-private:
-    std::filesystem::path path;
-};
 
 struct HarnessOptions {
     // Put "Module = Brevlet" before the given class configuration lines.

@@ -195,10 +195,9 @@ TEST(ScenarioFile, CrLfLinesParseLikeLfLines) {
     standin::TextFile lfFile;
     standin::TextFile crlfFile;
     std::string error;
-    ASSERT_TRUE(standin::ReadTextFile(folder.WriteFile("lf.scn", fullScenario), lfFile, error))
+    ASSERT_TRUE(standin::ReadTextFile(folder.Write("lf.scn", fullScenario), lfFile, error))
         << error;
-    ASSERT_TRUE(standin::ReadTextFile(folder.WriteFile("crlf.scn", crlf), crlfFile, error))
-        << error;
+    ASSERT_TRUE(standin::ReadTextFile(folder.Write("crlf.scn", crlf), crlfFile, error)) << error;
 
     ScenarioDescription lf;
     ScenarioDescription crlfScenario;
@@ -213,8 +212,8 @@ TEST(ScenarioFile, CrLfLinesParseLikeLfLines) {
 
     // Errors name the same line either way.
     standin::TextFile badFile;
-    ASSERT_TRUE(standin::ReadTextFile(
-        folder.WriteFile("bad.scn", "STEP 1\r\nEND 5\r\n\r\nWARP 9\r\n"), badFile, error));
+    ASSERT_TRUE(standin::ReadTextFile(folder.Write("bad.scn", "STEP 1\r\nEND 5\r\n\r\nWARP 9\r\n"),
+                                      badFile, error));
     ScenarioDescription bad;
     EXPECT_FALSE(standin::ParseScenario(badFile, bad, error));
     EXPECT_EQ(error, badFile.name + ":4: unknown keyword 'WARP'");

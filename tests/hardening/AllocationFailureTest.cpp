@@ -2,7 +2,7 @@
 // the host reports the vessel it could not create and goes on with the others.
 #include "../../host/ModuleEntry.h"
 #include "../../standin_host/ModuleLibrary.h"
-#include "FailingAllocator.h"
+#include "../AllocationCounter.h"
 #include "InProcessHost.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +12,8 @@
 
 namespace {
 
-using hardening::FailedNothrowAllocations;
-using hardening::FailNthNothrowAllocation;
+using brevlet_test::FailedNothrowAllocations;
+using brevlet_test::FailNthNothrowAllocation;
 
 std::unique_ptr<standin::ModuleLibrary> LoadBrevlet() {
     std::string error;

@@ -6,6 +6,7 @@
 #include "../../standin_host/ScenarioFile.h"
 #include "../../standin_host/Simulation.h"
 #include "../../standin_host/VesselClasses.h"
+#include "../TempFolder.h"
 
 #include <filesystem>
 #include <memory>
@@ -14,26 +15,8 @@
 
 namespace hardening {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder &) = delete;
-    TempFolder &operator=(const TempFolder &) = delete;
-
-    const std::filesystem::path &Path() const { return path; }
-    std::string operator/(const std::string &name) const { return (path / name).string(); }
-
-    // Writes `content` byte for byte as the file `name` (folders created) and returns its path.
-    std::string Write(const std::string &name, const std::string &content) const;
-
-private:
-    std::filesystem::path path;
-};
-
-// The whole content of a file; empty when it cannot be read.
-std::string ReadWhole(const std::string &path);
+using brevlet_test::ReadWhole;
+using brevlet_test::TempFolder;
 
 // The folder that holds the Brevlet module of this build.
 std::string ModuleFolder();
