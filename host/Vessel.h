@@ -7,6 +7,13 @@
 
 #include <cstdint>
 
+// The host's 32-bit unsigned word, as the window system declares it; the same width elsewhere.
+#if defined(_WIN32)
+using DWORD = unsigned long;
+#else
+using DWORD = std::uint32_t;
+#endif
+
 // Services of one vessel. The host implements them; VESSEL has no virtual functions, so a
 // derived class's table of callbacks starts with VESSEL2's.
 class HOST_API VESSEL {
@@ -58,15 +65,14 @@ public:
     virtual void clbkVisualDestroyed(void *visual, int refCount);
     virtual void clbkDrawHUD(int mode, const HUDPAINTSPEC *hps, HDC hdc);
     virtual void clbkRCSMode(int mode);
-    // The host's control-mode word is 32 bits wide on every platform.
-    virtual void clbkADCtrlMode(std::uint32_t mode);
+    virtual void clbkADCtrlMode(DWORD mode);
     virtual void clbkHUDMode(int mode);
     virtual void clbkMFDMode(int mfd, int mode);
     virtual void clbkNavMode(int mode, bool active);
     virtual void clbkDockEvent(int dock, void *mate);
     virtual void clbkAnimate(double simTime);
     virtual int clbkConsumeDirectKey(char *keyState);
-    virtual int clbkConsumeBufferedKey(std::uint32_t key, bool down, char *keyState);
+    virtual int clbkConsumeBufferedKey(DWORD key, bool down, char *keyState);
     virtual bool clbkLoadGenericCockpit();
     virtual bool clbkLoadPanel(int id);
     virtual bool clbkPanelMouseEvent(int id, int event, int mx, int my);

@@ -54,12 +54,19 @@ int RunHost(const HostOptions &options, const std::string &programPath, std::ost
         err << "standin-host: " << error << '\n';
         return 1;
     }
+    for (const ScenarioEvent &event : scenario.events) {
+        if (event.kind == ScenarioEvent::Kind::Save && !CheckOutputFolder(event.path, error)) {
+            err << "standin-host: " << scenario.fileName << ":" << event.line << ": " << error
+                << '\n';
+            return 1;
+        }
+    }
 
     VesselClasses classes(options.configFolder.empty() ? FolderOf(options.scenarioPath) + "/config"
                                                        : options.configFolder,
                           options.moduleFolder.empty() ? FolderOf(programPath)
                                                        : options.moduleFolder);
-    RunLog log(out, scenario.step);
+    RunLog log(out, scenario.step, err);
     Simulation simulation(scenario, classes, log,
                           SimulationOptions{options.deleteAtOnce, options.verbose});
 

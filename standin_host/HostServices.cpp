@@ -87,7 +87,7 @@ void VESSEL2::clbkVisualCreated(void *, int) {}
 void VESSEL2::clbkVisualDestroyed(void *, int) {}
 void VESSEL2::clbkDrawHUD(int, const HUDPAINTSPEC *, HDC) {}
 void VESSEL2::clbkRCSMode(int) {}
-void VESSEL2::clbkADCtrlMode(std::uint32_t) {}
+void VESSEL2::clbkADCtrlMode(DWORD) {}
 void VESSEL2::clbkHUDMode(int) {}
 void VESSEL2::clbkMFDMode(int, int) {}
 void VESSEL2::clbkNavMode(int, bool) {}
@@ -96,7 +96,7 @@ void VESSEL2::clbkAnimate(double) {}
 int VESSEL2::clbkConsumeDirectKey(char *) {
     return 0;
 }
-int VESSEL2::clbkConsumeBufferedKey(std::uint32_t, bool, char *) {
+int VESSEL2::clbkConsumeBufferedKey(DWORD, bool, char *) {
     return 0;
 }
 bool VESSEL2::clbkLoadGenericCockpit() {

@@ -21,11 +21,15 @@ int DecimalsFor(double stepLength) {
 
 } // namespace
 
-RunLog::RunLog(std::ostream &out, double stepLength)
-    : out(out), decimals(DecimalsFor(stepLength)) {}
+RunLog::RunLog(std::ostream &out, double stepLength, std::ostream &warnings)
+    : out(out), warnings(warnings), decimals(DecimalsFor(stepLength)) {}
 
 void RunLog::Line(double simTime, const std::string &text) {
     out << "[t=" << FormatFixed(simTime, decimals) << "] " << text << '\n';
+}
+
+void RunLog::Warning(const std::string &file, int line, const std::string &text) {
+    warnings << file << ':' << line << ": warning: " << text << '\n';
 }
 
 } // namespace standin

@@ -212,10 +212,17 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
 
     for (const SourceLine &line : file.lines) {
         if (openVessel != nullptr) {
-            const std::string_view text = StripIndentation(line.text);
-            if (text == "END_VESSEL") {
+            // The block's lines are the module's, delivered as they stand; only END_VESSEL (with a
+            // comment, if any) closes the block, and a VESSEL line means that it was never closed.
+            const std::vector<std::string_view> words = SplitWords(line.text);
+            if (words.size() == 1 && words[0] == "END_VESSEL") {
                 openVessel = nullptr;
-            } else if (!text.empty()) {
+            } else if (!words.empty() && words[0] == "VESSEL") {
+                error = file.name + ":" + std::to_string(line.number) +
+                        ": VESSEL inside the block of " + openVessel->name +
+                        ", which has no END_VESSEL";
+                return false;
+            } else if (const std::string_view text = StripIndentation(line.text); !text.empty()) {
                 openVessel->block.push_back(SourceLine{std::string(text), line.number});
             }
             continue;

@@ -5,7 +5,6 @@
 #include "ScenarioWriter.h"
 
 #include <algorithm>
-#include <iostream>
 #include <string_view>
 
 namespace standin {
@@ -153,7 +152,14 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
         if (HasReached(endTime)) {
             return true;
         }
+        const double before = time;
         Step(step);
+        if (time == before) {
+            // At this magnitude the step is lost in the clock's rounding: the run would never end.
+            error = scenario.fileName + ": the clock does not advance by STEP " +
+                    FormatExact(step) + " at TIME " + FormatExact(time);
+            return false;
+        }
     }
 }
 
@@ -317,9 +323,9 @@ void Simulation::ParseDefaultLine(const char *line, VesselStatus &status) {
         return;
     }
     // Neither the module nor the host takes this line: say so, and go on.
-    std::cerr << (loadingFrom != nullptr ? loadingFrom->FileName() : scenario.fileName) << ":"
-              << (loadingFrom != nullptr ? loadingFrom->CurrentLineNumber() : 0)
-              << ": warning: scenario line not understood: " << Quoted(line) << '\n';
+    log.Warning(loadingFrom != nullptr ? loadingFrom->FileName() : scenario.fileName,
+                loadingFrom != nullptr ? loadingFrom->CurrentLineNumber() : 0,
+                "scenario line not understood: " + Quoted(line));
 }
 
 } // namespace standin

@@ -4,8 +4,14 @@
 
 #include <clocale>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -22,6 +28,25 @@ const char usage[] =
     "  --verbose         log the debug line after every step, not only when it changes\n"
     "  --delete-at-once  destroy a vessel inside oapiDeleteVessel, not at the end of the step\n"
     "  --help            show this text\n";
+
+// The path of this program, where the modules are looked for by default; argv[0] does not tell it
+// when the program was found on the search path.
+std::string ProgramPath(const char *argv0) {
+#if defined(_WIN32)
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        return std::string(path, length);
+    }
+#else
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        return self.string();
+    }
+#endif
+    return argv0;
+}
 
 bool TakeValue(int argc, char **argv, int &i, std::string &value) {
     if (i + 1 >= argc) {
@@ -86,5 +111,5 @@ int main(int argc, char **argv) {
         std::cerr << usage;
         return 2;
     }
-    return standin::RunHost(options, argv[0], std::cout, std::cerr);
+    return standin::RunHost(options, ProgramPath(argv[0]), std::cout, std::cerr);
 }

@@ -5,26 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iostream>
 #include <stdexcept>
 
 namespace brevlet_test {
 namespace {
-
-// Sends std::cerr into a string while it lives; the host reports unknown scenario lines there.
-class CaptureStandardError {
-public:
-    CaptureStandardError() : previous(std::cerr.rdbuf(captured.rdbuf())) {}
-    ~CaptureStandardError() { std::cerr.rdbuf(previous); }
-    CaptureStandardError(const CaptureStandardError &) = delete;
-    CaptureStandardError &operator=(const CaptureStandardError &) = delete;
-
-    std::string Text() const { return captured.str(); }
-
-private:
-    std::ostringstream captured;
-    std::streambuf *previous;
-};
 
 // The scenario lines named in the host's "scenario line not understood" warnings, in order.
 std::vector<std::string> UnknownLinesIn(const std::string &warnings) {
@@ -46,7 +30,8 @@ std::vector<std::string> UnknownLinesIn(const std::string &warnings) {
 } // namespace
 
 HostHarness::HostHarness(const std::vector<std::string> &configLines, const HarnessOptions &options)
-    : log(logText, options.step), classes(folder.Path().string(), BREVLET_MODULE_FOLDER) {
+    : log(logText, options.step, warningText),
+      classes(folder.Path().string(), BREVLET_MODULE_FOLDER) {
     std::string config = options.moduleLine ? "Module = Brevlet\n" : "";
     for (const std::string &line : configLines) {
         config += line + "\n";
@@ -73,13 +58,10 @@ standin::SimVessel &HostHarness::CreateFromBlock(const std::string &name,
     for (const std::string &line : blockLines) {
         block.push_back(standin::SourceLine{line, static_cast<int>(block.size()) + 1});
     }
-    standin::SimVessel *vessel = nullptr;
-    {
-        CaptureStandardError capture;
-        vessel = simulation->CreateVessel(name, *vesselClass, scenario.fileName, &block,
-                                          standin::VesselStatus());
-        unknownLines = UnknownLinesIn(capture.Text());
-    }
+    warningText.str("");
+    standin::SimVessel *vessel = simulation->CreateVessel(name, *vesselClass, scenario.fileName,
+                                                          &block, standin::VesselStatus());
+    unknownLines = UnknownLinesIn(warningText.str());
     if (vessel == nullptr) {
         throw std::runtime_error("the module created no vessel " + name);
     }

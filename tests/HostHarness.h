@@ -70,6 +70,7 @@ private:
     TempFolder folder;
     standin::ScenarioDescription scenario;
     std::ostringstream logText;
+    std::ostringstream warningText;
     standin::RunLog log;
     standin::VesselClasses classes;
     const standin::VesselClass *vesselClass = nullptr;

@@ -88,7 +88,7 @@ END_VESSEL
 
 VESSEL Ember.2 Brevlet # a comment after the words
     POS 5e-324 1.7976931348623157e308 -1
-END_VESSEL
+END_VESSEL   # a comment after the block's end
 
 AT 8 SAVE checkpoint.scn
 AT 3 CAMERA TARGET NONE
@@ -157,6 +157,8 @@ TEST(ScenarioFile, MalformedLinesAreReportedWithFileAndLine) {
         {"STEP 1\nEND 5\nVESSEL NONE Brevlet\nEND_VESSEL\n",
          "bad.scn:3: NONE means no camera target; it cannot name a vessel"},
         {"STEP 1\nEND 5\nVESSEL A Brevlet\n  POS 0 0 0\n", "bad.scn:3: VESSEL A has no END_VESSEL"},
+        {"STEP 1\nEND 5\nVESSEL A Brevlet\nEND_VESSEL x\nVESSEL B Brevlet\nEND_VESSEL\n",
+         "bad.scn:5: VESSEL inside the block of A, which has no END_VESSEL"},
         {"STEP 1\nEND 5\nVESSEL A Brevlet\nEND_VESSEL\nVESSEL A Brevlet\nEND_VESSEL\n",
          "bad.scn:5: a vessel named 'A' is there already"},
         {"STEP 1\nEND 5\nVESSEL A Brevlet\nEND_VESSEL\nAT 1 SPAWN A Brevlet\n",

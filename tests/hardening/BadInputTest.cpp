@@ -195,7 +195,13 @@ const RefusedCase refusedCases[] = {
          return HostArguments(f, std::string(baseScenario) + "AT 1 SAVE " +
                                      (f / "nowhere/mid.scn") + "\n");
      },
-     R"(.*/nowhere/mid\.scn: cannot write: )"},
+     // Refused before the run starts, with the line of the event.
+     R"(.*/run\.scn:\d+: .*/nowhere/mid\.scn: cannot write: the folder .* does not exist)"},
+    {"ClockThatCannotAdvance",
+     [](const TempFolder &f) {
+         return HostArguments(f, "TIME 1e17\nSTEP 1\nEND 1.0000000000001e17\n");
+     },
+     R"(.*/run\.scn: the clock does not advance by STEP 1 at TIME 1e\+17)"},
 };
 
 class RefusedInput : public ::testing::TestWithParam<RefusedCase> {};
