@@ -38,6 +38,7 @@ void VESSEL::SetEnableFocus(bool enable) const {
 }
 
 void VESSEL::GetGlobalPos(VECTOR3 &pos) const {
+    ++Simulation::Active()->Calls().vesselPosition;
     pos = Record(vesselHandle).position;
 }
 
@@ -132,17 +133,25 @@ void oapiWriteScenario_float(FileHandle scn, char *item, double value) {
 }
 
 ObjectHandle oapiCameraTarget() {
-    return Simulation::Active()->CameraTarget();
+    Simulation &simulation = *Simulation::Active();
+    ++simulation.Calls().cameraTarget;
+    return simulation.CameraTarget();
 }
 
 void oapiCameraGlobalPos(VECTOR3 *pos) {
-    *pos = Simulation::Active()->CameraPosition();
+    Simulation &simulation = *Simulation::Active();
+    ++simulation.Calls().cameraPosition;
+    *pos = simulation.CameraPosition();
 }
 
 char *oapiDebugString() {
-    return Simulation::Active()->DebugString();
+    Simulation &simulation = *Simulation::Active();
+    ++simulation.Calls().debugString;
+    return simulation.DebugString();
 }
 
 bool oapiDeleteVessel(ObjectHandle vessel, ObjectHandle /*newFocus*/) {
-    return Simulation::Active()->RequestDeletion(vessel);
+    Simulation &simulation = *Simulation::Active();
+    ++simulation.Calls().deletionRequests;
+    return simulation.RequestDeletion(vessel);
 }

@@ -38,6 +38,16 @@ struct SimulationOptions {
     bool verbose = false;
 };
 
+// How often the modules have called each host service of the step; tests hold a module's step to
+// the work it is meant to do.
+struct HostCallCounts {
+    std::size_t cameraTarget = 0;
+    std::size_t cameraPosition = 0;
+    std::size_t vesselPosition = 0;
+    std::size_t debugString = 0;
+    std::size_t deletionRequests = 0;
+};
+
 class Simulation {
 public:
     Simulation(const ScenarioDescription &scenario, VesselClasses &classes, RunLog &log,
@@ -78,6 +88,8 @@ public:
                             const std::string &fileName, const std::vector<SourceLine> *block,
                             const VesselStatus &status);
 
+    HostCallCounts &Calls() { return calls; }
+
     // Host services behind the oapi functions and the VESSEL defaults.
     ObjectHandle CameraTarget() const { return cameraTarget; }
     const VECTOR3 &CameraPosition() const { return cameraPosition; }
@@ -117,6 +129,7 @@ private:
     std::string loggedDebugString;
     std::string debugLogLine; // kept between steps, so that logging a change reuses its storage
     const LineReader *loadingFrom = nullptr; // the block being loaded, for warnings
+    HostCallCounts calls;
     Simulation *previousActive;
 
     static Simulation *active;

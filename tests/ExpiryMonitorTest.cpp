@@ -177,4 +177,46 @@ TEST_P(ExpiryMonitor, WithoutACameraTargetTheDebugLineIsLeftAlone) {
     EXPECT_TRUE(LogShowsDeletion(host, "Near")) << host.Log();
 }
 
+// The step asks the host for what it needs and no more: the positions only for a distance test
+// that applies, the camera's target at most twice, the debug line only while targeted, and the
+// deletion once.
+TEST_P(ExpiryMonitor, AsksTheHostOnlyForWhatTheStepNeeds) {
+    struct Case {
+        const char *name;
+        std::vector<std::string> config;
+        int distance; // of the vessel from the camera, metres
+        bool targeted;
+        standin::HostCallCounts expected; // target, camera position, own position, debug, delete
+    };
+    const Case cases[] = {
+        {"limits off", {}, 0, false, {1, 0, 0, 0, 0}},
+        {"limits off, targeted", {}, 0, true, {1, 0, 0, 1, 0}},
+        {"lifetime counting", {"LifeTime = 100"}, 0, false, {1, 0, 0, 0, 0}},
+        {"lifetime running out", {"LifeTime = 1"}, 0, false, {1, 0, 0, 0, 1}},
+        {"cull on", {"MaxCamDistance = 1000"}, 10, false, {2, 1, 1, 0, 0}},
+        {"cull on, targeted far away", {"MaxCamDistance = 1000"}, 5000, true, {2, 0, 0, 1, 0}},
+        {"culled", {"MaxCamDistance = 1000"}, 5000, false, {2, 1, 1, 0, 1}},
+        {"culled as the lifetime runs out",
+         {"LifeTime = 1", "MaxCamDistance = 1000"},
+         5000,
+         false,
+         {2, 1, 1, 0, 1}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        HostHarness host(c.config, Options());
+        standin::SimVessel &vessel =
+            host.CreateFromBlock("Probe", {"POS 0 0 " + std::to_string(c.distance)});
+        host.SetCamera({0, 0, 0}, c.targeted ? &vessel : nullptr);
+        const standin::HostCallCounts before = host.Sim().Calls();
+        host.Step(1);
+        const standin::HostCallCounts &after = host.Sim().Calls();
+        EXPECT_EQ(after.cameraTarget - before.cameraTarget, c.expected.cameraTarget);
+        EXPECT_EQ(after.cameraPosition - before.cameraPosition, c.expected.cameraPosition);
+        EXPECT_EQ(after.vesselPosition - before.vesselPosition, c.expected.vesselPosition);
+        EXPECT_EQ(after.debugString - before.debugString, c.expected.debugString);
+        EXPECT_EQ(after.deletionRequests - before.deletionRequests, c.expected.deletionRequests);
+    }
+}
+
 } // namespace
