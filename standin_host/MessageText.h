@@ -6,8 +6,8 @@
 
 namespace standin {
 
-// The text in quotes; an overlong text is cut and the cut is marked, so that a message stays one
-// readable line whatever the file holds.
+// The text in quotes, control characters escaped; an overlong text is cut and the cut is marked,
+// so that a message stays one readable line whatever the file holds.
 std::string Quoted(std::string_view text);
 
 } // namespace standin

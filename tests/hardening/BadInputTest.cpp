@@ -93,7 +93,8 @@ const RefusedCase refusedCases[] = {
      R"(.*/run\.scn:1: holds a NUL byte; not a text file)"},
     {"BinaryScenarioWithoutNul",
      [](const TempFolder &f) { return HostArguments(f, "\xff\xfe\x80\x01 x\n"); },
-     R"(.*/run\.scn:1: unknown keyword)"},
+     // Control characters are escaped in the message.
+     R"(.*/run\.scn:1: unknown keyword '\xff\xfe\x80\\x01')"},
     {"NulInsideAScenarioLine",
      [](const TempFolder &f) {
          return HostArguments(f, std::string(baseScenario) + "VESSEL B Brevlet\n  LIFE" +
