@@ -15,9 +15,12 @@ struct HostOptions {
     std::optional<double> until; // end the run here instead of at the scenario's END
     bool deleteAtOnce = false;
     bool verbose = false;
+    bool progress = false; // show a progress line on `err` (it is a terminal)
 };
 
-// Runs the host; the run log goes to `out`, messages to `err`. Returns the process exit code.
+// Runs the host; the run log goes to `out`, messages to `err`. Returns the process exit code:
+// 0, 1 for a failure (including a run log that could not be written), 2 for a bad command line,
+// or 128 + the signal's number for a run ended by SIGINT or SIGTERM (its scenario saved).
 int RunHost(const HostOptions &options, const std::string &programPath, std::ostream &out,
             std::ostream &err);
 

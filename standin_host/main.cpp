@@ -1,6 +1,8 @@
 // The stand-in host: runs vessel modules headless from a scenario file.
 #include "HostRun.h"
+#include "MessageText.h"
 #include "NumberText.h"
+#include "RunInterrupt.h"
 
 #include <clocale>
 #include <cstring>
@@ -10,7 +12,10 @@
 #include <system_error>
 
 #if defined(_WIN32)
+#include <io.h>
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -25,9 +30,13 @@ const char usage[] =
     "  --modules DIR     vessel modules, DIR/<module>.so or .dll (default: this program's folder)\n"
     "  --output FILE     where to save the scenario at the end (default: <name>.saved.scn here)\n"
     "  --until TIME      end the run at simulation time TIME instead of at the scenario's END\n"
-    "  --verbose         log the debug line after every step, not only when it changes\n"
+    "  --verbose         log the debug line after every step that writes it, not only when it\n"
+    "                    changes\n"
     "  --delete-at-once  destroy a vessel inside oapiDeleteVessel, not at the end of the step\n"
-    "  --help            show this text\n";
+    "  --help            show this text\n"
+    "\n"
+    "SIGINT (Ctrl-C) or SIGTERM ends the run at the next step and saves the scenario as it stands;\n"
+    "the exit status is then 130 or 143.\n";
 
 // The path of this program, where the modules are looked for by default; argv[0] does not tell it
 // when the program was found on the search path.
@@ -89,7 +98,8 @@ int main(int argc, char **argv) {
                 return 2;
             }
             if (!standin::ParseFiniteNumber(value, until)) {
-                std::cerr << "standin-host: --until needs a number, not '" << value << "'\n";
+                std::cerr << "standin-host: --until needs a number: " << standin::Quoted(value)
+                          << ' ' << standin::WhyNotAFiniteNumber(value) << '\n';
                 return 2;
             }
             options.until = until;
@@ -98,7 +108,8 @@ int main(int argc, char **argv) {
         } else if (argument == "--delete-at-once") {
             options.deleteAtOnce = true;
         } else if (!argument.empty() && argument[0] == '-') {
-            std::cerr << "standin-host: unknown option " << argument << "\n" << usage;
+            std::cerr << "standin-host: unknown option " << standin::Quoted(argument) << "\n"
+                      << usage;
             return 2;
         } else if (options.scenarioPath.empty()) {
             options.scenarioPath = argument;
@@ -111,5 +122,11 @@ int main(int argc, char **argv) {
         std::cerr << usage;
         return 2;
     }
+#if defined(_WIN32)
+    options.progress = _isatty(_fileno(stderr)) != 0;
+#else
+    options.progress = isatty(STDERR_FILENO) != 0;
+#endif
+    standin::InstallRunInterrupt();
     return standin::RunHost(options, ProgramPath(argv[0]), std::cout, std::cerr);
 }
