@@ -14,9 +14,8 @@ struct Machine {
 };
 
 constexpr Machine machines[] = {
-    {3, 0x14c, "i386 (32-bit x86)"},   {62, 0x8664, "x86-64"},
-    {40, 0x1c4, "32-bit ARM"},         {183, 0xaa64, "64-bit ARM (AArch64)"},
-    {8, 0x166, "MIPS"},                {21, 0, "64-bit PowerPC"},
+    {3, 0x14c, "i386 (32-bit x86)"},       {62, 0x8664, "x86-64"}, {40, 0x1c4, "32-bit ARM"},
+    {183, 0xaa64, "64-bit ARM (AArch64)"}, {8, 0x166, "MIPS"},     {21, 0, "64-bit PowerPC"},
     {243, 0x5064, "64-bit RISC-V"},
 };
 

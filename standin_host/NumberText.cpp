@@ -82,7 +82,8 @@ const char *WhyNotAFiniteNumber(std::string_view token) {
         }
         exponent = negative ? -exponent : exponent;
     }
-    return firstSignificant + exponent < 0 ? "is too small, reads as 0" : "is too large for a number";
+    return firstSignificant + exponent < 0 ? "is too small, reads as 0"
+                                           : "is too large for a number";
 }
 
 std::string FormatExact(double value) {

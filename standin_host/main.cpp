@@ -35,7 +35,8 @@ const char usage[] =
     "  --delete-at-once  destroy a vessel inside oapiDeleteVessel, not at the end of the step\n"
     "  --help            show this text\n"
     "\n"
-    "SIGINT (Ctrl-C) or SIGTERM ends the run at the next step and saves the scenario as it stands;\n"
+    "SIGINT (Ctrl-C) or SIGTERM ends the run at the next step and saves the scenario as it "
+    "stands;\n"
     "the exit status is then 130 or 143.\n";
 
 // The path of this program, where the modules are looked for by default; argv[0] does not tell it

@@ -94,15 +94,15 @@ TEST_P(HostGoesOn, ReportsTheVesselAndCreatesTheOthers) {
     EXPECT_NE(saved.find(c.kept), std::string::npos) << saved;
 }
 
-INSTANTIATE_TEST_SUITE_P(EachCreation, HostGoesOn,
-                         ::testing::Values(
-                             FailureCase{"FirstOfScenario", 1, "First",
-                                         "\nVESSEL First Brevlet\n  POS 0 0 10\nEND_VESSEL\n"},
-                             FailureCase{"SecondOfScenario", 2, "Second",
-                                         "\nVESSEL Second Brevlet\n  POS 0 0 20\nEND_VESSEL\n"},
-                             FailureCase{"SpawnedDuringRun", 3, "Third",
-                                         "\nVESSEL Third Brevlet\n  POS 0 0 30\n  VEL 0 0 0\nEND_"
-                                         "VESSEL\n"}),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    EachCreation, HostGoesOn,
+    ::testing::Values(FailureCase{"FirstOfScenario", 1, "First",
+                                  "\nVESSEL First Brevlet\n  POS 0 0 10\nEND_VESSEL\n"},
+                      FailureCase{"SecondOfScenario", 2, "Second",
+                                  "\nVESSEL Second Brevlet\n  POS 0 0 20\nEND_VESSEL\n"},
+                      FailureCase{"SpawnedDuringRun", 3, "Third",
+                                  "\nVESSEL Third Brevlet\n  POS 0 0 30\n  VEL 0 0 0\nEND_"
+                                  "VESSEL\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -206,11 +206,15 @@ const RefusedCase refusedCases[] = {
      },
      R"(the camera position has overflowed at simulation time 3; a scenario holding it could )"},
     {"ClockThatOverflows",
-     [](const TempFolder &f) { return HostArguments(f, "TIME 1.7e308\nSTEP 1e308\nEND 1.79e308\n"); },
+     [](const TempFolder &f) {
+         return HostArguments(f, "TIME 1.7e308\nSTEP 1e308\nEND 1.79e308\n");
+     },
      R"(run\.scn: the clock overflows: TIME 1\.7e\+308 and STEP 1e\+308 make no finite number)"},
     {"ModuleFor32BitX86",
      [](const TempFolder &f) {
-         std::string elf("\x7f" "ELF\x01\x01\x01", 7);
+         std::string elf("\x7f"
+                         "ELF\x01\x01\x01",
+                         7);
          elf.resize(64, '\0');
          elf[18] = 3; // i386
          return RunWithModule(f, "Old", f.Write("old.so", elf));
@@ -318,8 +322,9 @@ const TakenCase takenCases[] = {
      R"(:4: warning: scenario line not understood: 'THRUST {54}\.\.\.' \(\d+ characters\)\n$)"},
     {"ByteOrderMarksAndCameraTargetNone",
      [](const TempFolder &f) {
-         return HostArguments(f, "\xef\xbb\xbf" + std::string(baseScenario) + "AT 1 CAMERA TARGET NONE\n",
-                              "\xef\xbb\xbf" + std::string(baseConfig));
+         return HostArguments(
+             f, "\xef\xbb\xbf" + std::string(baseScenario) + "AT 1 CAMERA TARGET NONE\n",
+             "\xef\xbb\xbf" + std::string(baseConfig));
      },
      R"(\[t=1\.000\] camera targets nothing)", nullptr},
     {"MegabyteComment",

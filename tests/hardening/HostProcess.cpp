@@ -9,8 +9,8 @@
 
 namespace hardening {
 
-HostOutcome RunHostProcess(const std::vector<std::string> &arguments,
-                           const std::string &workFolder, const HostConditions &conditions) {
+HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std::string &workFolder,
+                           const HostConditions &conditions) {
     const std::string host = BREVLET_STANDIN_HOST;
     const std::string outPath =
         conditions.stdoutPath.empty() ? workFolder + "/host.stdout" : conditions.stdoutPath;
@@ -31,8 +31,9 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments,
     if (child == 0) {
         // Only async-signal-safe calls between fork and exec.
         const int in = open("/dev/null", O_RDONLY);
-        const int out = closedPipe[1] >= 0 ? closedPipe[1]
-                                           : open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int out = closedPipe[1] >= 0
+                            ? closedPipe[1]
+                            : open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || out < 0 || err < 0 || chdir(workFolder.c_str()) != 0 || dup2(in, 0) < 0 ||
             dup2(out, 1) < 0 || dup2(err, 2) < 0) {

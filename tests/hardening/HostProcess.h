@@ -22,7 +22,7 @@ struct HostConditions {
 };
 
 // Runs the host with `arguments` in the folder `workFolder`, standard input closed.
-HostOutcome RunHostProcess(const std::vector<std::string> &arguments,
-                           const std::string &workFolder, const HostConditions &conditions = {});
+HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std::string &workFolder,
+                           const HostConditions &conditions = {});
 
 } // namespace hardening

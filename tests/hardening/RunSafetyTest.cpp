@@ -2,9 +2,9 @@
 // place, a link stays a link, an unrelated file beside the output survives; an interrupted run
 // saves a scenario that continues to the uninterrupted run's result; a log that cannot be written
 // ends the run with a failure status after the save.
+#include "../../standin_host/NumberText.h"
 #include "HostProcess.h"
 #include "InProcessHost.h"
-#include "../../standin_host/NumberText.h"
 
 #include <gtest/gtest.h>
 
@@ -26,8 +26,13 @@ const char scenario[] = "STEP 1\nEND 2\nCAMERA POS 0 0 0\n"
 std::vector<std::string> Arguments(const TempFolder &folder, const std::string &text,
                                    const std::string &output) {
     folder.Write("config/Brevlet.cfg", "Module = Brevlet\nLifeTime = 5\n");
-    return {folder.Write("run.scn", text), "--config",      folder / "config", "--modules",
-            hardening::ModuleFolder(),     "--output",      output};
+    return {folder.Write("run.scn", text),
+            "--config",
+            folder / "config",
+            "--modules",
+            hardening::ModuleFolder(),
+            "--output",
+            output};
 }
 
 struct OutputCase {
@@ -86,8 +91,8 @@ class KeptOutput : public ::testing::TestWithParam<OutputCase> {};
 TEST_P(KeptOutput, RunSucceedsAndDestroysNothing) {
     TempFolder folder;
     const std::string output = GetParam().setUp(folder);
-    const hardening::HostOutcome outcome = hardening::RunHostProcess(
-        Arguments(folder, scenario, output), folder.Path().string());
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(Arguments(folder, scenario, output), folder.Path().string());
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     GetParam().check(folder);
 }
