@@ -193,13 +193,15 @@ int CreateTemporary(const fs::path &target, std::string &temporary, int &failure
     for (int attempt = 0; attempt < 100; ++attempt) {
         auto mix = static_cast<unsigned long long>(
                        std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                   (static_cast<unsigned long long>(ProcessId()) << 32) ^ (++counter * 2654435761u);
+                   (static_cast<unsigned long long>(ProcessId()) << 32) ^ (static_cast<unsigned long long>(++counter) * 2654435761u);
         std::string suffix;
         for (int i = 0; i < 6; ++i) {
             suffix += letters[mix % 36];
             mix /= 36;
         }
-        temporary = (fs::path(folder) / (stem + ".partial-" + suffix)).string();
+        std::string name = stem;
+        name.append(".partial-").append(suffix);
+        temporary = (fs::path(folder) / name).string();
         const int fd = OpenNew(temporary);
         if (fd >= 0 || errno != EEXIST) {
             failure = errno;

@@ -3,6 +3,7 @@
 #include "NumberText.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace standin {
@@ -16,7 +17,7 @@ std::string Duration(double seconds) {
     if (!(seconds < 1e9)) {
         return "a very long time";
     }
-    const auto total = static_cast<long long>(seconds + 0.5);
+    const long long total = std::llround(seconds);
     const std::string h = std::to_string(total / 3600);
     const std::string m = std::to_string(total / 60 % 60);
     const std::string s = std::to_string(total % 60);

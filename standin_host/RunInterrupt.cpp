@@ -51,6 +51,8 @@ void InstallRunInterrupt() {
 #else
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
+    // Reads and writes under way go on: an interrupted write would pass for a failed log.
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
