@@ -1,5 +1,6 @@
 #include "PlotRecorder.h"
 
+#include "CameraDistance.h"
 #include "NumberText.h"
 #include "Simulation.h"
 
@@ -9,13 +10,6 @@
 
 namespace standin {
 namespace {
-
-double DistanceToCamera(const SimVessel &vessel, const VECTOR3 &camera) {
-    const double dx = vessel.position.x - camera.x;
-    const double dy = vessel.position.y - camera.y;
-    const double dz = vessel.position.z - camera.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
 
 bool StartsWithFolded(std::string_view text, std::string_view key) {
     if (text.size() < key.size()) {
@@ -39,9 +33,8 @@ bool ClassDistanceLimit(const VesselClass &vesselClass, double &limit) {
         if (!StartsWithFolded(text, "MaxCamDistance")) {
             continue;
         }
-        std::string_view rest = text.substr(text.find('=') == std::string_view::npos
-                                                ? text.size()
-                                                : text.find('=') + 1);
+        std::string_view rest = text.substr(
+            text.find('=') == std::string_view::npos ? text.size() : text.find('=') + 1);
         rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t")));
         rest = rest.substr(0, rest.find_first_of(" \t;"));
         return ParseFiniteNumber(rest, limit) && limit > 0.0;
@@ -103,7 +96,7 @@ void PlotRecorder::VesselCreated(const Simulation &simulation, const SimVessel &
     lane.vessel = &vessel;
     lane.lastColumn = ColumnOf(simulation.Time());
     lane.distance.push_back(
-        PlotSample{simulation.Time(), DistanceToCamera(vessel, simulation.CameraPosition())});
+        PlotSample{simulation.Time(), CameraDistance(vessel, simulation.CameraPosition())});
     record.lanes.push_back(std::move(lane));
 }
 
@@ -132,9 +125,9 @@ void PlotRecorder::StepDone(const Simulation &simulation, const StepFacts &facts
         lastDistanceColumn = column;
         PlotColumn &spread = record.columns[static_cast<std::size_t>(column)];
         for (const std::unique_ptr<SimVessel> &vessel : simulation.Vessels()) {
-            const double distance = DistanceToCamera(*vessel, camera);
-            spread.distanceMin = spread.distanceCount == 0 ? distance
-                                                           : std::min(spread.distanceMin, distance);
+            const double distance = CameraDistance(*vessel, camera);
+            spread.distanceMin =
+                spread.distanceCount == 0 ? distance : std::min(spread.distanceMin, distance);
             spread.distanceMax = std::max(spread.distanceMax, distance);
             spread.distanceSum += distance;
             ++spread.distanceCount;
@@ -148,8 +141,7 @@ void PlotRecorder::StepDone(const Simulation &simulation, const StepFacts &facts
         const bool deleted = lane.vessel->deletionRequested;
         if (column != lane.lastColumn || deleted) {
             lane.lastColumn = column;
-            lane.distance.push_back(
-                PlotSample{facts.time, DistanceToCamera(*lane.vessel, camera)});
+            lane.distance.push_back(PlotSample{facts.time, CameraDistance(*lane.vessel, camera)});
         }
         if (deleted) {
             lane.deleted = facts.time;

@@ -15,6 +15,8 @@ constexpr double plotRight = 1150.0;
 constexpr double distanceHeight = 300.0;
 constexpr double aliveHeight = 220.0;
 constexpr std::size_t directLabelLanes = 8;
+// Ticks are counted, not summed up, so that a clock far from zero cannot stall them.
+constexpr int maxTicks = 20;
 const char *const fontFamily = "sans-serif";
 
 // Okabe and Ito's colours, which stay apart under the common colour-vision deficiencies; yellow
@@ -39,10 +41,18 @@ std::string Escaped(std::string_view text) {
     std::string escaped;
     for (const char c : text) {
         switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
         default:
             // Control characters are not allowed in XML text.
             escaped += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
@@ -83,7 +93,10 @@ Ticks NiceTicks(double from, double to, int wanted) {
     const double raw = (to - from) / wanted;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
     const double fraction = raw / magnitude;
-    const double nice = fraction <= 1.0 ? 1.0 : fraction <= 2.0 ? 2.0 : fraction <= 5.0 ? 5.0 : 10.0;
+    const double nice = fraction <= 1.0   ? 1.0
+                        : fraction <= 2.0 ? 2.0
+                        : fraction <= 5.0 ? 5.0
+                                          : 10.0;
     const double step = nice * magnitude;
     const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
     return Ticks{std::ceil(from / step - 1e-9) * step, step, decimals};
@@ -96,8 +109,7 @@ std::string TickText(double value, const Ticks &ticks) {
 
 class Picture {
 public:
-    void Text(double x, double y, std::string_view text, double size,
-              std::string_view extra = "") {
+    void Text(double x, double y, std::string_view text, double size, std::string_view extra = "") {
         out += "<text x=\"" + N(x) + "\" y=\"" + N(y) + "\" font-size=\"" + N(size) + "\"";
         if (!extra.empty()) {
             out += " ";
@@ -114,17 +126,25 @@ public:
                "\" height=\"" + N(h) + "\" " + std::string(style) + "/>\n";
     }
     void Marker(std::size_t lane, double x, double y, double r) {
-        const std::string style = std::string("fill=\"") + ColourOf(lane) +
-                                  "\" stroke=\"#000\" stroke-width=\"1.5\"";
+        const std::string style =
+            std::string("fill=\"") + ColourOf(lane) + "\" stroke=\"#000\" stroke-width=\"1.5\"";
         switch (lane % shapeCount) {
         case 0:
             out += "<circle cx=\"" + N(x) + "\" cy=\"" + N(y) + "\" r=\"" + N(r) + "\" " + style +
                    "/>\n";
             return;
-        case 1: Rect(x - r, y - r, 2 * r, 2 * r, style); return;
-        case 2: Polygon({x, y - r * 1.2, x + r * 1.1, y + r * 0.8, x - r * 1.1, y + r * 0.8}, style); return;
-        case 3: Polygon({x, y - r * 1.3, x + r * 1.1, y, x, y + r * 1.3, x - r * 1.1, y}, style); return;
-        default: Polygon({x - r * 1.1, y - r * 0.8, x + r * 1.1, y - r * 0.8, x, y + r * 1.2}, style); return;
+        case 1:
+            Rect(x - r, y - r, 2 * r, 2 * r, style);
+            return;
+        case 2:
+            Polygon({x, y - r * 1.2, x + r * 1.1, y + r * 0.8, x - r * 1.1, y + r * 0.8}, style);
+            return;
+        case 3:
+            Polygon({x, y - r * 1.3, x + r * 1.1, y, x, y + r * 1.3, x - r * 1.1, y}, style);
+            return;
+        default:
+            Polygon({x - r * 1.1, y - r * 0.8, x + r * 1.1, y - r * 0.8, x, y + r * 1.2}, style);
+            return;
         }
     }
     void Cross(double x, double y, double r) {
@@ -153,12 +173,15 @@ const char *const halo = "stroke=\"#fff\" stroke-width=\"4\" paint-order=\"strok
 
 void TimeAxis(Picture &picture, const Scale &time, double top, double bottom) {
     const Ticks ticks = NiceTicks(time.from, time.to, 10);
-    for (double t = ticks.first; t <= time.to + ticks.step * 1e-9; t += ticks.step) {
+    for (int k = 0; k <= maxTicks; ++k) {
+        const double t = ticks.first + ticks.step * k;
+        if (t > time.to + ticks.step * 1e-9) {
+            break;
+        }
         const double x = time(t);
         picture.Line(x, top, x, bottom, "stroke=\"#ddd\" stroke-width=\"1\"");
         picture.Line(x, bottom, x, bottom + 6, "stroke=\"#000\" stroke-width=\"1\"");
-        picture.Text(x, bottom + 22, TickText(t, ticks), 14,
-                     "text-anchor=\"middle\"");
+        picture.Text(x, bottom + 22, TickText(t, ticks), 14, "text-anchor=\"middle\"");
     }
     picture.Line(plotLeft, bottom, plotRight, bottom, "stroke=\"#000\" stroke-width=\"1.5\"");
     picture.Text((plotLeft + plotRight) / 2, bottom + 44, "simulation time (s)", 15,
@@ -168,12 +191,15 @@ void TimeAxis(Picture &picture, const Scale &time, double top, double bottom) {
 void ValueAxis(Picture &picture, const Scale &value, const std::string &title, double top,
                double bottom) {
     const Ticks ticks = NiceTicks(value.from, value.to, 6);
-    for (double v = ticks.first; v <= value.to + ticks.step * 1e-9; v += ticks.step) {
+    for (int k = 0; k <= maxTicks; ++k) {
+        const double v = ticks.first + ticks.step * k;
+        if (v > value.to + ticks.step * 1e-9) {
+            break;
+        }
         const double y = value(v);
         picture.Line(plotLeft, y, plotRight, y, "stroke=\"#ddd\" stroke-width=\"1\"");
         picture.Line(plotLeft - 6, y, plotLeft, y, "stroke=\"#000\" stroke-width=\"1\"");
-        picture.Text(plotLeft - 10, y + 5, TickText(v, ticks), 14,
-                     "text-anchor=\"end\"");
+        picture.Text(plotLeft - 10, y + 5, TickText(v, ticks), 14, "text-anchor=\"end\"");
     }
     picture.Line(plotLeft, top, plotLeft, bottom, "stroke=\"#000\" stroke-width=\"1.5\"");
     const double middle = (top + bottom) / 2;
@@ -202,9 +228,9 @@ double Lanes(Picture &picture, const PlotRecord &record, const Scale &time, doub
     const double box = roomy ? 12.0 : 9.0;
     const double bottom = top + laneHeight * double(count) + 10;
     picture.Raw("<g id=\"lanes\" data-time-from=\"" + FormatExact(time.from) +
-                "\" data-time-to=\"" + FormatExact(time.to) + "\" data-x-from=\"" +
-                N(plotLeft) + "\" data-x-to=\"" + N(plotRight) + "\" data-lane-height=\"" +
-                N(laneHeight) + "\">\n");
+                "\" data-time-to=\"" + FormatExact(time.to) + "\" data-x-from=\"" + N(plotLeft) +
+                "\" data-x-to=\"" + N(plotRight) + "\" data-lane-height=\"" + N(laneHeight) +
+                "\">\n");
     TimeAxis(picture, time, top, bottom);
     for (std::size_t i = 0; i < count; ++i) {
         const PlotLane &lane = record.lanes[i];
@@ -218,15 +244,14 @@ double Lanes(Picture &picture, const PlotRecord &record, const Scale &time, doub
         picture.Rect(from, centre - bar, to - from, 2 * bar,
                      std::string("fill=\"") + ColourOf(i) + "\"");
         for (const PlotInterval &interval : lane.targeted) {
-            picture.Rect(time(interval.from), centre - box,
-                         time(interval.to) - time(interval.from), 2 * box,
-                         "fill=\"url(#targeted)\" stroke=\"#000\" stroke-width=\"2\"");
+            picture.Rect(time(interval.from), centre - box, time(interval.to) - time(interval.from),
+                         2 * box, "fill=\"url(#targeted)\" stroke=\"#000\" stroke-width=\"2\"");
         }
         const std::string when =
             FormatFixed(lane.wasDeleted ? lane.deleted : record.end, decimals) + " s";
         const std::string away = FormatFixed(lane.distance.back().distance, 0) + " m away";
-        const std::string label = lane.wasDeleted ? "deleted at " + when + ", " + away
-                                                  : "still there at " + when + ", " + away;
+        std::string label = lane.wasDeleted ? "deleted at " : "still there at ";
+        label.append(when).append(", ").append(away);
         const double labelWidth = double(label.size()) * (roomy ? 7.5 : 6.5);
         if (lane.wasDeleted) {
             picture.Cross(to, centre, roomy ? 8 : 6);
@@ -237,7 +262,8 @@ double Lanes(Picture &picture, const PlotRecord &record, const Scale &time, doub
         } else if (to + 12 + labelWidth <= pictureWidth) {
             picture.Text(to + 12, centre + 4, label, 12, halo);
         } else {
-            picture.Text(to - 12, centre - 9, label, 12, std::string("text-anchor=\"end\" ") + halo);
+            picture.Text(to - 12, centre - 9, label, 12,
+                         std::string("text-anchor=\"end\" ") + halo);
         }
         picture.Raw("</g>\n");
     }
@@ -295,8 +321,8 @@ double DistanceTop(const PlotRecord &record, bool lanes) {
     for (const PlotLimit &limit : record.limits) {
         most = std::max(most, limit.distance);
     }
-    if (!std::isfinite(most) || most <= 0.0) {
-        return 1.0;
+    if (!std::isfinite(most * 1.05) || most <= 0.0) {
+        return std::isfinite(most) && most > 0.0 ? most : 1.0;
     }
     const Ticks ticks = NiceTicks(0, most * 1.05, 6);
     return std::ceil(most * 1.05 / ticks.step) * ticks.step;
@@ -324,8 +350,8 @@ void DistanceCurves(Picture &picture, const PlotRecord &record, const Scale &tim
             points += (points.empty() ? "" : " ") + N(time(sample.time)) + "," +
                       N(distance(std::min(sample.distance, distance.to)));
         }
-        picture.Raw("<polyline points=\"" + points + "\" fill=\"none\" stroke=\"" +
-                    ColourOf(i) + "\" stroke-width=\"2.5\"" +
+        picture.Raw("<polyline points=\"" + points + "\" fill=\"none\" stroke=\"" + ColourOf(i) +
+                    "\" stroke-width=\"2.5\"" +
                     (*DashOf(i) != '\0' ? std::string(" stroke-dasharray=\"") + DashOf(i) + "\""
                                         : std::string()) +
                     "/>\n");
@@ -365,10 +391,12 @@ void DistanceSpread(Picture &picture, const PlotRecord &record, const Scale &tim
     if (mean.empty()) {
         return;
     }
-    picture.Raw("<polygon points=\"" + upper + lower +
-                "\" fill=\"#56B4E9\" fill-opacity=\"0.45\" stroke=\"#0072B2\" stroke-width=\"1\"/>\n");
-    picture.Raw("<polyline points=\"" + mean +
-                "\" fill=\"none\" stroke=\"#D55E00\" stroke-width=\"2.5\" stroke-dasharray=\"10 5\"/>\n");
+    picture.Raw(
+        "<polygon points=\"" + upper + lower +
+        "\" fill=\"#56B4E9\" fill-opacity=\"0.45\" stroke=\"#0072B2\" stroke-width=\"1\"/>\n");
+    picture.Raw(
+        "<polyline points=\"" + mean +
+        "\" fill=\"none\" stroke=\"#D55E00\" stroke-width=\"2.5\" stroke-dasharray=\"10 5\"/>\n");
 }
 
 double DistanceLegend(Picture &picture, const PlotRecord &record, bool lanes, double y) {
@@ -384,7 +412,8 @@ double DistanceLegend(Picture &picture, const PlotRecord &record, bool lanes, do
     constexpr int perRow = 5;
     for (std::size_t i = 0; i < record.lanes.size(); ++i) {
         const double x = plotLeft + 190.0 * double(i % perRow);
-        const double rowY = y + 26.0 * double(i / perRow);
+        const std::size_t row = i / perRow;
+        const double rowY = y + 26.0 * double(row);
         picture.Raw("<line x1=\"" + N(x) + "\" y1=\"" + N(rowY) + "\" x2=\"" + N(x + 44) +
                     "\" y2=\"" + N(rowY) + "\" stroke=\"" + ColourOf(i) +
                     "\" stroke-width=\"2.5\"" +

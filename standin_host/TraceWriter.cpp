@@ -1,5 +1,6 @@
 #include "TraceWriter.h"
 
+#include "CameraDistance.h"
 #include "NumberText.h"
 #include "Simulation.h"
 
@@ -77,15 +78,12 @@ void TraceWriter::RunEnded(const Simulation &simulation) {
 void TraceWriter::AppendRow(double time, const SimVessel &vessel, const VECTOR3 &camera,
                             bool targeted, const char *debugLine, const char *event) {
     const VECTOR3 &p = vessel.position;
-    const double dx = p.x - camera.x;
-    const double dy = p.y - camera.y;
-    const double dz = p.z - camera.z;
     AppendExact(rows, time);
     rows.push_back(',');
     AppendField(rows, vessel.name.c_str());
     rows.push_back(',');
     AppendField(rows, vessel.vesselClass->name.c_str());
-    for (const double value : {p.x, p.y, p.z, std::sqrt(dx * dx + dy * dy + dz * dz)}) {
+    for (const double value : {p.x, p.y, p.z, CameraDistance(vessel, camera)}) {
         rows.push_back(',');
         AppendExact(rows, value);
     }

@@ -46,8 +46,7 @@ std::size_t Count(const std::string &text, const std::string &part) {
 TEST(RunTrace, CameraTargetRowByRow) {
     std::vector<std::string> expected = {
         "time,vessel,class,x,y,z,camera_distance,camera_target,debug_line,event",
-        "0,Beacon,Brevlet,3000,4000,0,5000,1,,created",
-        "0,Marker,Brevlet,0,300,0,300,0,,created"};
+        "0,Beacon,Brevlet,3000,4000,0,5000,1,,created", "0,Marker,Brevlet,0,300,0,300,0,,created"};
     for (int t = 1; t <= 4; ++t) {
         const std::string time = std::to_string(t);
         expected.push_back(time + ",Beacon,Brevlet,3000,4000,0,5000," +
