@@ -103,11 +103,6 @@ int RunHost(const HostOptions &options, const std::string &programPath, std::ost
 
     const bool ran = simulation.Start(error) && simulation.RunUntil(end, error);
     simulation.NotifyRunEnded();
-    if (trace && (traceFile.close(), !traceFile)) {
-        out.flush();
-        err << "standin-host: " << options.tracePath << ": writing the trace failed\n";
-        return 1;
-    }
     if (!ran || !WriteFileAtomically(output, FormatScenario(simulation.Snapshot()), error) ||
         (plot && !WriteFileAtomically(options.plotPath, RenderPlotSvg(plot->Record()), error))) {
         out.flush();
@@ -115,6 +110,15 @@ int RunHost(const HostOptions &options, const std::string &programPath, std::ost
         return 1;
     }
     log.Line(simulation.Time(), "saved scenario to " + output);
+    // A trace that could not be written in full fails the run, once everything else is saved.
+    if (trace) {
+        traceFile.close();
+        if (!traceFile) {
+            out.flush();
+            err << "standin-host: " << options.tracePath << ": writing the trace failed\n";
+            return 1;
+        }
+    }
     return 0;
 }
 

@@ -144,5 +144,9 @@ int main(int argc, char **argv) {
         std::cerr << usage;
         return 2;
     }
+    if (options.traceEvery != 1 && options.tracePath.empty()) {
+        std::cerr << "standin-host: --trace-every needs --trace FILE\n";
+        return 2;
+    }
     return standin::RunHost(options, ProgramPath(argv[0]), std::cout, std::cerr);
 }

@@ -146,13 +146,26 @@ TEST(RunPicture, ManyVesselsGiveACountInsteadOfLanes) {
     }
 }
 
-TEST(RunTrace, UnwritableTraceFailsBeforeTheRun) {
-    TempFolder folder;
-    standin::HostOptions options;
-    options.scenarioPath = examples + "/camera_target.scn";
-    options.tracePath = folder / "missing/trace.csv";
-    EXPECT_EQ(RunHostIn(options, folder), 1);
-    EXPECT_TRUE(ReadWhole(folder / "out.scn").empty());
+// A trace that cannot be opened stops the run before it starts; one whose writing fails (a full
+// disk) fails the run once the scenario is saved.
+TEST(RunTrace, UnwritableTraceFailsTheRun) {
+    struct Case {
+        const char *trace;
+        bool saved;
+    };
+    std::vector<Case> cases = {{"missing/trace.csv", false}};
+#if defined(__linux__)
+    cases.push_back({"/dev/full", true});
+#endif
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.trace);
+        TempFolder folder;
+        standin::HostOptions options;
+        options.scenarioPath = examples + "/camera_target.scn";
+        options.tracePath = c.trace[0] == '/' ? std::string(c.trace) : folder / c.trace;
+        EXPECT_EQ(RunHostIn(options, folder), 1);
+        EXPECT_EQ(ReadWhole(folder / "out.scn").empty(), !c.saved);
+    }
 }
 
 } // namespace
