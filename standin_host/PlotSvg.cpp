@@ -37,9 +37,43 @@ std::string N(double value) {
     return FormatFixed(value, 1);
 }
 
+// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
+std::size_t Utf8Length(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    const std::size_t length = lead < 0x80                    ? 1
+                               : lead >= 0xC2 && lead <= 0xDF ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    if (length == 0 || length > text.size()) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    // Overlong forms, surrogates and code points beyond U+10FFFF.
+    if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) > 0x9F) ||
+        (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) > 0x8F)) {
+        return 0;
+    }
+    return length;
+}
+
+// Text as XML character data. A file name may hold any bytes; what is not well-formed UTF-8, and
+// the control characters that XML does not allow, become '?', so that the picture always loads.
 std::string Escaped(std::string_view text) {
     std::string escaped;
-    for (const char c : text) {
+    while (!text.empty()) {
+        const std::size_t length = Utf8Length(text);
+        const char c = text[0];
+        if (length == 0 || (length == 1 && static_cast<unsigned char>(c) < 0x20)) {
+            escaped += '?';
+            text.remove_prefix(1);
+            continue;
+        }
         switch (c) {
         case '&':
             escaped += "&amp;";
@@ -54,9 +88,9 @@ std::string Escaped(std::string_view text) {
             escaped += "&quot;";
             break;
         default:
-            // Control characters are not allowed in XML text.
-            escaped += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+            escaped.append(text.substr(0, length));
         }
+        text.remove_prefix(length);
     }
     return escaped;
 }
