@@ -1,11 +1,17 @@
 #include "HostRun.h"
 
+#include "PlotRecorder.h"
+#include "PlotSvg.h"
 #include "ScenarioFile.h"
 #include "Simulation.h"
 #include "TextFile.h"
+#include "TraceWriter.h"
 #include "VesselClasses.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <system_error>
 
 namespace standin {
@@ -54,6 +60,10 @@ int RunHost(const HostOptions &options, const std::string &programPath, std::ost
         err << "standin-host: " << error << '\n';
         return 1;
     }
+    if (!options.plotPath.empty() && !CheckOutputFolder(options.plotPath, error)) {
+        err << "standin-host: " << error << '\n';
+        return 1;
+    }
     for (const ScenarioEvent &event : scenario.events) {
         if (event.kind == ScenarioEvent::Kind::Save && !CheckOutputFolder(event.path, error)) {
             err << "standin-host: " << scenario.fileName << ":" << event.line << ": " << error
@@ -69,15 +79,46 @@ int RunHost(const HostOptions &options, const std::string &programPath, std::ost
     RunLog log(out, scenario.step, err);
     Simulation simulation(scenario, classes, log,
                           SimulationOptions{options.deleteAtOnce, options.verbose});
-
     const double end = options.until ? *options.until : scenario.end;
-    if (!simulation.Start(error) || !simulation.RunUntil(end, error) ||
-        !WriteFileAtomically(output, FormatScenario(simulation.Snapshot()), error)) {
+
+    // The trace is written as the run goes; the picture at the end, from what the run kept.
+    std::ofstream traceFile;
+    std::unique_ptr<TraceWriter> trace;
+    if (!options.tracePath.empty()) {
+        traceFile.open(options.tracePath, std::ios::binary | std::ios::trunc);
+        if (!traceFile) {
+            err << "standin-host: " << options.tracePath << ": cannot write the trace\n";
+            return 1;
+        }
+        trace = std::make_unique<TraceWriter>(traceFile, options.traceEvery);
+        simulation.AddObserver(*trace);
+    }
+    std::unique_ptr<PlotRecorder> plot;
+    if (!options.plotPath.empty()) {
+        plot = std::make_unique<PlotRecorder>(fs::path(scenario.fileName).filename().string(),
+                                              scenario.time, std::max(end, scenario.time),
+                                              scenario.step);
+        simulation.AddObserver(*plot);
+    }
+
+    const bool ran = simulation.Start(error) && simulation.RunUntil(end, error);
+    simulation.NotifyRunEnded();
+    if (!ran || !WriteFileAtomically(output, FormatScenario(simulation.Snapshot()), error) ||
+        (plot && !WriteFileAtomically(options.plotPath, RenderPlotSvg(plot->Record()), error))) {
         out.flush();
         err << "standin-host: " << error << '\n';
         return 1;
     }
     log.Line(simulation.Time(), "saved scenario to " + output);
+    // A trace that could not be written in full fails the run, once everything else is saved.
+    if (trace) {
+        traceFile.close();
+        if (!traceFile) {
+            out.flush();
+            err << "standin-host: " << options.tracePath << ": writing the trace failed\n";
+            return 1;
+        }
+    }
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include "HostRun.h"
 #include "NumberText.h"
 
+#include <charconv>
 #include <clocale>
 #include <cstring>
 #include <filesystem>
@@ -27,6 +28,9 @@ const char usage[] =
     "  --until TIME      end the run at simulation time TIME instead of at the scenario's END\n"
     "  --verbose         log the debug line after every step, not only when it changes\n"
     "  --delete-at-once  destroy a vessel inside oapiDeleteVessel, not at the end of the step\n"
+    "  --trace FILE      write a CSV row per vessel and step to FILE as the run goes\n"
+    "  --trace-every N   a trace row every N-th step only (creations and deletions always)\n"
+    "  --plot FILE       draw the run as an SVG picture in FILE at its end\n"
     "  --help            show this text\n";
 
 // The path of this program, where the modules are looked for by default; argv[0] does not tell it
@@ -54,6 +58,18 @@ bool TakeValue(int argc, char **argv, int &i, std::string &value) {
         return false;
     }
     value = argv[++i];
+    return true;
+}
+
+// A whole number of at least 1, digits only.
+bool ParseCount(const std::string &text, std::size_t &count) {
+    std::size_t parsed = 0;
+    const char *last = text.data() + text.size();
+    const std::from_chars_result result = std::from_chars(text.data(), last, parsed);
+    if (result.ec != std::errc() || result.ptr != last || parsed == 0) {
+        return false;
+    }
+    count = parsed;
     return true;
 }
 
@@ -93,6 +109,23 @@ int main(int argc, char **argv) {
                 return 2;
             }
             options.until = until;
+        } else if (argument == "--trace") {
+            if (!TakeValue(argc, argv, i, options.tracePath)) {
+                return 2;
+            }
+        } else if (argument == "--trace-every") {
+            if (!TakeValue(argc, argv, i, value)) {
+                return 2;
+            }
+            if (!ParseCount(value, options.traceEvery)) {
+                std::cerr << "standin-host: --trace-every needs a whole number of at least 1, not '"
+                          << value << "'\n";
+                return 2;
+            }
+        } else if (argument == "--plot") {
+            if (!TakeValue(argc, argv, i, options.plotPath)) {
+                return 2;
+            }
         } else if (argument == "--verbose") {
             options.verbose = true;
         } else if (argument == "--delete-at-once") {
@@ -109,6 +142,10 @@ int main(int argc, char **argv) {
     }
     if (options.scenarioPath.empty()) {
         std::cerr << usage;
+        return 2;
+    }
+    if (options.traceEvery != 1 && options.tracePath.empty()) {
+        std::cerr << "standin-host: --trace-every needs --trace FILE\n";
         return 2;
     }
     return standin::RunHost(options, ProgramPath(argv[0]), std::cout, std::cerr);
