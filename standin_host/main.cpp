@@ -1,4 +1,5 @@
 // The stand-in host: runs vessel modules headless from a scenario file.
+#include "BrevletVersion.h"
 #include "HostRun.h"
 #include "NumberText.h"
 
@@ -27,7 +28,8 @@ const char usage[] =
     "  --until TIME      end the run at simulation time TIME instead of at the scenario's END\n"
     "  --verbose         log the debug line after every step, not only when it changes\n"
     "  --delete-at-once  destroy a vessel inside oapiDeleteVessel, not at the end of the step\n"
-    "  --help            show this text\n";
+    "  --help            show this text\n"
+    "  --version         show the version\n";
 
 // The path of this program, where the modules are looked for by default; argv[0] does not tell it
 // when the program was found on the search path.
@@ -70,6 +72,9 @@ int main(int argc, char **argv) {
         std::string value;
         if (argument == "--help" || argument == "-h") {
             std::cout << usage;
+            return 0;
+        } else if (argument == "--version") {
+            std::cout << "standin-host " << BREVLET_VERSION << "\n";
             return 0;
         } else if (argument == "--config") {
             if (!TakeValue(argc, argv, i, options.configFolder)) {
