@@ -1,4 +1,5 @@
 // The stand-in host: runs vessel modules headless from a scenario file.
+#include "BrevletVersion.h"
 #include "HostRun.h"
 #include "NumberText.h"
 
@@ -31,7 +32,8 @@ const char usage[] =
     "  --trace FILE      write a CSV row per vessel and step to FILE as the run goes\n"
     "  --trace-every N   a trace row every N-th step only (creations and deletions always)\n"
     "  --plot FILE       draw the run as an SVG picture in FILE at its end\n"
-    "  --help            show this text\n";
+    "  --help            show this text\n"
+    "  --version         show the version\n";
 
 // The path of this program, where the modules are looked for by default; argv[0] does not tell it
 // when the program was found on the search path.
@@ -86,6 +88,9 @@ int main(int argc, char **argv) {
         std::string value;
         if (argument == "--help" || argument == "-h") {
             std::cout << usage;
+            return 0;
+        } else if (argument == "--version") {
+            std::cout << "standin-host " << BREVLET_VERSION << "\n";
             return 0;
         } else if (argument == "--config") {
             if (!TakeValue(argc, argv, i, options.configFolder)) {
