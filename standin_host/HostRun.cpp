@@ -3,15 +3,21 @@
 #include "MessageText.h"
 #include "NumberText.h"
 #include "OutputFile.h"
+#include "PlotRecorder.h"
+#include "PlotSvg.h"
 #include "ProgressLine.h"
 #include "RunInterrupt.h"
 #include "ScenarioFile.h"
 #include "Simulation.h"
 #include "TextFile.h"
+#include "TraceWriter.h"
 #include "VesselClasses.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 
 namespace standin {
 namespace {
@@ -82,6 +88,7 @@ int RunHost(const HostOptions &options, const std::string &programPath, std::ost
         options.outputPath.empty() ? DefaultOutputPath(options.scenarioPath) : options.outputPath;
     const double end = options.until ? *options.until : scenario.end;
     if (!CheckOutputs(scenario, output, error) ||
+        (!options.plotPath.empty() && !CheckOutputFile(options.plotPath, error)) ||
         !CheckStepCount(scenario, end, options.until.has_value(), error)) {
         return Fail(err, error);
     }
@@ -93,13 +100,35 @@ int RunHost(const HostOptions &options, const std::string &programPath, std::ost
     RunLog log(out, scenario.step, err);
     Simulation simulation(scenario, classes, log,
                           SimulationOptions{options.deleteAtOnce, options.verbose});
+
+    // The trace is written as the run goes; the picture at the end, from what the run kept.
+    std::ofstream traceFile;
+    std::unique_ptr<TraceWriter> trace;
+    if (!options.tracePath.empty()) {
+        traceFile.open(options.tracePath, std::ios::binary | std::ios::trunc);
+        if (!traceFile) {
+            return Fail(err, options.tracePath + ": cannot write the trace");
+        }
+        trace = std::make_unique<TraceWriter>(traceFile, options.traceEvery);
+        simulation.AddObserver(*trace);
+    }
+    std::unique_ptr<PlotRecorder> plot;
+    if (!options.plotPath.empty()) {
+        plot = std::make_unique<PlotRecorder>(fs::path(scenario.fileName).filename().string(),
+                                              scenario.time, std::max(end, scenario.time),
+                                              scenario.step);
+        simulation.AddObserver(*plot);
+    }
+
     ProgressLine progress(err, options.progress, scenario.time, end);
     log.ShareTerminalWith(&progress);
     simulation.ShowProgressOn(&progress);
 
     const bool ran = simulation.Start(error) && simulation.RunUntil(end, error);
     progress.Clear();
-    if (!ran || !simulation.Save(output, error)) {
+    simulation.NotifyRunEnded();
+    if (!ran || !simulation.Save(output, error) ||
+        (plot && !WriteOutputFile(options.plotPath, RenderPlotSvg(plot->Record()), error))) {
         out.flush();
         return Fail(err, error);
     }
@@ -110,13 +139,21 @@ int RunHost(const HostOptions &options, const std::string &programPath, std::ost
             << FormatExact(simulation.Time()) << "; the scenario as it stands is saved to "
             << Escaped(output) << '\n';
     }
+    // A run log or trace that could not be written in full fails the run, once everything else
+    // is saved.
+    int status = signal != 0 ? ExitStatusForSignal(signal) : 0;
     if (log.WriteFailed()) {
-        err << "standin-host: the run log could not be written in full (a full disk or a closed "
-               "pipe); the run went to its end and the scenario is saved to "
-            << Escaped(output) << '\n';
-        return 1;
+        status = Fail(err, "the run log could not be written in full (a full disk or a closed "
+                           "pipe); the run went to its end and the scenario is saved to " +
+                               output);
     }
-    return signal != 0 ? ExitStatusForSignal(signal) : 0;
+    if (trace) {
+        traceFile.close();
+        if (!traceFile) {
+            status = Fail(err, options.tracePath + ": writing the trace failed");
+        }
+    }
+    return status;
 }
 
 } // namespace standin

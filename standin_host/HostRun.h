@@ -1,6 +1,7 @@
 // One run of the stand-in host: read the scenario, create the vessels, step to the end, save.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -15,7 +16,10 @@ struct HostOptions {
     std::optional<double> until; // end the run here instead of at the scenario's END
     bool deleteAtOnce = false;
     bool verbose = false;
-    bool progress = false; // show a progress line on `err` (it is a terminal)
+    std::string tracePath;      // empty: no trace
+    std::size_t traceEvery = 1; // a trace row per vessel every this many steps
+    std::string plotPath;       // empty: no picture
+    bool progress = false;      // show a progress line on `err` (it is a terminal)
 };
 
 // Runs the host; the run log goes to `out`, messages to `err`. Returns the process exit code:

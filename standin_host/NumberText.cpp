@@ -87,12 +87,19 @@ const char *WhyNotAFiniteNumber(std::string_view token) {
 }
 
 std::string FormatExact(double value) {
+    std::string text;
+    AppendExact(text, value);
+    return text;
+}
+
+void AppendExact(std::string &text, double value) {
     if (std::isinf(value)) {
-        return value > 0 ? "1e999" : "-1e999";
+        text.append(value > 0 ? "1e999" : "-1e999");
+        return;
     }
-    char text[32];
-    const std::to_chars_result result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
+    char digits[32];
+    const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, value);
+    text.append(digits, result.ptr);
 }
 
 std::string FormatFixed(double value, int decimals) {

@@ -18,6 +18,8 @@ const char *WhyNotAFiniteNumber(std::string_view token);
 // The shortest text that reads back as exactly `value`. Infinities are written as "1e999" and
 // "-1e999", which read back as infinities through any decimal reader.
 std::string FormatExact(double value);
+// The same text, appended to `text`; reuses its storage, for output written in bulk.
+void AppendExact(std::string &text, double value);
 
 // Fixed notation with `decimals` decimals, for the run log.
 std::string FormatFixed(double value, int decimals);

@@ -193,7 +193,8 @@ int CreateTemporary(const fs::path &target, std::string &temporary, int &failure
     for (int attempt = 0; attempt < 100; ++attempt) {
         auto mix = static_cast<unsigned long long>(
                        std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                   (static_cast<unsigned long long>(ProcessId()) << 32) ^ (static_cast<unsigned long long>(++counter) * 2654435761u);
+                   (static_cast<unsigned long long>(ProcessId()) << 32) ^
+                   (static_cast<unsigned long long>(++counter) * 2654435761u);
         std::string suffix;
         for (int i = 0; i < 6; ++i) {
             suffix += letters[mix % 36];

@@ -151,6 +151,9 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     if (vessel.instance != nullptr) {
         vessel.instance->clbkPostCreation();
     }
+    for (RunObserver *observer : observers) {
+        observer->VesselCreated(*this, vessel);
+    }
     return &vessel;
 }
 
@@ -187,9 +190,16 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
 }
 
 void Simulation::Step(double length) {
+    for (RunObserver *observer : observers) {
+        observer->StepStarting(*this);
+    }
     time += length;
     const double mjd = mjdAtTimeZero + time / secondsPerDay;
     Advance(cameraPosition, cameraVelocity, length);
+    if (!observers.empty()) {
+        CallVesselsObserved(length, mjd);
+        return;
+    }
     // One pass over the vessels: a vessel's callback sees its own position and the camera's, both
     // already advanced; the host interface shows it no other vessel's.
     for (const std::unique_ptr<SimVessel> &vessel : vessels) {
@@ -235,6 +245,9 @@ bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
             log.Line(time, "camera targets " + event.name);
         } else {
             log.Line(time, "camera cannot target " + event.name + ": no such vessel");
+        }
+        for (RunObserver *observer : observers) {
+            observer->CameraTargeted(*this, cameraTarget);
         }
         return true;
     case ScenarioEvent::Kind::Spawn: {
@@ -337,6 +350,9 @@ void Simulation::Destroy(SimVessel &vessel) {
     if (cameraTarget == &vessel) {
         cameraTarget = nullptr;
         log.Line(time, "camera target " + vessel.name + " is gone; the camera targets nothing");
+        for (RunObserver *observer : observers) {
+            observer->CameraTargeted(*this, nullptr);
+        }
     }
 }
 
@@ -368,6 +384,12 @@ void Simulation::LogDebugLine() {
         loggedDebugString = debugString;
         debugLogLine.assign("debug \"").append(loggedDebugString).append("\"");
         log.Line(time, debugLogLine);
+    }
+}
+
+void Simulation::NotifyRunEnded() const {
+    for (RunObserver *observer : observers) {
+        observer->RunEnded(*this);
     }
 }
 

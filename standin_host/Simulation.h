@@ -6,6 +6,7 @@
 #include "../host/Vessel.h"
 #include "LineReader.h"
 #include "RunLog.h"
+#include "RunObserver.h"
 #include "ScenarioFile.h"
 #include "VesselClasses.h"
 #include "VesselStatus.h"
@@ -101,6 +102,13 @@ public:
 
     HostCallCounts &Calls() { return calls; }
 
+    // Tells `observer` of the run from now on; it must outlive the simulation's run.
+    void AddObserver(RunObserver &observer) { observers.push_back(&observer); }
+    void NotifyRunEnded() const;
+    double StepLength() const { return step; }
+    const std::string &ScenarioName() const { return scenario.fileName; }
+    std::size_t PendingDeletions() const { return pendingDeletions; }
+
     // Host services behind the oapi functions and the VESSEL defaults.
     ObjectHandle CameraTarget() const { return cameraTarget; }
     const VECTOR3 &CameraPosition() const { return cameraPosition; }
@@ -121,6 +129,9 @@ private:
     void Destroy(SimVessel &vessel);
     void FinishDeletions();
     void LogDebugLine();
+    // The rest of a step with observers: the vessels' calls as in the plain step, noting who took
+    // the debug line, then the observers' look before the deletions (ObservedStep.cpp).
+    void CallVesselsObserved(double length, double mjd);
 
     const ScenarioDescription &scenario;
     VesselClasses &classes;
@@ -146,6 +157,7 @@ private:
     std::string debugLogLine; // kept between steps, so that logging a change reuses its storage
     const LineReader *loadingFrom = nullptr; // the block being loaded, for warnings
     HostCallCounts calls;
+    std::vector<RunObserver *> observers;
     Simulation *previousActive;
 
     static Simulation *active;

@@ -1,9 +1,11 @@
 // The stand-in host: runs vessel modules headless from a scenario file.
+#include "BrevletVersion.h"
 #include "HostRun.h"
 #include "MessageText.h"
 #include "NumberText.h"
 #include "RunInterrupt.h"
 
+#include <charconv>
 #include <clocale>
 #include <cstring>
 #include <filesystem>
@@ -33,7 +35,11 @@ const char usage[] =
     "  --verbose         log the debug line after every step that writes it, not only when it\n"
     "                    changes\n"
     "  --delete-at-once  destroy a vessel inside oapiDeleteVessel, not at the end of the step\n"
+    "  --trace FILE      write a CSV row per vessel and step to FILE as the run goes\n"
+    "  --trace-every N   a trace row every N-th step only (creations and deletions always)\n"
+    "  --plot FILE       draw the run as an SVG picture in FILE at its end\n"
     "  --help            show this text\n"
+    "  --version         show the version\n"
     "\n"
     "SIGINT (Ctrl-C) or SIGTERM ends the run at the next step and saves the scenario as it "
     "stands;\n"
@@ -67,6 +73,18 @@ bool TakeValue(int argc, char **argv, int &i, std::string &value) {
     return true;
 }
 
+// A whole number of at least 1, digits only.
+bool ParseCount(const std::string &text, std::size_t &count) {
+    std::size_t parsed = 0;
+    const char *last = text.data() + text.size();
+    const std::from_chars_result result = std::from_chars(text.data(), last, parsed);
+    if (result.ec != std::errc() || result.ptr != last || parsed == 0) {
+        return false;
+    }
+    count = parsed;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -80,6 +98,9 @@ int main(int argc, char **argv) {
         std::string value;
         if (argument == "--help" || argument == "-h") {
             std::cout << usage;
+            return 0;
+        } else if (argument == "--version") {
+            std::cout << "standin-host " << BREVLET_VERSION << "\n";
             return 0;
         } else if (argument == "--config") {
             if (!TakeValue(argc, argv, i, options.configFolder)) {
@@ -104,12 +125,29 @@ int main(int argc, char **argv) {
                 return 2;
             }
             options.until = until;
+        } else if (argument == "--trace") {
+            if (!TakeValue(argc, argv, i, options.tracePath)) {
+                return 2;
+            }
+        } else if (argument == "--trace-every") {
+            if (!TakeValue(argc, argv, i, value)) {
+                return 2;
+            }
+            if (!ParseCount(value, options.traceEvery)) {
+                std::cerr << "standin-host: --trace-every needs a whole number of at least 1, not '"
+                          << value << "'\n";
+                return 2;
+            }
+        } else if (argument == "--plot") {
+            if (!TakeValue(argc, argv, i, options.plotPath)) {
+                return 2;
+            }
         } else if (argument == "--verbose") {
             options.verbose = true;
         } else if (argument == "--delete-at-once") {
             options.deleteAtOnce = true;
         } else if (!argument.empty() && argument[0] == '-') {
-            std::cerr << "standin-host: unknown option " << standin::Quoted(argument) << "\n"
+            std::cerr << "standin-host: unknown option " << standin::Escaped(argument) << "\n"
                       << usage;
             return 2;
         } else if (options.scenarioPath.empty()) {
@@ -121,6 +159,10 @@ int main(int argc, char **argv) {
     }
     if (options.scenarioPath.empty()) {
         std::cerr << usage;
+        return 2;
+    }
+    if (options.traceEvery != 1 && options.tracePath.empty()) {
+        std::cerr << "standin-host: --trace-every needs --trace FILE\n";
         return 2;
     }
 #if defined(_WIN32)

@@ -1,0 +1,65 @@
+# What a user downloads: one folder that runs as it is unpacked, with the host, the module beside
+# it where the host looks for modules, the examples with their class configuration, the docs, the
+# README, the license and the change log.
+#
+#   cmake --install <build>                    installs that folder's contents into the prefix
+#   cmake --build <build> --target package     makes the archive Brevlet-<version>-<platform>
+#
+# CPack stages the install into a fresh folder; cmake/release/MakeArchive.cmake packs it so that
+# the same commit always gives the same bytes.
+
+if(WIN32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(BREVLET_PLATFORM win64)
+  else()
+    set(BREVLET_PLATFORM win32)
+  endif()
+  set(BREVLET_ARCHIVE_FORMAT zip)
+else()
+  string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" BREVLET_PLATFORM)
+  set(BREVLET_ARCHIVE_FORMAT tar.gz)
+endif()
+set(BREVLET_PACKAGE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-${BREVLET_PLATFORM})
+
+# The folder is self-contained, not a tree for /usr/local: by default it goes into the build folder.
+if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
+  set(CMAKE_INSTALL_PREFIX ${PROJECT_BINARY_DIR}/install/${BREVLET_PACKAGE_NAME}
+      CACHE PATH "Where cmake --install puts the program folder" FORCE)
+endif()
+
+# The host's import library (Windows) is for building modules, not for running them.
+install(TARGETS standin-host Brevlet
+        RUNTIME DESTINATION . LIBRARY DESTINATION . ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
+
+file(GLOB BREVLET_DOCS CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/docs/*.md)
+file(GLOB BREVLET_EXAMPLES CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
+     ${PROJECT_SOURCE_DIR}/examples/*.scn)
+file(GLOB BREVLET_EXAMPLE_CONFIGS CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
+     ${PROJECT_SOURCE_DIR}/examples/config/*.cfg)
+set(BREVLET_TOP_TEXTS README.md LICENSE CHANGELOG.md)
+install(FILES ${BREVLET_TOP_TEXTS} DESTINATION .)
+list(TRANSFORM BREVLET_DOCS PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE docs)
+install(FILES ${docs} DESTINATION docs)
+list(TRANSFORM BREVLET_EXAMPLES PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE examples)
+install(FILES ${examples} DESTINATION examples)
+list(TRANSFORM BREVLET_EXAMPLE_CONFIGS PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE configs)
+install(FILES ${configs} DESTINATION examples/config)
+
+# On Windows the text files get the CRLF line ends that its editors expect; the host and the
+# module read either.
+if(WIN32)
+  set(texts ${BREVLET_TOP_TEXTS} ${BREVLET_DOCS} ${BREVLET_EXAMPLES} ${BREVLET_EXAMPLE_CONFIGS})
+  install(CODE "set(BREVLET_TEXT_FILES \"${texts}\")
+                include(\"${CMAKE_CURRENT_LIST_DIR}/CrlfText.cmake\")")
+endif()
+
+set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
+set(CPACK_PACKAGE_VENDOR "${BREVLET_AUTHORS}")
+set(CPACK_PACKAGE_FILE_NAME ${BREVLET_PACKAGE_NAME})
+set(CPACK_GENERATOR External)
+set(CPACK_EXTERNAL_ENABLE_STAGING ON)
+set(CPACK_EXTERNAL_PACKAGE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/MakeArchive.cmake)
+set(CPACK_BREVLET_ARCHIVE_FORMAT ${BREVLET_ARCHIVE_FORMAT})
+set(CPACK_BREVLET_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_SOURCE_GENERATOR "")
+include(CPack)
