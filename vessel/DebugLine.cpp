@@ -119,8 +119,12 @@ char *AppendLargeInteger(char *out, std::uint64_t mantissa, int shift) {
     }
     const auto length = static_cast<std::size_t>(end - p);
     std::memcpy(out, p, length);
-    std::memcpy(out + length, ".000000", 7);
-    return out + length + 7;
+    out += length;
+    *out++ = '.';
+    for (int i = 0; i < 6; ++i) {
+        *out++ = '0';
+    }
+    return out;
 }
 
 // Appends `value` as "%lf" prints it in the "C" locale, converted exactly with integer arithmetic.
