@@ -10,40 +10,41 @@ namespace {
 #if defined(__i386__) && defined(__GNUC__)
 #define STANDIN_X87_CONTROL 1
 // The precision control is bits 8 and 9 of the control word: 00 for 24 bits, 10 for 53, 11 for 64.
-constexpr unsigned short precisionMask = 0x0300;
+constexpr unsigned int precisionMask = 0x0300;
 
-unsigned short ReadPrecisionBits() {
+unsigned int ReadPrecisionBits() {
     unsigned short control = 0;
     __asm__ volatile("fnstcw %0" : "=m"(control));
-    return static_cast<unsigned short>(control & precisionMask);
+    return control & precisionMask;
 }
 
-void WritePrecisionBits(unsigned short bits) {
+void WritePrecisionBits(unsigned int bits) {
     unsigned short control = 0;
     __asm__ volatile("fnstcw %0" : "=m"(control));
     control = static_cast<unsigned short>((control & ~precisionMask) | bits);
     __asm__ volatile("fldcw %0" : : "m"(control));
 }
 
-constexpr unsigned short bits24 = 0x0000;
-constexpr unsigned short bits53 = 0x0200;
-constexpr unsigned short bits64 = 0x0300;
+constexpr unsigned int bits24 = 0x0000;
+constexpr unsigned int bits53 = 0x0200;
+constexpr unsigned int bits64 = 0x0300;
 #elif defined(_M_IX86) && defined(_MSC_VER)
 #define STANDIN_X87_CONTROL 1
-unsigned short ReadPrecisionBits() {
+// The C runtime's own encoding of the precision control.
+unsigned int ReadPrecisionBits() {
     unsigned int control = 0;
     _controlfp_s(&control, 0, 0);
-    return static_cast<unsigned short>(control & _MCW_PC);
+    return control & _MCW_PC;
 }
 
-void WritePrecisionBits(unsigned short bits) {
+void WritePrecisionBits(unsigned int bits) {
     unsigned int control = 0;
     _controlfp_s(&control, bits, _MCW_PC);
 }
 
-constexpr unsigned short bits24 = _PC_24;
-constexpr unsigned short bits53 = _PC_53;
-constexpr unsigned short bits64 = _PC_64;
+constexpr unsigned int bits24 = _PC_24;
+constexpr unsigned int bits53 = _PC_53;
+constexpr unsigned int bits64 = _PC_64;
 #endif
 
 } // namespace
@@ -70,7 +71,7 @@ bool SetX87Precision(int bits) {
 }
 
 int X87Precision() {
-    const unsigned short bits = ReadPrecisionBits();
+    const unsigned int bits = ReadPrecisionBits();
     return bits == bits24 ? 24 : bits == bits53 ? 53 : 64; // the fourth setting is reserved
 }
 #else
