@@ -1,5 +1,7 @@
 #include "NumberText.h"
 
+#include <fast_float/fast_float.h>
+
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -15,9 +17,11 @@ bool ParseFiniteNumber(std::string_view token, double &value) {
             return false;
         }
     }
+    // fast_float, compiled with the host's own flags, reads the same on every build whatever the
+    // x87 unit's precision; the standard library's prebuilt from_chars does not on 32-bit x86.
     double parsed = 0.0;
-    const std::from_chars_result result =
-        std::from_chars(first, last, parsed, std::chars_format::general);
+    const fast_float::from_chars_result result =
+        fast_float::from_chars(first, last, parsed, fast_float::chars_format::general);
     if (result.ec != std::errc() || result.ptr != last || !std::isfinite(parsed)) {
         return false;
     }
