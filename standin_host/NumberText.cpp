@@ -1,11 +1,28 @@
 #include "NumberText.h"
 
-#include <algorithm>
+#include <fast_float/fast_float.h>
+
 #include <charconv>
 #include <cmath>
 #include <system_error>
 
 namespace standin {
+namespace {
+
+// A number whose digits are not all 0 that reads as 0: below the smallest double.
+bool IsUnderflow(const char *first, const char *last, double parsed) {
+    if (parsed != 0.0) {
+        return false;
+    }
+    for (const char *p = first; p != last && *p != 'e' && *p != 'E'; ++p) {
+        if (*p >= '1' && *p <= '9') {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 bool ParseFiniteNumber(std::string_view token, double &value) {
     const char *first = token.data();
@@ -16,11 +33,14 @@ bool ParseFiniteNumber(std::string_view token, double &value) {
             return false;
         }
     }
+    // fast_float, compiled with the host's own flags, reads the same on every build whatever the
+    // x87 unit's precision; the standard library's prebuilt from_chars does not on 32-bit x86.
     double parsed = 0.0;
-    const std::from_chars_result result =
-        std::from_chars(first, last, parsed, std::chars_format::general);
-    if (result.ec != std::errc() || result.ptr != last || !std::isfinite(parsed)) {
-        return false;
+    const fast_float::from_chars_result result =
+        fast_float::from_chars(first, last, parsed, fast_float::chars_format::general);
+    if (result.ec != std::errc() || result.ptr != last || !std::isfinite(parsed) ||
+        IsUnderflow(first, last, parsed)) {
+        return false; // 1e-400 would read as 0 without a word
     }
     value = parsed;
     return true;
@@ -29,61 +49,23 @@ bool ParseFiniteNumber(std::string_view token, double &value) {
 const char *WhyNotAFiniteNumber(std::string_view token) {
     const char *first = token.data();
     const char *last = token.data() + token.size();
-    double parsed = 0.0;
-    if (first != last && *first == '+') {
+    if (first != last && (*first == '+' || *first == '-')) {
         ++first;
     }
-    const std::from_chars_result result =
-        std::from_chars(first, last, parsed, std::chars_format::general);
-    if (result.ec != std::errc::result_out_of_range || result.ptr != last) {
-        return "is not a finite number";
+    double parsed = 0.0;
+    const fast_float::from_chars_result result =
+        fast_float::from_chars(first, last, parsed, fast_float::chars_format::general);
+    const bool readWhole =
+        (result.ec == std::errc() || result.ec == std::errc::result_out_of_range) &&
+        result.ptr == last;
+    const bool decimal = first != last && ((*first >= '0' && *first <= '9') || *first == '.');
+    if (readWhole && decimal && std::isinf(parsed)) {
+        return "is too large for a number";
     }
-    // Out of range: the decimal exponent of the first significant digit tells which way.
-    const char *p = first;
-    if (p != last && *p == '-') {
-        ++p;
+    if (readWhole && decimal && IsUnderflow(first, last, parsed)) {
+        return "is too small, reads as 0";
     }
-    long long integerDigits = 0;
-    long long fractionDigits = 0;
-    long long firstSignificant = 0; // decimal exponent of the first digit that is not 0
-    bool found = false;
-    bool foundBeforePoint = false;
-    bool afterPoint = false;
-    for (; p != last && *p != 'e' && *p != 'E'; ++p) {
-        if (*p == '.') {
-            afterPoint = true;
-        } else if (afterPoint) {
-            ++fractionDigits;
-            if (!found && *p != '0') {
-                found = true;
-                firstSignificant = -fractionDigits;
-            }
-        } else {
-            ++integerDigits;
-            if (!found && *p != '0') {
-                found = true;
-                foundBeforePoint = true;
-                firstSignificant = -integerDigits; // made relative to the point below
-            }
-        }
-    }
-    if (foundBeforePoint) {
-        firstSignificant += integerDigits;
-    }
-    long long exponent = 0;
-    if (p != last) {
-        ++p;
-        const bool negative = p != last && *p == '-';
-        if (p != last && (*p == '-' || *p == '+')) {
-            ++p;
-        }
-        for (; p != last; ++p) {
-            exponent = std::min(exponent * 10 + (*p - '0'), 1000000000LL);
-        }
-        exponent = negative ? -exponent : exponent;
-    }
-    return firstSignificant + exponent < 0 ? "is too small, reads as 0"
-                                           : "is too large for a number";
+    return "is not a finite number";
 }
 
 std::string FormatExact(double value) {

@@ -4,6 +4,7 @@
 #include "MessageText.h"
 #include "NumberText.h"
 #include "RunInterrupt.h"
+#include "X87Precision.h"
 
 #include <charconv>
 #include <clocale>
@@ -38,6 +39,9 @@ const char usage[] =
     "  --trace FILE      write a CSV row per vessel and step to FILE as the run goes\n"
     "  --trace-every N   a trace row every N-th step only (creations and deletions always)\n"
     "  --plot FILE       draw the run as an SVG picture in FILE at its end\n"
+    "  --x87-precision BITS  debugging: set the x87 unit's precision to 24, 53 or 64 bits before\n"
+    "                    loading any module, as some hosts and graphics libraries do (32-bit x86\n"
+    "                    builds only; the others refuse it)\n"
     "  --help            show this text\n"
     "  --version         show the version\n"
     "\n"
@@ -93,6 +97,7 @@ int main(int argc, char **argv) {
     std::setlocale(LC_ALL, "");
 
     standin::HostOptions options;
+    int x87Precision = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         std::string value;
@@ -146,6 +151,16 @@ int main(int argc, char **argv) {
             options.verbose = true;
         } else if (argument == "--delete-at-once") {
             options.deleteAtOnce = true;
+        } else if (argument == "--x87-precision") {
+            if (!TakeValue(argc, argv, i, value)) {
+                return 2;
+            }
+            if (value != "24" && value != "53" && value != "64") {
+                std::cerr << "standin-host: --x87-precision needs 24, 53 or 64, not '" << value
+                          << "'\n";
+                return 2;
+            }
+            x87Precision = std::stoi(value);
         } else if (!argument.empty() && argument[0] == '-') {
             std::cerr << "standin-host: unknown option " << standin::Escaped(argument) << "\n"
                       << usage;
@@ -165,11 +180,26 @@ int main(int argc, char **argv) {
         std::cerr << "standin-host: --trace-every needs --trace FILE\n";
         return 2;
     }
+    if (x87Precision != 0) {
+        if (!standin::X87PrecisionSettable()) {
+            std::cerr << "standin-host: --x87-precision has no effect on this build, which does "
+                         "not run on 32-bit x86\n";
+            return 2;
+        }
+        standin::SetX87Precision(x87Precision);
+    }
 #if defined(_WIN32)
     options.progress = _isatty(_fileno(stderr)) != 0;
 #else
     options.progress = isatty(STDERR_FILENO) != 0;
 #endif
     standin::InstallRunInterrupt();
-    return standin::RunHost(options, ProgramPath(argv[0]), std::cout, std::cerr);
+    const int status = standin::RunHost(options, ProgramPath(argv[0]), std::cout, std::cerr);
+    // A module or library that changed the setting would have made the run prove nothing.
+    if (x87Precision != 0 && standin::X87Precision() != x87Precision) {
+        std::cerr << "standin-host: the x87 precision was changed during the run, to "
+                  << standin::X87Precision() << " bits\n";
+        return 1;
+    }
+    return status;
 }

@@ -39,13 +39,14 @@ void ExpectSameAsPrintf(const std::vector<double> &values) {
 TEST(DebugLineExactness, MatchesPrintfAcrossEveryBinaryExponent) {
     std::mt19937_64 random(20240611);
     std::vector<double> values;
-    // 2^-25 lies below everything that rounds up to 0.000001, 2^45 beyond the own conversion.
-    for (int exponent = -25; exponent <= 45; ++exponent) {
+    // 2^-25 lies below everything that rounds up to 0.000001; from 2^43 on, values are converted
+    // in parts, with binary fraction digits up to 2^53 and as integers beyond.
+    for (int exponent = -25; exponent <= 1023; ++exponent) {
         const double power = std::ldexp(1.0, exponent);
         values.push_back(power);
         values.push_back(std::nextafter(power, 0.0));
         values.push_back(std::nextafter(power, HUGE_VAL));
-        for (int i = 0; i < 400; ++i) {
+        for (int i = 0; i < (exponent <= 55 ? 400 : 4); ++i) {
             const auto mantissa = static_cast<double>(random() >> 11); // 53 random bits
             values.push_back(std::ldexp(mantissa, exponent - 53) + power);
         }

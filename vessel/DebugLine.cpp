@@ -1,6 +1,5 @@
 #include "DebugLine.h"
 
-#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -24,7 +23,7 @@ constexpr std::uint64_t million = 1000000;
 // Magnitudes below 2^-21 (about 4.77e-7) are nearer to 0 than to 0.000001.
 constexpr int smallestRoundedUpExponent = -21;
 // Magnitudes below 2^43 (about 8.8e12) have at most 2^63 millionths, which fit in 64 bits; larger
-// ones, infinities and NaN take the general path.
+// ones have at most 9 binary fraction digits, or none, and are converted in parts.
 constexpr int fastPathExponentLimit = 43;
 constexpr std::uint64_t fastPathBiasedExponentLimit = exponentBias + fastPathExponentLimit;
 
@@ -74,36 +73,113 @@ std::uint64_t RoundedMillionths(std::uint64_t magnitudeBits) {
     return quotient;
 }
 
-// Appends `value` as "%lf" prints it. Ordinary magnitudes are converted exactly with integer
-// arithmetic; the rest goes to the standard library's general conversion.
-char *AppendFixed(char *out, char *limit, double value) {
+// Writes `value` backwards, as decimal digits ending at `end`; returns where they begin.
+// At least `minimumDigits` of them (1 or more), with leading zeros.
+char *DigitsBefore(char *end, std::uint64_t value, int minimumDigits) {
+    for (int written = 0; value != 0 || written < minimumDigits; ++written) {
+        *--end = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return end;
+}
+
+// An integer below 2^1024 in base 10^9, least significant limb first: room for every integer
+// that a double holds, whose 309 digits take 35 limbs.
+constexpr std::uint32_t limbBase = 1000000000;
+constexpr int limbDigits = 9;
+constexpr int maxLimbs = 35;
+
+// Appends the integer mantissa * 2^shift (shift 0 to 971) and six zero decimals. Shifting by at
+// most 29 bits at a time keeps every limb's product below 2^64.
+char *AppendLargeInteger(char *out, std::uint64_t mantissa, int shift) {
+    std::uint32_t limbs[maxLimbs];
+    int count = 0;
+    do {
+        limbs[count++] = static_cast<std::uint32_t>(mantissa % limbBase);
+        mantissa /= limbBase;
+    } while (mantissa != 0);
+    while (shift > 0) {
+        const int step = shift < 29 ? shift : 29;
+        std::uint64_t carry = 0;
+        for (int i = 0; i < count; ++i) {
+            const std::uint64_t product = (std::uint64_t{limbs[i]} << step) + carry;
+            limbs[i] = static_cast<std::uint32_t>(product % limbBase);
+            carry = product / limbBase;
+        }
+        if (carry != 0) {
+            limbs[count++] = static_cast<std::uint32_t>(carry);
+        }
+        shift -= step;
+    }
+    char text[maxLimbs * limbDigits];
+    char *const end = text + sizeof text;
+    char *p = end;
+    for (int i = 0; i < count; ++i) {
+        p = DigitsBefore(p, limbs[i], i + 1 < count ? limbDigits : 1);
+    }
+    const auto length = static_cast<std::size_t>(end - p);
+    std::memcpy(out, p, length);
+    out += length;
+    *out++ = '.';
+    for (int i = 0; i < 6; ++i) {
+        *out++ = '0';
+    }
+    return out;
+}
+
+// Appends `value` as "%lf" prints it in the "C" locale, converted exactly with integer arithmetic.
+char *AppendFixed(char *out, double value) {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     const std::uint64_t magnitudeBits = bits & ~signBit;
-    if ((magnitudeBits >> fractionBits) >= fastPathBiasedExponentLimit) {
-        return std::to_chars(out, limit, value, std::chars_format::fixed, 6).ptr;
-    }
-    std::uint64_t millionths = RoundedMillionths(magnitudeBits);
-    std::uint64_t integerPart = millionths / million;
-    std::uint64_t fraction = millionths % million;
-
-    // Written backwards: six decimals, the point, the integer digits, the sign. A negative value
-    // keeps its sign even when it rounds to zero, as printf's does.
-    char text[32];
-    char *p = text + sizeof text;
-    for (int i = 0; i < 6; ++i) {
-        *--p = static_cast<char>('0' + fraction % 10);
-        fraction /= 10;
-    }
-    *--p = '.';
-    do {
-        *--p = static_cast<char>('0' + integerPart % 10);
-        integerPart /= 10;
-    } while (integerPart != 0);
+    const std::uint64_t biasedExponent = magnitudeBits >> fractionBits;
+    // A negative value keeps its sign even when it rounds to zero, as printf's does.
     if ((bits & signBit) != 0) {
-        *--p = '-';
+        *out++ = '-';
     }
-    const auto length = static_cast<std::size_t>(text + sizeof text - p);
+    if (biasedExponent == 2 * exponentBias + 1) {
+        const char *word = (magnitudeBits & fractionMask) == 0 ? "inf" : "nan";
+        std::memcpy(out, word, 3);
+        return out + 3;
+    }
+    std::uint64_t integerPart;
+    std::uint64_t fraction;
+    if (biasedExponent < fastPathBiasedExponentLimit) {
+        const std::uint64_t millionths = RoundedMillionths(magnitudeBits);
+        integerPart = millionths / million;
+        fraction = millionths % million;
+    } else {
+        // At least 2^43: an integer times 2^shift, where shift is -9 or more.
+        const std::uint64_t mantissa = (magnitudeBits & fractionMask) | (fractionMask + 1);
+        const int shift = static_cast<int>(biasedExponent) - exponentBias - fractionBits;
+        if (shift >= 0) {
+            return AppendLargeInteger(out, mantissa, shift);
+        }
+        // Up to 9 binary fraction digits: their millionths, rounded to the nearest and on an
+        // exact tie to the even one, fit in 64 bits.
+        const int fractionShift = -shift;
+        integerPart = mantissa >> fractionShift;
+        const std::uint64_t scaled =
+            (mantissa & ((std::uint64_t{1} << fractionShift) - 1)) * million;
+        fraction = scaled >> fractionShift;
+        const std::uint64_t remainder = scaled & ((std::uint64_t{1} << fractionShift) - 1);
+        const std::uint64_t half = std::uint64_t{1} << (fractionShift - 1);
+        if (remainder > half || (remainder == half && (fraction & 1) != 0)) {
+            ++fraction;
+        }
+        if (fraction == million) {
+            fraction = 0;
+            ++integerPart;
+        }
+    }
+
+    // Written backwards: six decimals, the point, the integer digits.
+    char text[32];
+    char *const end = text + sizeof text;
+    char *p = DigitsBefore(end, fraction, 6);
+    *--p = '.';
+    p = DigitsBefore(p, integerPart, 1);
+    const auto length = static_cast<std::size_t>(end - p);
     std::memcpy(out, p, length);
     return out + length;
 }
@@ -115,11 +191,10 @@ void WriteDebugLine(char *buffer, std::size_t capacity, double lifetime, double 
         return;
     }
     char text[2 * maxFixedLength + sizeof separator + 1];
-    char *const limit = text + sizeof text;
-    char *p = AppendFixed(text, limit, lifetime);
+    char *p = AppendFixed(text, lifetime);
     std::memcpy(p, separator, sizeof separator - 1);
     p += sizeof separator - 1;
-    p = AppendFixed(p, limit, maxCamDistance);
+    p = AppendFixed(p, maxCamDistance);
     *p++ = 'm';
 
     std::size_t length = static_cast<std::size_t>(p - text);

@@ -1,8 +1,6 @@
 #include "TextScan.h"
 
-#include <charconv>
-#include <cmath>
-#include <system_error>
+#include <fast_float/fast_float.h>
 
 namespace brevlet {
 namespace {
@@ -18,23 +16,6 @@ bool IsSpace(char c) {
 
 char FoldAsciiCase(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Decimal exponent of the leading non-zero digit of digits[intBegin,intEnd).digits[fracBegin,
-// fracEnd); only called for a non-zero mantissa. It tells an overflow from an underflow.
-long long LeadingDigitExponent(const char *intBegin, const char *intEnd, const char *fracBegin,
-                               const char *fracEnd) {
-    for (const char *p = intBegin; p != intEnd; ++p) {
-        if (*p != '0') {
-            return static_cast<long long>(intEnd - p) - 1;
-        }
-    }
-    for (const char *p = fracBegin; p != fracEnd; ++p) {
-        if (*p != '0') {
-            return -static_cast<long long>(p - fracBegin) - 1;
-        }
-    }
-    return 0;
 }
 
 } // namespace
@@ -79,35 +60,25 @@ const char *ScanNumber(const char *text, double &value) {
     const char *end = p;
 
     // An exponent counts only with at least one digit; "2e" and "5e+" end before the 'e'.
-    long long exponent = 0;
     if (*p == 'e' || *p == 'E') {
         const char *q = p + 1;
-        const bool negativeExponent = *q == '-';
         if (*q == '-' || *q == '+') {
             ++q;
         }
         if (IsDigit(*q)) {
-            constexpr long long exponentCap = 1000000000; // far beyond any double's range
-            for (; IsDigit(*q); ++q) {
-                if (exponent < exponentCap) {
-                    exponent = exponent * 10 + (*q - '0');
-                }
+            while (IsDigit(*q)) {
+                ++q;
             }
             end = q;
-            exponent = negativeExponent ? -exponent : exponent;
         }
     }
 
-    // The grammar is checked above; from_chars converts the accepted text, correctly rounded
-    // and without regard to the locale.
+    // The grammar is checked above; fast_float converts the accepted text, correctly rounded,
+    // without regard to the locale, and compiled with the module's own flags: the standard
+    // library's prebuilt conversion rounds differently where it computes in x87 registers. An
+    // overflow gives infinity and an underflow zero; exponents of any length saturate.
     double magnitude = 0.0;
-    const std::from_chars_result result =
-        std::from_chars(mantissa, end, magnitude, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
-        const long long scale =
-            LeadingDigitExponent(intBegin, intEnd, fracBegin, fracEnd) + exponent;
-        magnitude = scale >= 0 ? HUGE_VAL : 0.0;
-    }
+    fast_float::from_chars(mantissa, end, magnitude, fast_float::chars_format::general);
     value = negative ? -magnitude : magnitude;
     return end;
 }

@@ -78,3 +78,12 @@ if(missing)
   message(FATAL_ERROR "${MODULE} does not leave these host services undefined: ${missing}\n"
                       "nm -D --undefined-only:\n${undefined}")
 endif()
+
+# No number conversion of the C or C++ library: the module reads and prints numbers with its own
+# code, compiled with its own flags, so that every build gives the same digits and values.
+string(REGEX MATCHALL "[^\n]*(to_chars|from_chars|strto[dfl]|ato[fil]|scanf|printf|[efg]cvt)[^\n]*"
+       conversions "${undefined}")
+if(conversions)
+  list(JOIN conversions "\n" conversions)
+  message(FATAL_ERROR "${MODULE} imports number conversions of the libraries:\n${conversions}")
+endif()

@@ -17,11 +17,13 @@ function(fresh_folder folder)
   file(MAKE_DIRECTORY "${folder}")
 endfunction()
 
-# Runs ${HOST} with the given arguments in `folder`. Sets <prefix>_STDOUT, <prefix>_STDERR and
+# Runs ${HOST} with the given arguments in `folder`, through ${HOST_LAUNCHER} if given (a program
+# and its arguments separated by '|', e.g. wine for a Windows host). Sets <prefix>_STDOUT, <prefix>_STDERR and
 # <prefix>_RESULT (the exit code, or the reason the process ended abnormally) in the caller. Line
 # ends are made "\n", so that a host that prints "\r\n" compares equal.
 function(run_host prefix folder)
-  execute_process(COMMAND "${HOST}" ${ARGN}
+  string(REPLACE "|" ";" launcher "${HOST_LAUNCHER}")
+  execute_process(COMMAND ${launcher} "${HOST}" ${ARGN}
     WORKING_DIRECTORY "${folder}"
     OUTPUT_VARIABLE out
     ERROR_VARIABLE err

@@ -2,7 +2,8 @@
 # log and the saved scenario with reviewed expected files, <name>.log and <name>.saved.scn.
 #
 #   cmake -DHOST=<standin-host> -DSCENARIO=<file.scn> -DEXPECTED_DIR=<folder> -DWORK_DIR=<folder>
-#         [-DCONFIG=<folder>] [-DDELETE_AT_ONCE=ON] -P RunExample.cmake
+#         [-DCONFIG=<folder>] [-DDELETE_AT_ONCE=ON] [-DHOST_OPTIONS=<a|b|...>]
+#         [-DHOST_LAUNCHER=<program|arguments...>] -P RunExample.cmake
 #
 # With DELETE_AT_ONCE the host destroys a vessel inside its deletion request. The module must
 # behave the same, so the deletions and the saved scenario are compared as they are; the run log
@@ -22,6 +23,8 @@ endif()
 if(DELETE_AT_ONCE)
   list(APPEND arguments --delete-at-once)
 endif()
+string(REPLACE "|" ";" host_options "${HOST_OPTIONS}")
+list(APPEND arguments ${host_options})
 run_host(run "${WORK_DIR}" ${arguments})
 file(WRITE "${WORK_DIR}/${name}.log" "${run_STDOUT}")
 expect_clean_run(run "${name}")
@@ -44,6 +47,6 @@ else()
   expect_same_text("the run log of ${name}" "${expected_log}" "${run_STDOUT}")
 endif()
 
-read_text(expected_saved "${EXPECTED_DIR}/${name}.saved.scn")
-read_text(saved "${WORK_DIR}/${name}.saved.scn")
-expect_same_text("the saved scenario of ${name}" "${expected_saved}" "${saved}")
+# Byte for byte: every build writes the saved scenario with the same line ends.
+expect_same_file("the saved scenario of ${name}" "${EXPECTED_DIR}/${name}.saved.scn"
+                 "${WORK_DIR}/${name}.saved.scn")
