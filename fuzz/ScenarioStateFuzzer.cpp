@@ -107,9 +107,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     standin::SimVessel copy;
     const Loaded second = Load(copy, saved);
-    // Only a running countdown is saved; otherwise the new vessel keeps its initial 0.
+    // A countdown running or switched off (negative) is saved; after 0 (or -0) the new vessel
+    // keeps its initial 0.
     const double reloaded = static_cast<Brevlet *>(second.vessel)->GetLifetime();
-    if (!SameBits(reloaded, lifetime > 0.0 ? lifetime : 0.0) ||
+    if (!SameBits(reloaded, lifetime != 0.0 ? lifetime : 0.0) ||
         !SameBits(second.status.position, first.status.position) ||
         !SameBits(second.status.velocity, first.status.velocity)) {
         std::abort();

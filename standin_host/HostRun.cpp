@@ -1,7 +1,12 @@
 #include "HostRun.h"
 
+#include "MessageText.h"
+#include "NumberText.h"
+#include "OutputFile.h"
 #include "PlotRecorder.h"
 #include "PlotSvg.h"
+#include "ProgressLine.h"
+#include "RunInterrupt.h"
 #include "ScenarioFile.h"
 #include "Simulation.h"
 #include "TextFile.h"
@@ -9,15 +14,18 @@
 #include "VesselClasses.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <system_error>
 
 namespace standin {
 namespace {
 
 namespace fs = std::filesystem;
+
+// More steps than a run of days at full speed: a mistyped STEP, END or --until.
+constexpr double mostSteps = 1e12;
 
 std::string FolderOf(const std::string &path) {
     const fs::path parent = fs::path(path).parent_path();
@@ -28,19 +36,39 @@ std::string DefaultOutputPath(const std::string &scenarioPath) {
     return fs::path(scenarioPath).stem().string() + ".saved.scn";
 }
 
-// Refuses, before the run, an output that could not be written at its end.
-bool CheckOutputFolder(const std::string &outputPath, std::string &error) {
-    std::error_code ec;
-    const std::string folder = FolderOf(outputPath);
-    if (!fs::is_directory(folder, ec)) {
-        error = outputPath + ": cannot write: the folder " + folder + " does not exist";
+int Fail(std::ostream &err, const std::string &message) {
+    err << "standin-host: " << Escaped(message) << '\n';
+    return 1;
+}
+
+// Every output of the run, checked before its first step.
+bool CheckOutputs(const ScenarioDescription &scenario, const std::string &output,
+                  std::string &error) {
+    if (!CheckOutputFile(output, error)) {
         return false;
     }
-    if (fs::is_directory(outputPath, ec)) {
-        error = outputPath + ": cannot write: is a folder";
-        return false;
+    for (const ScenarioEvent &event : scenario.events) {
+        if (event.kind == ScenarioEvent::Kind::Save && !CheckOutputFile(event.path, error)) {
+            error.insert(0, scenario.fileName + ":" + std::to_string(event.line) + ": ");
+            return false;
+        }
     }
     return true;
+}
+
+// The number of steps from the scenario's TIME to `end` is known before the first one.
+bool CheckStepCount(const ScenarioDescription &scenario, double end, bool untilGiven,
+                    std::string &error) {
+    const double steps = std::ceil((end - scenario.time) / scenario.step - 1e-6);
+    if (steps <= mostSteps) {
+        return true;
+    }
+    error = scenario.fileName + ": the run would take " +
+            (std::isfinite(steps) ? FormatFixed(steps, 0) : std::string("more than 1e308")) +
+            " steps of STEP " + FormatExact(scenario.step) + " from TIME " +
+            FormatExact(scenario.time) + " to " + (untilGiven ? "--until " : "END ") +
+            FormatExact(end) + "; more than 10^12 steps are refused (a mistyped STEP or END?)";
+    return false;
 }
 
 } // namespace
@@ -48,28 +76,21 @@ bool CheckOutputFolder(const std::string &outputPath, std::string &error) {
 int RunHost(const HostOptions &options, const std::string &programPath, std::ostream &out,
             std::ostream &err) {
     std::string error;
-    TextFile file;
     ScenarioDescription scenario;
-    if (!ReadTextFile(options.scenarioPath, file, error) || !ParseScenario(file, scenario, error)) {
-        err << "standin-host: " << error << '\n';
-        return 1;
+    {
+        TextFile file; // gone once parsed: a large scenario is not held twice
+        if (!ReadTextFile(options.scenarioPath, file, error) ||
+            !ParseScenario(file, scenario, error)) {
+            return Fail(err, error);
+        }
     }
     const std::string output =
         options.outputPath.empty() ? DefaultOutputPath(options.scenarioPath) : options.outputPath;
-    if (!CheckOutputFolder(output, error)) {
-        err << "standin-host: " << error << '\n';
-        return 1;
-    }
-    if (!options.plotPath.empty() && !CheckOutputFolder(options.plotPath, error)) {
-        err << "standin-host: " << error << '\n';
-        return 1;
-    }
-    for (const ScenarioEvent &event : scenario.events) {
-        if (event.kind == ScenarioEvent::Kind::Save && !CheckOutputFolder(event.path, error)) {
-            err << "standin-host: " << scenario.fileName << ":" << event.line << ": " << error
-                << '\n';
-            return 1;
-        }
+    const double end = options.until ? *options.until : scenario.end;
+    if (!CheckOutputs(scenario, output, error) ||
+        (!options.plotPath.empty() && !CheckOutputFile(options.plotPath, error)) ||
+        !CheckStepCount(scenario, end, options.until.has_value(), error)) {
+        return Fail(err, error);
     }
 
     VesselClasses classes(options.configFolder.empty() ? FolderOf(options.scenarioPath) + "/config"
@@ -79,7 +100,6 @@ int RunHost(const HostOptions &options, const std::string &programPath, std::ost
     RunLog log(out, scenario.step, err);
     Simulation simulation(scenario, classes, log,
                           SimulationOptions{options.deleteAtOnce, options.verbose});
-    const double end = options.until ? *options.until : scenario.end;
 
     // The trace is written as the run goes; the picture at the end, from what the run kept.
     std::ofstream traceFile;
@@ -87,8 +107,7 @@ int RunHost(const HostOptions &options, const std::string &programPath, std::ost
     if (!options.tracePath.empty()) {
         traceFile.open(options.tracePath, std::ios::binary | std::ios::trunc);
         if (!traceFile) {
-            err << "standin-host: " << options.tracePath << ": cannot write the trace\n";
-            return 1;
+            return Fail(err, options.tracePath + ": cannot write the trace");
         }
         trace = std::make_unique<TraceWriter>(traceFile, options.traceEvery);
         simulation.AddObserver(*trace);
@@ -101,25 +120,40 @@ int RunHost(const HostOptions &options, const std::string &programPath, std::ost
         simulation.AddObserver(*plot);
     }
 
+    ProgressLine progress(err, options.progress, scenario.time, end);
+    log.ShareTerminalWith(&progress);
+    simulation.ShowProgressOn(&progress);
+
     const bool ran = simulation.Start(error) && simulation.RunUntil(end, error);
+    progress.Clear();
     simulation.NotifyRunEnded();
-    if (!ran || !WriteFileAtomically(output, FormatScenario(simulation.Snapshot()), error) ||
-        (plot && !WriteFileAtomically(options.plotPath, RenderPlotSvg(plot->Record()), error))) {
+    if (!ran || !simulation.Save(output, error) ||
+        (plot && !WriteOutputFile(options.plotPath, RenderPlotSvg(plot->Record()), error))) {
         out.flush();
-        err << "standin-host: " << error << '\n';
-        return 1;
+        return Fail(err, error);
     }
     log.Line(simulation.Time(), "saved scenario to " + output);
-    // A trace that could not be written in full fails the run, once everything else is saved.
+    const int signal = RunInterruptSignal();
+    if (signal != 0) {
+        err << "standin-host: interrupted by signal " << signal << " at simulation time "
+            << FormatExact(simulation.Time()) << "; the scenario as it stands is saved to "
+            << Escaped(output) << '\n';
+    }
+    // A run log or trace that could not be written in full fails the run, once everything else
+    // is saved.
+    int status = signal != 0 ? ExitStatusForSignal(signal) : 0;
+    if (log.WriteFailed()) {
+        status = Fail(err, "the run log could not be written in full (a full disk or a closed "
+                           "pipe); the run went to its end and the scenario is saved to " +
+                               output);
+    }
     if (trace) {
         traceFile.close();
         if (!traceFile) {
-            out.flush();
-            err << "standin-host: " << options.tracePath << ": writing the trace failed\n";
-            return 1;
+            status = Fail(err, options.tracePath + ": writing the trace failed");
         }
     }
-    return 0;
+    return status;
 }
 
 } // namespace standin

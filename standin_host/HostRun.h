@@ -19,9 +19,12 @@ struct HostOptions {
     std::string tracePath;      // empty: no trace
     std::size_t traceEvery = 1; // a trace row per vessel every this many steps
     std::string plotPath;       // empty: no picture
+    bool progress = false;      // show a progress line on `err` (it is a terminal)
 };
 
-// Runs the host; the run log goes to `out`, messages to `err`. Returns the process exit code.
+// Runs the host; the run log goes to `out`, messages to `err`. Returns the process exit code:
+// 0, 1 for a failure (including a run log that could not be written), 2 for a bad command line,
+// or 128 + the signal's number for a run ended by SIGINT or SIGTERM (its scenario saved).
 int RunHost(const HostOptions &options, const std::string &programPath, std::ostream &out,
             std::ostream &err);
 

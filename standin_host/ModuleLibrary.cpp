@@ -1,5 +1,7 @@
 #include "ModuleLibrary.h"
 
+#include "ModuleFormat.h"
+
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -67,7 +69,8 @@ std::unique_ptr<ModuleLibrary> ModuleLibrary::Load(const std::string &path, std:
     std::string reason;
     void *library = OpenLibrary(path, reason);
     if (library == nullptr) {
-        error = path + ": " + reason;
+        const std::string foreign = ForeignModuleReason(path);
+        error = path + ": " + (foreign.empty() ? reason : "not a loadable module: " + foreign);
         return nullptr;
     }
     void *init = FindSymbol(library, "ovcInit");

@@ -11,6 +11,10 @@ namespace standin {
 // else, including trailing characters, "inf", "nan" and hexadecimal forms.
 bool ParseFiniteNumber(std::string_view token, double &value);
 
+// Why ParseFiniteNumber refused `token`, as the end of a message: "is too small, reads as 0"
+// ("1e-400"), "is too large for a number" ("1e400"), or "is not a finite number".
+const char *WhyNotAFiniteNumber(std::string_view token);
+
 // The shortest text that reads back as exactly `value`. Infinities are written as "1e999" and
 // "-1e999", which read back as infinities through any decimal reader.
 std::string FormatExact(double value);

@@ -1,6 +1,8 @@
 #include "RunLog.h"
 
+#include "MessageText.h"
 #include "NumberText.h"
+#include "ProgressLine.h"
 
 #include <cmath>
 
@@ -25,11 +27,25 @@ RunLog::RunLog(std::ostream &out, double stepLength, std::ostream &warnings)
     : out(out), warnings(warnings), decimals(DecimalsFor(stepLength)) {}
 
 void RunLog::Line(double simTime, const std::string &text) {
-    out << "[t=" << FormatFixed(simTime, decimals) << "] " << text << '\n';
+    if (progress != nullptr) {
+        progress->Clear();
+    }
+    line.assign("[t=").append(FormatFixed(simTime, decimals)).append("] ");
+    AppendEscaped(line, text);
+    line += '\n';
+    out << line;
 }
 
-void RunLog::Warning(const std::string &file, int line, const std::string &text) {
-    warnings << file << ':' << line << ": warning: " << text << '\n';
+void RunLog::Warning(const std::string &file, int lineNumber, const std::string &text) {
+    if (progress != nullptr) {
+        progress->Clear();
+    }
+    warnings << Escaped(file) << ':' << lineNumber << ": warning: " << Escaped(text) << '\n';
+}
+
+bool RunLog::WriteFailed() {
+    out.flush();
+    return !out;
 }
 
 } // namespace standin

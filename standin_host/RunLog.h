@@ -8,6 +8,8 @@
 
 namespace standin {
 
+class ProgressLine;
+
 class RunLog {
 public:
     // Times are printed with enough decimals to tell the steps of `stepLength` apart.
@@ -18,10 +20,19 @@ public:
     // "<file>:<line>: warning: <text>"
     void Warning(const std::string &file, int line, const std::string &text);
 
+    // A progress line on the same terminal, taken away before each line is written.
+    void ShareTerminalWith(ProgressLine *line) { progress = line; }
+
+    // True when a line could not be written in full (a full disk, a closed pipe): the run goes
+    // on, and its exit status says so at the end.
+    bool WriteFailed();
+
 private:
     std::ostream &out;
     std::ostream &warnings;
     int decimals;
+    ProgressLine *progress = nullptr;
+    std::string line; // reused from line to line
 };
 
 } // namespace standin

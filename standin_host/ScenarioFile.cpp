@@ -60,7 +60,8 @@ public:
             return Fail("a number is missing");
         }
         if (!ParseFiniteNumber(words[index], value)) {
-            return Fail(Quoted(words[index]) + " is not a finite number");
+            return Fail(Quoted(words[index]) + " " + WhyNotAFiniteNumber(words[index]) +
+                        NonAsciiNote(words[index]));
         }
         return true;
     }
@@ -121,7 +122,7 @@ bool ParseCamera(LineParser &p, std::size_t at, ScenarioEvent &event) {
         }
         return p.Name(at + 1, event.name, "vessel");
     }
-    return p.Fail("CAMERA needs POS, VEL or TARGET, not " + Quoted(what));
+    return p.Fail("CAMERA needs POS, VEL or TARGET, not " + Quoted(what) + NonAsciiNote(what));
 }
 
 // SPAWN name class [POS x y z] [VEL x y z], starting at word `at`.
@@ -136,7 +137,7 @@ bool ParseSpawn(LineParser &p, std::size_t at, ScenarioEvent &event) {
                           : what == "VEL" ? &event.status.velocity
                                           : nullptr;
         if (target == nullptr) {
-            return p.Fail("SPAWN takes POS and VEL, not " + Quoted(what));
+            return p.Fail("SPAWN takes POS and VEL, not " + Quoted(what) + NonAsciiNote(what));
         }
         if (i + 4 > p.Count()) {
             return p.Fail(std::string(what) + " needs three numbers");
@@ -206,8 +207,10 @@ bool IsValidName(const std::string &name) {
 bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error) {
     scenario = ScenarioDescription();
     scenario.fileName = file.name;
-    bool haveStep = false;
-    bool haveEnd = false;
+    // The line of each of TIME, STEP and END, 0 while there was none.
+    int timeLine = 0;
+    int stepLine = 0;
+    int endLine = 0;
     VesselEntry *openVessel = nullptr;
 
     for (const SourceLine &line : file.lines) {
@@ -215,7 +218,12 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             // The block's lines are the module's, delivered as they stand; only END_VESSEL (with a
             // comment, if any) closes the block, and a VESSEL line means that it was never closed.
             const std::vector<std::string_view> words = SplitWords(line.text);
-            if (words.size() == 1 && words[0] == "END_VESSEL") {
+            if (!words.empty() && words[0] == "END_VESSEL") {
+                if (words.size() > 1) {
+                    error = file.name + ":" + std::to_string(line.number) +
+                            ": END_VESSEL takes nothing after it, found " + Quoted(words[1]);
+                    return false;
+                }
                 openVessel = nullptr;
             } else if (!words.empty() && words[0] == "VESSEL") {
                 error = file.name + ":" + std::to_string(line.number) +
@@ -233,6 +241,12 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         }
         const std::string_view keyword = p.Words()[0];
         if (keyword == "TIME" || keyword == "STEP" || keyword == "END") {
+            int &seenAt = keyword == "TIME" ? timeLine : keyword == "STEP" ? stepLine : endLine;
+            if (seenAt != 0) {
+                return p.Fail(std::string(keyword) + " is given twice, here and at line " +
+                              std::to_string(seenAt));
+            }
+            seenAt = line.number;
             double value = 0.0;
             if (!p.Exactly(2) || !p.Number(1, value)) {
                 return false;
@@ -244,10 +258,8 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                     return p.Fail("STEP must be greater than zero");
                 }
                 scenario.step = value;
-                haveStep = true;
             } else {
                 scenario.end = value;
-                haveEnd = true;
             }
         } else if (keyword == "CAMERA") {
             ScenarioEvent event;
@@ -289,11 +301,12 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                 event.kind = ScenarioEvent::Kind::Save;
                 event.path = std::string(p.Words()[3]);
             } else {
-                return p.Fail("unknown event " + Quoted(what) + " (CAMERA, SPAWN or SAVE)");
+                return p.Fail("unknown event " + Quoted(what) + " (CAMERA, SPAWN or SAVE)" +
+                              NonAsciiNote(what));
             }
             scenario.events.push_back(std::move(event));
         } else {
-            return p.Fail("unknown keyword " + Quoted(keyword));
+            return p.Fail("unknown keyword " + Quoted(keyword) + NonAsciiNote(keyword));
         }
     }
 
@@ -302,8 +315,11 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                 openVessel->name + " has no END_VESSEL";
         return false;
     }
-    if (!haveStep || !haveEnd) {
-        error = file.name + ": the scenario needs STEP and END";
+    if (stepLine == 0 || endLine == 0) {
+        error = file.name + ": the scenario needs " +
+                (stepLine == 0 && endLine == 0 ? "STEP and END"
+                 : stepLine == 0               ? "STEP, the length of a step"
+                                               : "END, the time at which the run ends");
         return false;
     }
     if (scenario.end < scenario.time) {

@@ -2,9 +2,13 @@
 
 #include "MessageText.h"
 #include "NumberText.h"
+#include "OutputFile.h"
+#include "ProgressLine.h"
+#include "RunInterrupt.h"
 #include "ScenarioWriter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 
 namespace standin {
@@ -90,6 +94,9 @@ bool Simulation::Start(std::string &error) {
         }
         CreateVessel(entry.name, *vesselClass, scenario.fileName, &entry.block, VesselStatus());
     }
+    if (scenario.cameraTarget.empty()) {
+        return true; // the camera starts without a target; nothing to tell
+    }
     ScenarioEvent target;
     target.kind = ScenarioEvent::Kind::CameraTarget;
     target.name = scenario.cameraTarget;
@@ -106,13 +113,25 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     vessel.vesselClass = &vesselClass;
     VESSEL *created = vesselClass.module->Init()(&vessel, 1);
     if (created == nullptr) {
-        log.Line(time, "could not create " + name + ": its module returned no instance");
+        log.Line(time, "could not create " + name +
+                           ": its module returned no instance; its scenario block is kept");
+        VesselEntry kept;
+        kept.name = name;
+        kept.className = vesselClass.name;
+        if (block != nullptr) {
+            kept.block = *block;
+        } else {
+            kept.block = {SourceLine{"POS " + Describe(status.position), 0},
+                          SourceLine{"VEL " + Describe(status.velocity), 0}};
+        }
+        uncreated.push_back(std::move(kept));
         vessels.pop_back();
         return nullptr;
     }
     // Every vessel class derives from VESSEL2, so the host may call its callbacks.
     vessel.instance = static_cast<VESSEL2 *>(created);
     liveVessels.insert(&vessel);
+    liveByName[name] = &vessel;
     log.Line(time, "created " + name + " (class " + vesselClass.name + ")");
 
     // The host calls a vessel in this order: class capabilities, then its initial state.
@@ -139,12 +158,8 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
 }
 
 SimVessel *Simulation::FindVessel(const std::string &name) const {
-    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
-        if (vessel->name == name && vessel->instance != nullptr) {
-            return vessel.get();
-        }
-    }
-    return nullptr;
+    const auto found = liveByName.find(name);
+    return found == liveByName.end() ? nullptr : found->second;
 }
 
 bool Simulation::RunUntil(double endTime, std::string &error) {
@@ -152,16 +167,24 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
         if (!FireDueEvents(error)) {
             return false;
         }
-        if (HasReached(endTime)) {
+        if (HasReached(endTime) || RunInterruptSignal() != 0) {
             return true;
         }
-        const double before = time;
-        Step(step);
-        if (time == before) {
+        const double next = time + step;
+        if (next == time) {
             // At this magnitude the step is lost in the clock's rounding: the run would never end.
             error = scenario.fileName + ": the clock does not advance by STEP " +
                     FormatExact(step) + " at TIME " + FormatExact(time);
             return false;
+        }
+        if (!std::isfinite(next)) {
+            error = scenario.fileName + ": the clock overflows: TIME " + FormatExact(time) +
+                    " and STEP " + FormatExact(step) + " make no finite number";
+            return false;
+        }
+        Step(step);
+        if (progress != nullptr) {
+            progress->Stepped(time);
         }
     }
 }
@@ -216,9 +239,11 @@ bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
         return true;
     case ScenarioEvent::Kind::CameraTarget:
         cameraTarget = event.name.empty() ? nullptr : FindVessel(event.name);
-        if (cameraTarget != nullptr) {
+        if (event.name.empty()) {
+            log.Line(time, "camera targets nothing");
+        } else if (cameraTarget != nullptr) {
             log.Line(time, "camera targets " + event.name);
-        } else if (!event.name.empty()) {
+        } else {
             log.Line(time, "camera cannot target " + event.name + ": no such vessel");
         }
         for (RunObserver *observer : observers) {
@@ -234,7 +259,8 @@ bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
         return true;
     }
     case ScenarioEvent::Kind::Save:
-        if (!WriteFileAtomically(event.path, FormatScenario(Snapshot()), error)) {
+        if (!Save(event.path, error)) {
+            error.insert(0, scenario.fileName + ":" + std::to_string(event.line) + ": ");
             return false;
         }
         log.Line(time, "saved scenario to " + event.path);
@@ -268,9 +294,35 @@ ScenarioDescription Simulation::Snapshot() const {
         }
         saved.vessels.push_back(std::move(entry));
     }
+    saved.vessels.insert(saved.vessels.end(), uncreated.begin(), uncreated.end());
     saved.events.assign(scenario.events.begin() + static_cast<std::ptrdiff_t>(nextEvent),
                         scenario.events.end());
     return saved;
+}
+
+bool Simulation::CheckFinite(std::string &error) const {
+    const auto finite = [](const VECTOR3 &v) {
+        return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+    };
+    std::string what;
+    if (!finite(cameraPosition)) {
+        what = "the camera position";
+    }
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        if (what.empty() && vessel->instance != nullptr && !finite(vessel->position)) {
+            what = "the position of vessel " + vessel->name;
+        }
+    }
+    if (what.empty()) {
+        return true;
+    }
+    error = what + " has overflowed at simulation time " + FormatExact(time) +
+            "; a scenario holding it could not be read back";
+    return false;
+}
+
+bool Simulation::Save(const std::string &path, std::string &error) const {
+    return CheckFinite(error) && WriteOutputFile(path, FormatScenario(Snapshot()), error);
 }
 
 bool Simulation::RequestDeletion(ObjectHandle handle) {
@@ -293,6 +345,7 @@ void Simulation::Destroy(SimVessel &vessel) {
     vessel.vesselClass->module->Exit()(vessel.instance);
     vessel.instance = nullptr;
     liveVessels.erase(&vessel);
+    liveByName.erase(vessel.name);
     log.Line(time, "deleted " + vessel.name);
     if (cameraTarget == &vessel) {
         cameraTarget = nullptr;
@@ -322,7 +375,8 @@ void Simulation::FinishDeletions() {
 
 void Simulation::LogDebugLine() {
     // A line that nobody was handed since the last look has not changed: no text is compared.
-    if (!options.verbose && !debugStringHandedOut) {
+    // Nor is it shown again with --verbose, which would show a deleted vessel's last line on.
+    if (!debugStringHandedOut) {
         return;
     }
     debugStringHandedOut = false;

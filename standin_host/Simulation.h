@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -49,6 +50,8 @@ struct HostCallCounts {
     std::size_t deletionRequests = 0;
 };
 
+class ProgressLine;
+
 class Simulation {
 public:
     Simulation(const ScenarioDescription &scenario, VesselClasses &classes, RunLog &log,
@@ -63,12 +66,16 @@ public:
     static Simulation *Active() { return active; }
 
     // Creates the scenario's vessels. A vessel whose class cannot be had is an error; one whose
-    // module returns no instance is reported and left out.
+    // module returns no instance is reported, and its block is kept for the saved scenario.
     bool Start(std::string &error);
 
     // Steps until the first step boundary at or after `endTime`, firing the scenario's events at
-    // the first step boundary at or after their times.
+    // the first step boundary at or after their times. A SIGINT or SIGTERM ends it early, at a
+    // step boundary after that boundary's events (see RunInterrupt.h).
     bool RunUntil(double endTime, std::string &error);
+
+    // A progress line told about every step; null for none.
+    void ShowProgressOn(ProgressLine *line) { progress = line; }
 
     // One step of `length` seconds: advance the clock and the motions, call every vessel after
     // it, then carry out the deletions that were asked for.
@@ -76,6 +83,10 @@ public:
 
     // The state of the run as a scenario that continues it.
     ScenarioDescription Snapshot() const;
+
+    // Saves the snapshot to `path` (see OutputFile.h). A host value that has overflowed is
+    // refused, naming it, since it could not be read back.
+    bool Save(const std::string &path, std::string &error) const;
 
     double Time() const { return time; }
     const std::vector<std::unique_ptr<SimVessel>> &Vessels() const { return vessels; }
@@ -112,6 +123,7 @@ public:
 
 private:
     bool HasReached(double moment) const;
+    bool CheckFinite(std::string &error) const;
     bool FireDueEvents(std::string &error);
     bool Fire(const ScenarioEvent &event, std::string &error);
     void Destroy(SimVessel &vessel);
@@ -133,6 +145,10 @@ private:
     SimVessel *cameraTarget = nullptr;
     std::vector<std::unique_ptr<SimVessel>> vessels;
     std::unordered_set<const SimVessel *> liveVessels;
+    std::unordered_map<std::string, SimVessel *> liveByName; // camera targets are found by name
+    // Vessels whose module gave no instance, as they stood in the scenario, saved for a later run.
+    std::vector<VesselEntry> uncreated;
+    ProgressLine *progress = nullptr;
     std::size_t nextEvent = 0;
     std::size_t pendingDeletions = 0;
     char debugString[DebugStringCapacity] = {};

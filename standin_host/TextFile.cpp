@@ -6,12 +6,17 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <utility>
 
 namespace standin {
 namespace {
 
-// Class configurations and scenarios are small; anything larger is not one of them.
-constexpr long maxFileSize = 64L * 1024 * 1024;
+// Far above the largest scenario the host writes (a million vessels take about 72 MB); the
+// limit keeps an endless file such as /dev/zero from filling the memory.
+constexpr long long maxFileSize = 1024LL * 1024 * 1024;
+
+// Editors on Windows start a UTF-8 file with a byte-order mark, which is no text of the file.
+constexpr char byteOrderMark[] = "\xef\xbb\xbf";
 
 struct FileCloser {
     void operator()(std::FILE *f) const { std::fclose(f); }
@@ -52,7 +57,7 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
 
     file.name = path;
     file.lines.clear();
-    std::size_t start = 0;
+    std::size_t start = content.rfind(byteOrderMark, 0) == 0 ? sizeof byteOrderMark - 1 : 0;
     int number = 0;
     while (start < content.size()) {
         std::size_t end = content.find('\n', start);
@@ -74,34 +79,6 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
         }
         file.lines.push_back(SourceLine{std::move(text), number});
         start = next;
-    }
-    return true;
-}
-
-bool WriteFileAtomically(const std::string &path, const std::string &content, std::string &error) {
-    const std::string temporary = path + ".partial";
-    {
-        FilePointer out(std::fopen(temporary.c_str(), "wb"));
-        if (!out) {
-            error = path + ": cannot write: " + Reason();
-            return false;
-        }
-        const bool written =
-            std::fwrite(content.data(), 1, content.size(), out.get()) == content.size() &&
-            std::fflush(out.get()) == 0;
-        const std::string reason = Reason();
-        if (std::fclose(out.release()) != 0 || !written) {
-            error = path + ": cannot write: " + reason;
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        error = path + ": cannot replace: " + ec.message();
-        std::remove(temporary.c_str());
-        return false;
     }
     return true;
 }

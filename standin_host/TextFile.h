@@ -1,4 +1,4 @@
-// Reading the stand-in host's text files and writing its saved scenarios.
+// Reading the stand-in host's text files: scenarios and class configurations.
 #pragma once
 
 #include "LineReader.h"
@@ -14,12 +14,9 @@ struct TextFile {
 };
 
 // Reads a text file into lines, with "\n" or "\r\n" line ends (every '\r' at a line's end is
-// dropped). A file that cannot be read, is larger than the host accepts, or holds a NUL byte is
-// refused with a message naming the file (and the line, for a NUL byte).
+// dropped); a UTF-8 byte-order mark at its start is skipped. A file that cannot be read, is larger
+// than 1 GiB, or holds a NUL byte is refused with a message naming the file (and the line, for a
+// NUL byte).
 bool ReadTextFile(const std::string &path, TextFile &file, std::string &error);
-
-// Replaces the file at `path` with `content` through a temporary file in the same folder and a
-// rename, so that a failed or interrupted write never leaves a truncated or half-written file.
-bool WriteFileAtomically(const std::string &path, const std::string &content, std::string &error);
 
 } // namespace standin

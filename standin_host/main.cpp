@@ -1,7 +1,9 @@
 // The stand-in host: runs vessel modules headless from a scenario file.
 #include "BrevletVersion.h"
 #include "HostRun.h"
+#include "MessageText.h"
 #include "NumberText.h"
+#include "RunInterrupt.h"
 #include "X87Precision.h"
 
 #include <charconv>
@@ -13,7 +15,10 @@
 #include <system_error>
 
 #if defined(_WIN32)
+#include <io.h>
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -28,7 +33,8 @@ const char usage[] =
     "  --modules DIR     vessel modules, DIR/<module>.so or .dll (default: this program's folder)\n"
     "  --output FILE     where to save the scenario at the end (default: <name>.saved.scn here)\n"
     "  --until TIME      end the run at simulation time TIME instead of at the scenario's END\n"
-    "  --verbose         log the debug line after every step, not only when it changes\n"
+    "  --verbose         log the debug line after every step that writes it, not only when it\n"
+    "                    changes\n"
     "  --delete-at-once  destroy a vessel inside oapiDeleteVessel, not at the end of the step\n"
     "  --trace FILE      write a CSV row per vessel and step to FILE as the run goes\n"
     "  --trace-every N   a trace row every N-th step only (creations and deletions always)\n"
@@ -37,7 +43,11 @@ const char usage[] =
     "                    loading any module, as some hosts and graphics libraries do (32-bit x86\n"
     "                    builds only; the others refuse it)\n"
     "  --help            show this text\n"
-    "  --version         show the version\n";
+    "  --version         show the version\n"
+    "\n"
+    "SIGINT (Ctrl-C) or SIGTERM ends the run at the next step and saves the scenario as it "
+    "stands;\n"
+    "the exit status is then 130 or 143.\n";
 
 // The path of this program, where the modules are looked for by default; argv[0] does not tell it
 // when the program was found on the search path.
@@ -115,7 +125,8 @@ int main(int argc, char **argv) {
                 return 2;
             }
             if (!standin::ParseFiniteNumber(value, until)) {
-                std::cerr << "standin-host: --until needs a number, not '" << value << "'\n";
+                std::cerr << "standin-host: --until needs a number: " << standin::Quoted(value)
+                          << ' ' << standin::WhyNotAFiniteNumber(value) << '\n';
                 return 2;
             }
             options.until = until;
@@ -151,7 +162,8 @@ int main(int argc, char **argv) {
             }
             x87Precision = std::stoi(value);
         } else if (!argument.empty() && argument[0] == '-') {
-            std::cerr << "standin-host: unknown option " << argument << "\n" << usage;
+            std::cerr << "standin-host: unknown option " << standin::Escaped(argument) << "\n"
+                      << usage;
             return 2;
         } else if (options.scenarioPath.empty()) {
             options.scenarioPath = argument;
@@ -176,6 +188,12 @@ int main(int argc, char **argv) {
         }
         standin::SetX87Precision(x87Precision);
     }
+#if defined(_WIN32)
+    options.progress = _isatty(_fileno(stderr)) != 0;
+#else
+    options.progress = isatty(STDERR_FILENO) != 0;
+#endif
+    standin::InstallRunInterrupt();
     const int status = standin::RunHost(options, ProgramPath(argv[0]), std::cout, std::cerr);
     // A module or library that changed the setting would have made the run prove nothing.
     if (x87Precision != 0 && standin::X87Precision() != x87Precision) {

@@ -12,7 +12,9 @@ constexpr char lifetimeItem[] = "LIFETIME";
 
 void Brevlet::clbkSaveState(FileHandle scn) {
     SaveDefaultState(scn);
-    if (lifetime > 0.0) {
+    // A negative lifetime is a countdown switched off by the scenario; it is kept, or the vessel
+    // would take its class's lifetime on loading. Zero (never set, or just run out) writes nothing.
+    if (lifetime != 0.0) {
         char item[] = "LIFETIME"; // the host's writer takes a mutable key
         oapiWriteScenario_float(scn, item, lifetime);
     }

@@ -56,6 +56,7 @@ struct FailureCase {
     const char *name;
     std::size_t failingAllocation; // which creation of the run fails, 1 = the first
     const char *missing;           // the vessel left out
+    const char *kept;              // its block in the saved scenario, for a later run
 };
 
 class HostGoesOn : public ::testing::TestWithParam<FailureCase> {};
@@ -88,12 +89,20 @@ TEST_P(HostGoesOn, ReportsTheVesselAndCreatesTheOthers) {
     EXPECT_EQ(log.find("[t=4.000] deleted Third") != std::string::npos,
               std::string(c.missing) != "Third")
         << log;
+    // Nothing is dropped: the saved scenario holds the vessel's block as it stood.
+    const std::string saved = standin::FormatScenario(host.Sim().Snapshot());
+    EXPECT_NE(saved.find(c.kept), std::string::npos) << saved;
 }
 
-INSTANTIATE_TEST_SUITE_P(EachCreation, HostGoesOn,
-                         ::testing::Values(FailureCase{"FirstOfScenario", 1, "First"},
-                                           FailureCase{"SecondOfScenario", 2, "Second"},
-                                           FailureCase{"SpawnedDuringRun", 3, "Third"}),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    EachCreation, HostGoesOn,
+    ::testing::Values(FailureCase{"FirstOfScenario", 1, "First",
+                                  "\nVESSEL First Brevlet\n  POS 0 0 10\nEND_VESSEL\n"},
+                      FailureCase{"SecondOfScenario", 2, "Second",
+                                  "\nVESSEL Second Brevlet\n  POS 0 0 20\nEND_VESSEL\n"},
+                      FailureCase{"SpawnedDuringRun", 3, "Third",
+                                  "\nVESSEL Third Brevlet\n  POS 0 0 30\n  VEL 0 0 0\nEND_"
+                                  "VESSEL\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -2,16 +2,22 @@
 
 #include "InProcessHost.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace hardening {
 
-HostOutcome RunHostProcess(const std::vector<std::string> &arguments,
-                           const std::string &workFolder) {
+HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std::string &workFolder,
+                           const HostConditions &conditions) {
     const std::string host = BREVLET_STANDIN_HOST;
-    const std::string outPath = workFolder + "/host.stdout";
+    const std::string outPath =
+        conditions.stdoutPath.empty() ? workFolder + "/host.stdout" : conditions.stdoutPath;
+    int closedPipe[2] = {-1, -1};
+    if (conditions.stdoutClosedPipe && pipe(closedPipe) == 0) {
+        close(closedPipe[0]);
+    }
     const std::string errPath = workFolder + "/host.stderr";
     std::vector<char *> argv;
     argv.push_back(const_cast<char *>(host.c_str()));
@@ -25,7 +31,9 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments,
     if (child == 0) {
         // Only async-signal-safe calls between fork and exec.
         const int in = open("/dev/null", O_RDONLY);
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int out = closedPipe[1] >= 0
+                            ? closedPipe[1]
+                            : open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || out < 0 || err < 0 || chdir(workFolder.c_str()) != 0 || dup2(in, 0) < 0 ||
             dup2(out, 1) < 0 || dup2(err, 2) < 0) {
@@ -34,8 +42,20 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments,
         execv(host.c_str(), argv.data());
         _exit(127);
     }
+    if (closedPipe[1] >= 0) {
+        close(closedPipe[1]);
+    }
     int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child) {
+    bool ended = false;
+    while (conditions.signal != 0 && child > 0 && !ended) {
+        if (access(conditions.signalOnceExists.c_str(), F_OK) == 0) {
+            kill(child, conditions.signal);
+            break;
+        }
+        ended = waitpid(child, &status, WNOHANG) == child;
+        usleep(10000);
+    }
+    if (child < 0 || (!ended && waitpid(child, &status, 0) != child)) {
         outcome.err = "cannot run " + host;
         return outcome;
     }
@@ -44,9 +64,11 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments,
     } else if (WIFSIGNALED(status)) {
         outcome.signal = WTERMSIG(status);
     }
-    outcome.out = ReadWhole(outPath);
     outcome.err = ReadWhole(errPath);
-    unlink(outPath.c_str());
+    if (conditions.stdoutPath.empty()) {
+        outcome.out = ReadWhole(outPath);
+        unlink(outPath.c_str());
+    }
     unlink(errPath.c_str());
     return outcome;
 }

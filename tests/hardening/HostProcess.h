@@ -13,8 +13,16 @@ struct HostOutcome {
     std::string err;
 };
 
+// Conditions of a run beyond its arguments.
+struct HostConditions {
+    int signal = 0;               // sent to the host ...
+    std::string signalOnceExists; // ... once this file exists (the log is buffered)
+    std::string stdoutPath;       // empty: collected into HostOutcome::out; else not read
+    bool stdoutClosedPipe = false;
+};
+
 // Runs the host with `arguments` in the folder `workFolder`, standard input closed.
-HostOutcome RunHostProcess(const std::vector<std::string> &arguments,
-                           const std::string &workFolder);
+HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std::string &workFolder,
+                           const HostConditions &conditions = {});
 
 } // namespace hardening

@@ -1,0 +1,48 @@
+// The progress of a long run, shown on a terminal: one line on the error stream with the
+// simulation time, the share of the run done, steps per second and the time left, redrawn in
+// place and cleared at the end. Shown only when the run has lasted a second, and only when the
+// stream is a terminal, so that nothing of it reaches a log file.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
+
+namespace standin {
+
+class ProgressLine {
+public:
+    // `shown` false: the line stays off (the stream is not a terminal).
+    ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime);
+    ~ProgressLine();
+    ProgressLine(const ProgressLine &) = delete;
+    ProgressLine &operator=(const ProgressLine &) = delete;
+
+    // Called after every step; looks at the clock only every few thousand steps.
+    void Stepped(double simTime) {
+        if (shown && ++steps % stepsBetweenLooks == 0) {
+            Look(simTime);
+        }
+    }
+
+    // Takes the line away, so that the run log or a message can be written on a clean line.
+    void Clear();
+
+private:
+    static constexpr std::uint64_t stepsBetweenLooks = 4096;
+    using Clock = std::chrono::steady_clock;
+
+    void Look(double simTime);
+
+    std::ostream &terminal;
+    bool shown;
+    std::size_t drawnLength = 0; // 0: nothing shown
+    double startTime;
+    double endTime;
+    std::uint64_t steps = 0;
+    Clock::time_point started;
+    Clock::time_point lastDrawn;
+};
+
+} // namespace standin

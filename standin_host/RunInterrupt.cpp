@@ -1,0 +1,76 @@
+#include "RunInterrupt.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
+
+namespace standin {
+
+namespace interrupt_detail {
+volatile std::sig_atomic_t signalNumber = 0;
+} // namespace interrupt_detail
+
+namespace {
+
+// Room for any path the host writes to; a longer one is not removed by the second signal.
+char temporaryFile[4096];
+
+extern "C" void OnInterrupt(int signal) {
+    if (interrupt_detail::signalNumber != 0) {
+        // A second signal: the user does not want to wait for the step to end.
+        if (temporaryFile[0] != '\0') {
+#if defined(_WIN32)
+            std::remove(temporaryFile);
+#else
+            unlink(temporaryFile); // async-signal-safe, unlike remove()
+#endif
+        }
+        std::_Exit(ExitStatusForSignal(signal));
+    }
+    interrupt_detail::signalNumber = signal;
+#if defined(_WIN32)
+    // The Windows runtime resets the handler before calling it.
+    std::signal(signal, OnInterrupt);
+#endif
+}
+
+} // namespace
+
+int ExitStatusForSignal(int signal) {
+    return 128 + signal;
+}
+
+void InstallRunInterrupt() {
+#if defined(_WIN32)
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+#else
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    // Reads and writes under way go on: an interrupted write would pass for a failed log.
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
+#endif
+}
+
+void SetTemporaryFileToRemove(const char *path) {
+    // Emptied first, so that a signal in between never sees half a name.
+    temporaryFile[0] = '\0';
+    if (path == nullptr || path[0] == '\0' || std::strlen(path) >= sizeof temporaryFile) {
+        return;
+    }
+    std::memcpy(temporaryFile + 1, path + 1, std::strlen(path));
+    temporaryFile[0] = path[0];
+}
+
+} // namespace standin

@@ -1,0 +1,158 @@
+// The real stand-in host keeps what it is given: outputs that are no regular file are written in
+// place, a link stays a link, an unrelated file beside the output survives; an interrupted run
+// saves a scenario that continues to the uninterrupted run's result; a log that cannot be written
+// ends the run with a failure status after the save.
+#include "../../standin_host/NumberText.h"
+#include "HostProcess.h"
+#include "InProcessHost.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using hardening::TempFolder;
+
+const char scenario[] = "STEP 1\nEND 2\nCAMERA POS 0 0 0\n"
+                        "VESSEL A Brevlet\n  POS 0 0 10\n  LIFETIME -1\nEND_VESSEL\n";
+
+std::vector<std::string> Arguments(const TempFolder &folder, const std::string &text,
+                                   const std::string &output) {
+    folder.Write("config/Brevlet.cfg", "Module = Brevlet\nLifeTime = 5\n");
+    return {folder.Write("run.scn", text),
+            "--config",
+            folder / "config",
+            "--modules",
+            hardening::ModuleFolder(),
+            "--output",
+            output};
+}
+
+struct OutputCase {
+    const char *name;
+    // Prepares the folder and returns the output path.
+    std::string (*setUp)(const TempFolder &folder);
+    // Checks the folder after the run; the run itself must succeed.
+    void (*check)(const TempFolder &folder);
+};
+
+const OutputCase outputCases[] = {
+    {"DeviceNodeStaysADevice",
+     [](const TempFolder &f) {
+         // The device of /dev/null, made where the test may make it.
+         if (mknod((f / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+             return std::string("/dev/null"); // not root: the system's own
+         }
+         return f / "null";
+     },
+     [](const TempFolder &f) {
+         if (fs::exists(f / "null")) {
+             EXPECT_TRUE(fs::is_character_file(f / "null"));
+         }
+         EXPECT_TRUE(fs::is_character_file("/dev/null"));
+     }},
+    {"SymlinkStaysAndItsTargetIsReplaced",
+     [](const TempFolder &f) {
+         f.Write("real/target.scn", "old\n");
+         fs::create_symlink("real/target.scn", f / "link.scn");
+         return f / "link.scn";
+     },
+     [](const TempFolder &f) {
+         EXPECT_TRUE(fs::is_symlink(f / "link.scn"));
+         EXPECT_EQ(fs::read_symlink(f / "link.scn"), "real/target.scn");
+         EXPECT_NE(hardening::ReadWhole(f / "real/target.scn").find("VESSEL A"), std::string::npos);
+     }},
+    {"UnrelatedPartialFileSurvives",
+     [](const TempFolder &f) {
+         f.Write("out.scn.partial", "mine\n");
+         fs::create_directory(f / "out.scn.partial-dir");
+         return f / "out.scn";
+     },
+     [](const TempFolder &f) {
+         EXPECT_EQ(hardening::ReadWhole(f / "out.scn.partial"), "mine\n");
+         EXPECT_NE(hardening::ReadWhole(f / "out.scn").find("VESSEL A"), std::string::npos);
+         std::size_t files = 0;
+         for (const auto &entry : fs::directory_iterator(f.Path())) {
+             files += entry.path().filename().string().rfind("out.scn", 0) == 0 ? 1 : 0;
+         }
+         EXPECT_EQ(files, 3u) << "a temporary file was left";
+     }},
+};
+
+class KeptOutput : public ::testing::TestWithParam<OutputCase> {};
+
+TEST_P(KeptOutput, RunSucceedsAndDestroysNothing) {
+    TempFolder folder;
+    const std::string output = GetParam().setUp(folder);
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(Arguments(folder, scenario, output), folder.Path().string());
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    GetParam().check(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(StandInHost, KeptOutput, ::testing::ValuesIn(outputCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// A run of 10^12 steps, interrupted once it is under way: it saves where it stopped, and the
+// saved scenario runs on to exactly what the uninterrupted run gives at the same time.
+TEST(InterruptedRun, SavesAScenarioThatContinuesToTheSameResult) {
+    const std::string longRun = "STEP 0.001\nEND 1e8\nCAMERA POS 0 0 0\nCAMERA TARGET A\n"
+                                "VESSEL A Brevlet\n  POS 0 0 10\n  VEL 0 0 1\n  LIFETIME -1\n"
+                                "END_VESSEL\nVESSEL B Brevlet\n  LIFETIME 1e6\nEND_VESSEL\n"
+                                "AT 0.5 SAVE started.scn\n";
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        TempFolder folder;
+        hardening::HostConditions interrupt;
+        interrupt.signal = signal;
+        interrupt.signalOnceExists = folder / "started.scn";
+        const hardening::HostOutcome stopped = hardening::RunHostProcess(
+            Arguments(folder, longRun, folder / "stopped.scn"), folder.Path().string(), interrupt);
+        ASSERT_EQ(stopped.exitCode, 128 + signal) << stopped.err;
+        EXPECT_NE(stopped.err.find("interrupted by signal"), std::string::npos) << stopped.err;
+        const std::string saved = hardening::ReadWhole(folder / "stopped.scn");
+        double time = 0.0;
+        ASSERT_TRUE(standin::ParseFiniteNumber(saved.substr(5, saved.find('\n') - 5), time));
+        ASSERT_GT(time, 0.0) << saved;
+        EXPECT_NE(saved.find("LIFETIME -1"), std::string::npos) << saved;
+
+        const std::string until = standin::FormatExact(time + 0.5);
+        auto continued = Arguments(folder, longRun, folder / "continued.scn");
+        continued[0] = folder / "stopped.scn";
+        continued.insert(continued.end(), {"--until", until});
+        auto whole = Arguments(folder, longRun, folder / "whole.scn");
+        whole.insert(whole.end(), {"--until", until});
+        ASSERT_EQ(hardening::RunHostProcess(continued, folder.Path().string()).exitCode, 0);
+        ASSERT_EQ(hardening::RunHostProcess(whole, folder.Path().string()).exitCode, 0);
+        EXPECT_EQ(hardening::ReadWhole(folder / "continued.scn"),
+                  hardening::ReadWhole(folder / "whole.scn"));
+    }
+}
+
+// A run log that cannot be written (a full disk, a pipe closed by `head`) neither kills the run
+// nor passes for success: the scenario is saved, then the status says what went wrong.
+TEST(UnwritableLog, RunSavesThenFails) {
+    for (const bool closedPipe : {false, true}) {
+        SCOPED_TRACE(closedPipe ? "closed pipe" : "/dev/full");
+        TempFolder folder;
+        hardening::HostConditions conditions;
+        conditions.stdoutClosedPipe = closedPipe;
+        conditions.stdoutPath = closedPipe ? "" : "/dev/full";
+        const hardening::HostOutcome outcome = hardening::RunHostProcess(
+            Arguments(folder, scenario, folder / "out.scn"), folder.Path().string(), conditions);
+        EXPECT_EQ(outcome.signal, 0);
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_NE(outcome.err.find("the run log could not be written"), std::string::npos)
+            << outcome.err;
+        EXPECT_NE(hardening::ReadWhole(folder / "out.scn").find("VESSEL A"), std::string::npos);
+    }
+}
+
+} // namespace
