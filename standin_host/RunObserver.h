@@ -1,6 +1,6 @@
 // What the host tells those who watch a run (the trace, the picture): vessels created, the camera
 // turning, and each step once its vessels have been called. Without observers the host's step
-// loop is the plain one and pays nothing for this.
+// loop pays one store per vessel for this: it notes whose callback runs.
 #pragma once
 
 namespace standin {

@@ -193,22 +193,30 @@ void Simulation::Step(double length) {
     for (RunObserver *observer : observers) {
         observer->StepStarting(*this);
     }
+    // A vessel destroyed inside its deletion request clears the camera's target at once; the
+    // observers still learn whom the camera targeted while the vessels were called.
+    const SimVessel *const targetDuringStep = cameraTarget;
     time += length;
     const double mjd = mjdAtTimeZero + time / secondsPerDay;
     Advance(cameraPosition, cameraVelocity, length);
-    if (!observers.empty()) {
-        CallVesselsObserved(length, mjd);
-        return;
-    }
     // One pass over the vessels: a vessel's callback sees its own position and the camera's, both
     // already advanced; the host interface shows it no other vessel's.
     for (const std::unique_ptr<SimVessel> &vessel : vessels) {
         Advance(vessel->position, vessel->velocity, length);
         if (vessel->instance != nullptr) {
+            steppingVessel = vessel.get();
             vessel->instance->clbkPostStep(time, length, mjd);
         }
     }
+    steppingVessel = nullptr;
     LogDebugLine();
+    if (!observers.empty()) {
+        const StepFacts facts{time, targetDuringStep, debugLineTaker, debugString};
+        for (RunObserver *observer : observers) {
+            observer->StepDone(*this, facts);
+        }
+    }
+    debugLineTaker = nullptr;
     FinishDeletions();
 }
 

@@ -116,6 +116,9 @@ public:
     // for a change only after it has been handed out.
     char *DebugString() {
         debugStringHandedOut = true;
+        if (steppingVessel != nullptr) {
+            debugLineTaker = steppingVessel;
+        }
         return debugString;
     }
     bool RequestDeletion(ObjectHandle vessel);
@@ -129,9 +132,6 @@ private:
     void Destroy(SimVessel &vessel);
     void FinishDeletions();
     void LogDebugLine();
-    // The rest of a step with observers: the vessels' calls as in the plain step, noting who took
-    // the debug line, then the observers' look before the deletions (ObservedStep.cpp).
-    void CallVesselsObserved(double length, double mjd);
 
     const ScenarioDescription &scenario;
     VesselClasses &classes;
@@ -153,6 +153,8 @@ private:
     std::size_t pendingDeletions = 0;
     char debugString[DebugStringCapacity] = {};
     bool debugStringHandedOut = false;
+    const SimVessel *steppingVessel = nullptr; // whose clbkPostStep runs, for the observers
+    const SimVessel *debugLineTaker = nullptr; // the last vessel of this step given the line
     std::string loggedDebugString;
     std::string debugLogLine; // kept between steps, so that logging a change reuses its storage
     const LineReader *loadingFrom = nullptr; // the block being loaded, for warnings
