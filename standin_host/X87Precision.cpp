@@ -1,6 +1,6 @@
 #include "X87Precision.h"
 
-#if defined(_M_IX86) && defined(_MSC_VER) && !defined(__clang__)
+#if defined(_M_IX86) && defined(_MSC_VER) && !(defined(__i386__) && defined(__GNUC__))
 #include <float.h>
 #endif
 

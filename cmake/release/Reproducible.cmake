@@ -1,6 +1,7 @@
 # The same commit gives the same binaries, wherever it is built and whenever: no build folder
 # paths in them and no link time stamps.
-if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+# (clang-cl, which takes cl's options, is a Clang that counts as MSVC: it gets /Brepro below.)
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang" AND NOT MSVC)
   # Debug builds keep their paths, so that a debugger finds the sources. The build folder may lie
   # inside the source folder, so its map comes last, which both GCC and clang try first.
   set(mapped "$<AND:$<COMPILE_LANGUAGE:CXX>,$<NOT:$<CONFIG:Debug>>>")
