@@ -14,7 +14,15 @@ inline double CameraDistance(const SimVessel &vessel, const VECTOR3 &camera) {
     const double dy = vessel.position.y - camera.y;
     const double dz = vessel.position.z - camera.z;
     const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-    return std::isinf(distance) ? std::hypot(dx, dy, dz) : distance;
+    if (!std::isinf(distance)) {
+        return distance;
+    }
+    // A difference that itself overflows is farther than any double; hypot of an infinity is NaN
+    // in some C++ libraries.
+    if (std::isinf(dx) || std::isinf(dy) || std::isinf(dz)) {
+        return distance;
+    }
+    return std::hypot(dx, dy, dz);
 }
 
 } // namespace standin

@@ -58,6 +58,7 @@ void VESSEL::DefSetStateEx(const void *status) const {
     SimVessel &vessel = Record(vesselHandle);
     vessel.position = record.position;
     vessel.velocity = record.velocity;
+    Simulation::Active()->WidenBounds(vessel);
 }
 
 // ---- VESSEL2: the default behaviour of every callback ----

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 
 #if defined(_WIN32)
@@ -30,7 +31,8 @@ namespace fs = std::filesystem;
 // How the output's target is written.
 enum class Target {
     Replace, // a regular file or none yet: a temporary file and a rename
-    InPlace, // a device, a FIFO, or a file under /dev or /proc: opened and written directly
+    InPlace, // a device or a FIFO: opened and written directly
+    Stream,  // the very file that the standard output or error stream writes: written through it
     Folder,  // refused
 };
 
@@ -165,8 +167,25 @@ fs::path FollowLinks(fs::path path) {
     return path;
 }
 
-bool UnderSystemFolder(const std::string &path) {
-    return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
+// The standard stream, 1 or 2, whose file `path` is, or 0. /dev/stdout redirected to a file names
+// that file: replaced, it would be cut off from the stream, and written anew from its start, it
+// would be overwritten by what the stream writes next.
+int StandardStreamOf(const std::string &path) {
+#if defined(_WIN32)
+    (void)path;
+#else
+    struct stat target {};
+    if (stat(path.c_str(), &target) == 0) {
+        for (const int fd : {1, 2}) {
+            struct stat stream {};
+            if (fstat(fd, &stream) == 0 && stream.st_dev == target.st_dev &&
+                stream.st_ino == target.st_ino) {
+                return fd;
+            }
+        }
+    }
+#endif
+    return 0;
 }
 
 Target Classify(const std::string &path) {
@@ -175,12 +194,10 @@ Target Classify(const std::string &path) {
     if (fs::is_directory(status)) {
         return Target::Folder;
     }
-    // /dev/stdout redirected to a file is a regular file, but replacing it would cut it off from
-    // the stream that writes to it.
-    if (fs::exists(status) && (!fs::is_regular_file(status) || UnderSystemFolder(path))) {
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
         return Target::InPlace;
     }
-    return Target::Replace;
+    return fs::exists(status) && StandardStreamOf(path) != 0 ? Target::Stream : Target::Replace;
 }
 
 // A fresh file beside `target`, created exclusively, so that no existing file is ever taken.
@@ -230,6 +247,20 @@ bool WriteInPlace(const std::string &path, const std::string &content, std::stri
     return false;
 }
 
+// Written after everything that the program's streams hold so far, where they go on writing.
+bool WriteThroughStream(const std::string &path, const std::string &content, std::string &error) {
+    const int fd = StandardStreamOf(path);
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    int failure = 0;
+    if (fd != 0 && WriteAll(fd, content, failure)) {
+        return true;
+    }
+    error = path + ": cannot write: " + Reason(fd != 0 ? failure : ENOENT);
+    return false;
+}
+
 bool Replace(const std::string &path, const std::string &content, std::string &error) {
     const fs::path target = FollowLinks(path);
     std::string temporary;
@@ -272,7 +303,7 @@ bool CheckOutputFile(const std::string &path, std::string &error) {
         error = path + ": cannot write: is a folder";
         return false;
     }
-    if (kind == Target::InPlace) {
+    if (kind == Target::InPlace || kind == Target::Stream) {
         return true;
     }
     const fs::path target = FollowLinks(path);
@@ -312,6 +343,8 @@ bool WriteOutputFile(const std::string &path, const std::string &content, std::s
         return false;
     case Target::InPlace:
         return WriteInPlace(path, content, error);
+    case Target::Stream:
+        return WriteThroughStream(path, content, error);
     case Target::Replace:
         break;
     }

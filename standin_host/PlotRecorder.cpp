@@ -153,6 +153,7 @@ void PlotRecorder::StepDone(const Simulation &simulation, const StepFacts &facts
 
 void PlotRecorder::RunEnded(const Simulation &simulation) {
     record.end = std::max(plannedEnd, simulation.Time());
+    record.stopped = simulation.Time();
     if (targetLane != nullptr) {
         targetLane->targeted.back().to = simulation.Time();
         targetLane = nullptr;

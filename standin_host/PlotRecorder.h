@@ -54,7 +54,8 @@ struct PlotLimit {
 struct PlotRecord {
     std::string scenarioName;
     double start = 0.0;
-    double end = 0.0;
+    double end = 0.0;     // the time axis's end: where the run was meant to end, or later
+    double stopped = 0.0; // where the run stopped: at its end, or before it when interrupted
     double step = 0.0;
     std::size_t vesselsCreated = 0;
     std::size_t vesselsDeleted = 0;

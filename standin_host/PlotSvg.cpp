@@ -69,7 +69,11 @@ std::string Escaped(std::string_view text) {
     while (!text.empty()) {
         const std::size_t length = Utf8Length(text);
         const char c = text[0];
-        if (length == 0 || (length == 1 && static_cast<unsigned char>(c) < 0x20)) {
+        // U+FFFE and U+FFFF (EF BF BE, EF BF BF) are no XML characters either.
+        const bool notXml = (length == 1 && static_cast<unsigned char>(c) < 0x20) ||
+                            (length == 3 && text.substr(0, 2) == "\xEF\xBF" &&
+                             static_cast<unsigned char>(text[2]) >= 0xBE);
+        if (length == 0 || notXml) {
             escaped += '?';
             text.remove_prefix(1);
             continue;
@@ -270,7 +274,7 @@ double Lanes(Picture &picture, const PlotRecord &record, const Scale &time, doub
         const PlotLane &lane = record.lanes[i];
         const double centre = top + laneHeight * double(i) + (roomy ? 32.0 : 18.0);
         const double from = time(lane.created);
-        const double to = time(lane.wasDeleted ? lane.deleted : record.end);
+        const double to = time(lane.wasDeleted ? lane.deleted : record.stopped);
         picture.Raw("<g class=\"lane\" data-vessel=\"" + Escaped(lane.name) + "\" data-y=\"" +
                     N(centre) + "\" data-colour=\"" + ColourOf(i) + "\">\n");
         picture.Text(plotLeft - 12, centre + 5, lane.name, roomy ? 16 : 13,
@@ -282,7 +286,7 @@ double Lanes(Picture &picture, const PlotRecord &record, const Scale &time, doub
                          2 * box, "fill=\"url(#targeted)\" stroke=\"#000\" stroke-width=\"2\"");
         }
         const std::string when =
-            FormatFixed(lane.wasDeleted ? lane.deleted : record.end, decimals) + " s";
+            FormatFixed(lane.wasDeleted ? lane.deleted : record.stopped, decimals) + " s";
         const std::string away = FormatFixed(lane.distance.back().distance, 0) + " m away";
         std::string label = lane.wasDeleted ? "deleted at " : "still there at ";
         label.append(when).append(", ").append(away);
@@ -477,7 +481,8 @@ std::string RenderPlotSvg(const PlotRecord &record) {
                      (record.vesselsCreated == 1 ? "" : "s") + ", " +
                      std::to_string(record.vesselsDeleted) + " deleted; steps of " +
                      FormatExact(record.step) + " s from " + FormatFixed(record.start, decimals) +
-                     " s to " + FormatFixed(record.end, decimals) + " s",
+                     " s to " + FormatFixed(record.stopped, decimals) + " s" +
+                     (record.stopped < record.end - record.step / 2 ? ", stopped early" : ""),
                  15, "fill=\"#333\"");
 
     double y = 104;

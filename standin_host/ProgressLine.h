@@ -19,10 +19,16 @@ public:
     ProgressLine(const ProgressLine &) = delete;
     ProgressLine &operator=(const ProgressLine &) = delete;
 
-    // Called after every step; looks at the clock only every few thousand steps.
-    void Stepped(double simTime) {
-        if (shown && ++steps % stepsBetweenLooks == 0) {
-            Look(simTime);
+    // Called after every step of `vessels` vessels. Looks at the clock only after some tens of
+    // thousands of vessel calls, whether they make many small steps or a few large ones.
+    void Stepped(double simTime, std::size_t vessels) {
+        if (shown) {
+            ++steps;
+            work += vessels + 1;
+            if (work >= workBetweenLooks) {
+                work = 0;
+                Look(simTime);
+            }
         }
     }
 
@@ -30,7 +36,7 @@ public:
     void Clear();
 
 private:
-    static constexpr std::uint64_t stepsBetweenLooks = 4096;
+    static constexpr std::uint64_t workBetweenLooks = 65536;
     using Clock = std::chrono::steady_clock;
 
     void Look(double simTime);
@@ -41,6 +47,7 @@ private:
     double startTime;
     double endTime;
     std::uint64_t steps = 0;
+    std::uint64_t work = 0; // steps and vessel calls since the last look
     Clock::time_point started;
     Clock::time_point lastDrawn;
 };

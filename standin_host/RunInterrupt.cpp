@@ -1,5 +1,6 @@
 #include "RunInterrupt.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -66,10 +67,12 @@ void InstallRunInterrupt() {
 void SetTemporaryFileToRemove(const char *path) {
     // Emptied first, so that a signal in between never sees half a name.
     temporaryFile[0] = '\0';
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     if (path == nullptr || path[0] == '\0' || std::strlen(path) >= sizeof temporaryFile) {
         return;
     }
     std::memcpy(temporaryFile + 1, path + 1, std::strlen(path));
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     temporaryFile[0] = path[0];
 }
 

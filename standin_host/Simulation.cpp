@@ -18,6 +18,10 @@ namespace {
 constexpr double mjdAtTimeZero = 51544.5;
 constexpr double secondsPerDay = 86400.0;
 
+bool IsFinite(const VECTOR3 &v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
 void Advance(VECTOR3 &position, const VECTOR3 &velocity, double dt) {
     position.x += velocity.x * dt;
     position.y += velocity.y * dt;
@@ -151,6 +155,7 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     if (vessel.instance != nullptr) {
         vessel.instance->clbkPostCreation();
     }
+    WidenBounds(vessel);
     for (RunObserver *observer : observers) {
         observer->VesselCreated(*this, vessel);
     }
@@ -182,9 +187,12 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
                     " and STEP " + FormatExact(step) + " make no finite number";
             return false;
         }
+        if (!NextStepStaysFinite(error)) {
+            return false;
+        }
         Step(step);
         if (progress != nullptr) {
-            progress->Stepped(time);
+            progress->Stepped(time, vessels.size());
         }
     }
 }
@@ -308,29 +316,45 @@ ScenarioDescription Simulation::Snapshot() const {
     return saved;
 }
 
-bool Simulation::CheckFinite(std::string &error) const {
-    const auto finite = [](const VECTOR3 &v) {
-        return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-    };
+bool Simulation::NextStepStaysFinite(std::string &error) {
+    VECTOR3 camera = cameraPosition;
+    Advance(camera, cameraVelocity, step);
     std::string what;
-    if (!finite(cameraPosition)) {
+    if (!IsFinite(camera)) {
         what = "the camera position";
     }
-    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
-        if (what.empty() && vessel->instance != nullptr && !finite(vessel->position)) {
-            what = "the position of vessel " + vessel->name;
+    // Positions grow by at most `speedBound` a second in every coordinate: while their bound is
+    // finite, no vessel needs a look of its own.
+    const double nextReach = reachBound + speedBound * step;
+    if (what.empty() && !std::isfinite(nextReach)) {
+        for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+            VECTOR3 position = vessel->position;
+            Advance(position, vessel->velocity, step);
+            if (vessel->instance != nullptr && !IsFinite(position)) {
+                what = "the position of vessel " + vessel->name;
+                break;
+            }
         }
     }
+    reachBound = nextReach;
     if (what.empty()) {
         return true;
     }
-    error = what + " has overflowed at simulation time " + FormatExact(time) +
+    error = what + " overflows in the step after simulation time " + FormatExact(time) +
             "; a scenario holding it could not be read back";
     return false;
 }
 
+void Simulation::WidenBounds(const SimVessel &vessel) {
+    const auto largest = [](const VECTOR3 &v) {
+        return std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
+    };
+    reachBound = std::max(reachBound, largest(vessel.position));
+    speedBound = std::max(speedBound, largest(vessel.velocity));
+}
+
 bool Simulation::Save(const std::string &path, std::string &error) const {
-    return CheckFinite(error) && WriteOutputFile(path, FormatScenario(Snapshot()), error);
+    return WriteOutputFile(path, FormatScenario(Snapshot()), error);
 }
 
 bool Simulation::RequestDeletion(ObjectHandle handle) {

@@ -122,11 +122,15 @@ public:
         return debugString;
     }
     bool RequestDeletion(ObjectHandle vessel);
+    // Takes a vessel's new position and velocity into the bounds that the overflow check uses.
+    void WidenBounds(const SimVessel &vessel);
     void ParseDefaultLine(const char *line, VesselStatus &status);
 
 private:
     bool HasReached(double moment) const;
-    bool CheckFinite(std::string &error) const;
+    // Whether the coming step keeps the camera and every vessel at finite positions; a run whose
+    // state overflows could not be saved so that it reads back, so it ends before that step.
+    bool NextStepStaysFinite(std::string &error);
     bool FireDueEvents(std::string &error);
     bool Fire(const ScenarioEvent &event, std::string &error);
     void Destroy(SimVessel &vessel);
@@ -149,6 +153,8 @@ private:
     // Vessels whose module gave no instance, as they stood in the scenario, saved for a later run.
     std::vector<VesselEntry> uncreated;
     ProgressLine *progress = nullptr;
+    double reachBound = 0.0; // no vessel coordinate is farther from 0
+    double speedBound = 0.0; // nor any velocity component faster
     std::size_t nextEvent = 0;
     std::size_t pendingDeletions = 0;
     char debugString[DebugStringCapacity] = {};

@@ -139,8 +139,8 @@ int main(int argc, char **argv) {
                 return 2;
             }
             if (!ParseCount(value, options.traceEvery)) {
-                std::cerr << "standin-host: --trace-every needs a whole number of at least 1, not '"
-                          << value << "'\n";
+                std::cerr << "standin-host: --trace-every needs a whole number of at least 1, not "
+                      << standin::Quoted(value) << "\n";
                 return 2;
             }
         } else if (argument == "--plot") {
@@ -156,8 +156,8 @@ int main(int argc, char **argv) {
                 return 2;
             }
             if (value != "24" && value != "53" && value != "64") {
-                std::cerr << "standin-host: --x87-precision needs 24, 53 or 64, not '" << value
-                          << "'\n";
+                std::cerr << "standin-host: --x87-precision needs 24, 53 or 64, not "
+                          << standin::Quoted(value) << "\n";
                 return 2;
             }
             x87Precision = std::stoi(value);

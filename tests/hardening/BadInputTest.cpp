@@ -204,7 +204,7 @@ const RefusedCase refusedCases[] = {
      [](const TempFolder &f) {
          return HostArguments(f, "STEP 1\nEND 3\nCAMERA POS 1e308 0 0\nCAMERA VEL 1e308 0 0\n");
      },
-     R"(the camera position has overflowed at simulation time 3; a scenario holding it could )"},
+     R"(the camera position overflows in the step after simulation time 0; a scenario holding )"},
     {"ClockThatOverflows",
      [](const TempFolder &f) {
          return HostArguments(f, "TIME 1.7e308\nSTEP 1e308\nEND 1.79e308\n");
