@@ -205,6 +205,12 @@ const RefusedCase refusedCases[] = {
          return HostArguments(f, "STEP 1\nEND 3\nCAMERA POS 1e308 0 0\nCAMERA VEL 1e308 0 0\n");
      },
      R"(the camera position overflows in the step after simulation time 0; a scenario holding )"},
+    {"VesselPositionThatOverflows",
+     [](const TempFolder &f) {
+         return HostArguments(f, "STEP 1\nEND 5\nVESSEL Far Brevlet\n  POS 1e308 0 0\n"
+                                 "  VEL 5e307 0 0\nEND_VESSEL\n");
+     },
+     R"(the position of vessel Far overflows in the step after simulation time 1; )"},
     {"ClockThatOverflows",
      [](const TempFolder &f) {
          return HostArguments(f, "TIME 1.7e308\nSTEP 1e308\nEND 1.79e308\n");

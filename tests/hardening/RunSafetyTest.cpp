@@ -100,6 +100,19 @@ TEST_P(KeptOutput, RunSucceedsAndDestroysNothing) {
 INSTANTIATE_TEST_SUITE_P(StandInHost, KeptOutput, ::testing::ValuesIn(outputCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// --output /dev/stdout with the output redirected to a file: the scenario follows the log in it,
+// neither overwriting it nor overwritten by it.
+TEST(KeptOutput, StandardOutputRedirectedToAFileGetsTheLogAndTheScenario) {
+    TempFolder folder;
+    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+        Arguments(folder, scenario, "/dev/stdout"), folder.Path().string());
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    const std::size_t created = outcome.out.find("created A");
+    const std::size_t block = outcome.out.find("VESSEL A");
+    const std::size_t saved = outcome.out.find("saved scenario to /dev/stdout");
+    EXPECT_TRUE(created < block && block < saved && saved != std::string::npos) << outcome.out;
+}
+
 // A run of 10^12 steps, interrupted once it is under way: it saves where it stopped, and the
 // saved scenario runs on to exactly what the uninterrupted run gives at the same time.
 TEST(InterruptedRun, SavesAScenarioThatContinuesToTheSameResult) {
