@@ -140,7 +140,7 @@ int main(int argc, char **argv) {
             }
             if (!ParseCount(value, options.traceEvery)) {
                 std::cerr << "standin-host: --trace-every needs a whole number of at least 1, not "
-                      << standin::Quoted(value) << "\n";
+                          << standin::Quoted(value) << "\n";
                 return 2;
             }
         } else if (argument == "--plot") {
