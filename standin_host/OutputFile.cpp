@@ -331,8 +331,10 @@ bool CheckOutputFile(const std::string &path, std::string &error) {
         error = path + ": cannot write: " + Reason(failure);
         return false;
     }
+    SetTemporaryFileToRemove(trial.c_str()); // a second signal in between removes it too
     CloseFile(fd);
     std::remove(trial.c_str());
+    SetTemporaryFileToRemove(nullptr);
     return true;
 }
 
