@@ -24,16 +24,29 @@ apt_installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
 }
 
-# apt's words in its output file: its error lines and the unmet dependencies it lists, or, where it
-# gave neither, its last lines.
+# apt's words in its output file: its error lines and the first of the unmet dependencies it
+# lists, or, where it gave neither, its last lines.
 apt_words() {
   local words
   words=$(awk '/^E: / { print; deps = 0; next }
                /unmet dependencies:$/ { deps = 1; next }
-               deps && /^ / { sub(/^ +/, ""); print; next }
-               { deps = 0 }' "$1")
+               deps && /^ / { sub(/^ +/, ""); if (++listed <= 4) print; next }
+               { deps = 0 }
+               END { if (listed > 4) print "(and " listed - 4 " more unmet dependencies)" }' "$1")
   [[ -n "$words" ]] || words=$(tail -n 3 "$1")
   printf '%s\n' "${words:-apt-get said nothing}"
+}
+
+# Why the package cannot be installed, in apt's words: those of the failed install in the file $2,
+# and, where they name no unmet dependency (apt -qq prints only its error line), those of a
+# simulated install of the package alone.
+apt_reason() {
+  local package=$1 log=$2
+  if ! grep -q 'unmet dependencies:$' "$log"; then
+    apt-get -o DPkg::Lock::Timeout=600 install -s "$package" 2>&1 |
+      sed -n '/unmet dependencies:$/,$p' | grep -v '^E: ' >>"$log" || true
+  fi
+  apt_words "$log"
 }
 
 # Refreshes the package lists, once per run of a script.
@@ -98,7 +111,7 @@ apt_install() {
       for package in "${missing[@]}"; do
         if ! apt_installed "$package" && ! apt_try "$log" "$package"; then
           echo "the needed package $package cannot be installed; apt says:" >&2
-          apt_words "$log" | sed 's/^/  /' >&2
+          apt_reason "$package" "$log" | sed 's/^/  /' >&2
           failed+=("$package")
         fi
       done
@@ -107,7 +120,7 @@ apt_install() {
   for package in "${missing_optional[@]}"; do
     echo "installing (optional): $package"
     if ! apt_try "$log" "$package"; then
-      apt_unavailable[$package]=$(apt_words "$log")
+      apt_unavailable[$package]=$(apt_reason "$package" "$log")
       echo "the optional package $package cannot be installed, and what needs it is skipped;" \
         "apt says:" >&2
       sed 's/^/  /' <<<"${apt_unavailable[$package]}" >&2
