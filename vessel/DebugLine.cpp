@@ -1,3 +1,10 @@
+// The debug line's numbers are converted here, with integer arithmetic of the module's own,
+// rather than by the C library's printf or std::to_chars, for three reasons:
+// - every build must print the same digits: a library's conversion is precompiled code whose
+//   arithmetic (the x87 unit's precision on 32-bit x86, its rounding) the module does not control;
+// - the step callback writes this line and must not allocate or take a lock, as printf may;
+// - printf's decimal point follows the process locale, and the host may have set one with ','.
+// The output is exactly that of "%lf" in the "C" locale; the tests compare it with printf.
 #include "DebugLine.h"
 
 #include <cstdint>
