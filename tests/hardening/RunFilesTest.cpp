@@ -44,7 +44,7 @@ Arguments RunArguments(const TempFolder &f, const Arguments &more, const std::st
 std::map<std::string, std::string> Snapshot(const TempFolder &f) {
     std::map<std::string, std::string> files;
     for (const auto &entry : fs::recursive_directory_iterator(f.Path())) {
-        const std::string name = fs::relative(entry.path(), f.Path()).string();
+        const std::string name = entry.path().lexically_relative(f.Path()).string();
         if (name == "host.stdout" || name == "host.stderr") {
             continue;
         }
