@@ -86,10 +86,10 @@ FileFacts ExamineFile(const std::string &path) {
         facts.kind = FileFacts::Kind::Folder;
         return facts;
     }
-    facts.kind = S_ISREG(target.st_mode)                               ? FileFacts::Kind::Regular
-                 : S_ISFIFO(target.st_mode)                            ? FileFacts::Kind::Fifo
+    facts.kind = S_ISREG(target.st_mode)                              ? FileFacts::Kind::Regular
+                 : S_ISFIFO(target.st_mode)                           ? FileFacts::Kind::Fifo
                  : S_ISCHR(target.st_mode) || S_ISBLK(target.st_mode) ? FileFacts::Kind::Device
-                                                                       : FileFacts::Kind::Other;
+                                                                      : FileFacts::Kind::Other;
     // Without any write permission the owner has protected the file, which root's rights do not
     // change; without this process's, it cannot be written anyway.
     facts.readOnly = (target.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0;

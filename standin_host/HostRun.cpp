@@ -130,8 +130,7 @@ int Run(const HostOptions &options, const std::string &programPath, std::ostream
         return Fail(err, error);
     }
     AddOutputs(options, scenario, output, files);
-    if (!files.Check(error) ||
-        !CheckStepCount(scenario, end, options.until.has_value(), error)) {
+    if (!files.Check(error) || !CheckStepCount(scenario, end, options.until.has_value(), error)) {
         return Fail(err, error);
     }
     if (RunInterruptSignal() != 0) {
@@ -150,9 +149,9 @@ int Run(const HostOptions &options, const std::string &programPath, std::ostream
     std::unique_ptr<TraceWriter> trace;
     if (!options.tracePath.empty()) {
         if (!traceFile.Open(options.tracePath, error)) {
-            return RunInterruptSignal() != 0 ? Interrupted(err, RunInterruptSignal(),
-                                                           "before the run started: " + error)
-                                             : Fail(err, error);
+            return RunInterruptSignal() != 0
+                       ? Interrupted(err, RunInterruptSignal(), "before the run started: " + error)
+                       : Fail(err, error);
         }
         trace = std::make_unique<TraceWriter>(traceStream, options.traceEvery);
         simulation.AddObserver(*trace);

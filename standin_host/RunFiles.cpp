@@ -26,7 +26,8 @@ bool RunFiles::Check(std::string &error) const {
         const std::string named = prefix + output->role + " " + output->path + " is ";
         for (const Planned &input : inputs) {
             if (SameFile(output->facts, input.facts)) {
-                error = named + input.role + (input.path == output->path ? "" : " (" + input.path + ")") +
+                error = named + input.role +
+                        (input.path == output->path ? "" : " (" + input.path + ")") +
                         "; an output may not replace a file that the run reads";
                 return false;
             }

@@ -38,8 +38,9 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
         // Only async-signal-safe calls between fork and exec.
         const int in = open("/dev/null", O_RDONLY);
         const int out = closedPipe[1] >= 0 ? closedPipe[1]
-                        : outPipe[1] >= 0  ? outPipe[1]
-                                           : open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                        : outPipe[1] >= 0
+                            ? outPipe[1]
+                            : open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (outPipe[0] >= 0) {
             close(outPipe[0]);
         }

@@ -31,7 +31,8 @@ const std::string scenario = "STEP 1\nEND 3\nCAMERA POS 0 0 0\nVESSEL A Brevlet\
                              "END_VESSEL\nAT 1 SPAWN B Brevlet POS 0 0 20\n";
 
 // run.scn and its class, by paths relative to the folder the host runs in; `more` is added.
-Arguments RunArguments(const TempFolder &f, const Arguments &more, const std::string &text = scenario) {
+Arguments RunArguments(const TempFolder &f, const Arguments &more,
+                       const std::string &text = scenario) {
     f.Write("config/Brevlet.cfg", "Module = Brevlet\nLifeTime = 5\n");
     f.Write("run.scn", text);
     Arguments arguments = {"--config", "config", "--modules", hardening::ModuleFolder()};
@@ -66,11 +67,16 @@ struct RefusedCase {
 };
 
 const RefusedCase refusedCases[] = {
-    {"TraceIsTheScenario", [](const TempFolder &f) { return RunArguments(f, {"--trace", "run.scn"}); }, 1,
-     "--trace run\\.scn is the scenario; an output may not replace a file that the run reads"},
+    {"TraceIsTheScenario",
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--trace", "run.scn"});
+     },
+     1, "--trace run\\.scn is the scenario; an output may not replace a file that the run reads"},
     {"TraceIsTheClassConfiguration",
-     [](const TempFolder &f) { return RunArguments(f, {"--trace", "config/Brevlet.cfg"}); }, 1,
-     "--trace config/Brevlet\\.cfg is the class configuration of Brevlet;"},
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--trace", "config/Brevlet.cfg"});
+     },
+     1, "--trace config/Brevlet\\.cfg is the class configuration of Brevlet;"},
     {"TraceIsTheModule",
      [](const TempFolder &f) {
          fs::create_directory(f / "mods");
@@ -90,11 +96,16 @@ const RefusedCase refusedCases[] = {
     {"SaveEventIsTheScenario",
      [](const TempFolder &f) { return RunArguments(f, {}, scenario + "AT 2 SAVE run.scn\n"); }, 1,
      "run\\.scn:8: SAVE run\\.scn is the scenario"},
-    {"PlotIsTheScenario", [](const TempFolder &f) { return RunArguments(f, {"--plot", "run.scn"}); }, 1,
-     "--plot run\\.scn is the scenario"},
+    {"PlotIsTheScenario",
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--plot", "run.scn"});
+     },
+     1, "--plot run\\.scn is the scenario"},
     {"PlotIsTheOutput",
-     [](const TempFolder &f) { return RunArguments(f, {"--plot", "c.out", "--output", "c.out"}); }, 1,
-     "--plot c\\.out is the same file as --output c\\.out; each output needs a file of its own"},
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--plot", "c.out", "--output", "c.out"});
+     },
+     1, "--plot c\\.out is the same file as --output c\\.out; each output needs a file of its own"},
     {"TraceIsTheOutputByAnotherName",
      [](const TempFolder &f) {
          fs::create_directory(f / "sub");
@@ -102,18 +113,25 @@ const RefusedCase refusedCases[] = {
      },
      1, "--trace sub/\\.\\./x is the same file as --output x;"},
     {"PlotIsTheTrace",
-     [](const TempFolder &f) { return RunArguments(f, {"--trace", "x", "--plot", "x"}); }, 1,
-     "--plot x is the same file as --trace x;"},
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--trace", "x", "--plot", "x"});
+     },
+     1, "--plot x is the same file as --trace x;"},
     {"TraceIsASaveEvent",
-     [](const TempFolder &f) { return RunArguments(f, {"--trace", "x"}, scenario + "AT 2 SAVE x\n"); },
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--trace", "x"}, scenario + "AT 2 SAVE x\n");
+     },
      1, "--trace x is the same file as SAVE x \\(run\\.scn:8\\);"},
     {"TwoOutputsOnTheStandardOutput",
-     [](const TempFolder &f) { return RunArguments(f, {"--plot", "/dev/stdout", "--output", "/dev/stdout"}); },
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--plot", "/dev/stdout", "--output", "/dev/stdout"});
+     },
      1, "--plot /dev/stdout is the same file as --output /dev/stdout;"},
     {"UnknownClassLeavesAnExistingTrace",
      [](const TempFolder &f) {
          f.Write("trace.csv", "mine\n");
-         return RunArguments(f, {"--trace", "trace.csv"}, "STEP 1\nEND 3\nVESSEL A Nonesuch\nEND_VESSEL\n");
+         return RunArguments(f, {"--trace", "trace.csv"},
+                             "STEP 1\nEND 3\nVESSEL A Nonesuch\nEND_VESSEL\n");
      },
      1, "run\\.scn:3: class Nonesuch: config/Nonesuch\\.cfg: cannot open"},
     {"OutputIsALoopOfLinks",
@@ -136,16 +154,31 @@ const RefusedCase refusedCases[] = {
          return RunArguments(f, {"--trace", "trace.csv"});
      },
      1, "trace\\.csv: cannot write: the file is read-only"},
-    {"EmptyPlot", [](const TempFolder &f) { return RunArguments(f, {"--plot", ""}); }, 2,
-     "--plot needs a value, not an empty one"},
-    {"EmptyTrace", [](const TempFolder &f) { return RunArguments(f, {"--trace", ""}); }, 2,
-     "--trace needs a value, not an empty one"},
-    {"EmptyOutput", [](const TempFolder &f) { return RunArguments(f, {"--output", ""}); }, 2,
-     "--output needs a value, not an empty one"},
-    {"EmptyConfig", [](const TempFolder &f) { return RunArguments(f, {"--config", ""}); }, 2,
-     "--config needs a value, not an empty one"},
-    {"EmptyModules", [](const TempFolder &f) { return RunArguments(f, {"--modules", ""}); }, 2,
-     "--modules needs a value, not an empty one"},
+    {"EmptyPlot",
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--plot", ""});
+     },
+     2, "--plot needs a value, not an empty one"},
+    {"EmptyTrace",
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--trace", ""});
+     },
+     2, "--trace needs a value, not an empty one"},
+    {"EmptyOutput",
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--output", ""});
+     },
+     2, "--output needs a value, not an empty one"},
+    {"EmptyConfig",
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--config", ""});
+     },
+     2, "--config needs a value, not an empty one"},
+    {"EmptyModules",
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--modules", ""});
+     },
+     2, "--modules needs a value, not an empty one"},
     {"ScenarioLikeAnOptionWithoutDoubleDash",
      [](const TempFolder &f) {
          f.Write("-x.scn", scenario);
@@ -165,8 +198,8 @@ TEST_P(RefusedFiles, NameBothRolesAndTouchNothing) {
     const hardening::HostOutcome outcome =
         hardening::RunHostProcess(arguments, folder.Path().string());
     EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.err;
-    EXPECT_TRUE(std::regex_search(outcome.err, std::regex("^standin-host: .*" +
-                                                          std::string(c.message))))
+    EXPECT_TRUE(
+        std::regex_search(outcome.err, std::regex("^standin-host: .*" + std::string(c.message))))
         << "expected: " << c.message << "\nfound: " << outcome.err;
     EXPECT_EQ(outcome.out, "");
     EXPECT_EQ(Snapshot(folder), before);
@@ -186,13 +219,16 @@ struct WrittenCase {
 const WrittenCase writtenCases[] = {
     {"DevNullTakesEveryOutput",
      [](const TempFolder &f) {
-         return RunArguments(f, {"--output", "/dev/null", "--trace", "/dev/null", "--plot", "/dev/null"});
+         return RunArguments(
+             f, {"--output", "/dev/null", "--trace", "/dev/null", "--plot", "/dev/null"});
      },
      0,
      {"saved scenario to /dev/null", "drew picture in /dev/null", "wrote trace to /dev/null"},
      nullptr},
     {"SaveEventsUpdateOneCheckpoint",
-     [](const TempFolder &f) { return RunArguments(f, {}, scenario + "AT 1 SAVE mid\nAT 2 SAVE mid\n"); },
+     [](const TempFolder &f) {
+         return RunArguments(f, {}, scenario + "AT 1 SAVE mid\nAT 2 SAVE mid\n");
+     },
      0,
      {"[t=1.000] saved scenario to mid", "[t=2.000] saved scenario to mid",
       "saved scenario to run.saved.scn"},
@@ -203,16 +239,28 @@ const WrittenCase writtenCases[] = {
          fs::create_symlink("real/trace.csv", f / "trace.csv");
          return RunArguments(f, {"--trace", "trace.csv"});
      },
-     0, {"saved scenario to run.saved.scn", "wrote trace to trace.csv"}, nullptr},
+     0,
+     {"saved scenario to run.saved.scn", "wrote trace to trace.csv"},
+     nullptr},
     {"FailedPictureDoesNotHideTheSave",
-     [](const TempFolder &f) { return RunArguments(f, {"--plot", "/dev/full", "--trace", "t.csv"}); }, 1,
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--plot", "/dev/full", "--trace", "t.csv"});
+     },
+     1,
      {"saved scenario to run.saved.scn", "wrote trace to t.csv"},
      "^standin-host: /dev/full: cannot write: [^\n]+\n$"},
     {"FailedOutputStillDrawsThePicture",
-     [](const TempFolder &f) { return RunArguments(f, {"--output", "/dev/full", "--plot", "p.svg"}); }, 1,
-     {"drew picture in p.svg"}, "^standin-host: /dev/full: cannot write: [^\n]+\n$"},
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--output", "/dev/full", "--plot", "p.svg"});
+     },
+     1,
+     {"drew picture in p.svg"},
+     "^standin-host: /dev/full: cannot write: [^\n]+\n$"},
     {"FailedTraceStillSavesAndDraws",
-     [](const TempFolder &f) { return RunArguments(f, {"--trace", "/dev/full", "--plot", "p.svg"}); }, 1,
+     [](const TempFolder &f) {
+         return RunArguments(f, {"--trace", "/dev/full", "--plot", "p.svg"});
+     },
+     1,
      {"saved scenario to run.saved.scn", "drew picture in p.svg"},
      "^standin-host: /dev/full: cannot write: [^\n]+\n$"},
     {"ScenarioLikeAnOptionAfterDoubleDash",
@@ -222,7 +270,9 @@ const WrittenCase writtenCases[] = {
          arguments.back() = "-x.scn";
          return arguments;
      },
-     0, {"saved scenario to out.scn"}, nullptr},
+     0,
+     {"saved scenario to out.scn"},
+     nullptr},
 };
 
 class WrittenFiles : public ::testing::TestWithParam<WrittenCase> {};
@@ -371,7 +421,8 @@ TEST(SignalDuringTheFinalSave, ReportsAFinishedRun) {
     TempFolder folder;
     std::string many = "STEP 1\nEND 2\n";
     for (int i = 0; i < 3000; ++i) {
-        many += "VESSEL V" + std::to_string(i) + " Brevlet\n  POS 0 0 1\n  LIFETIME -1\nEND_VESSEL\n";
+        many +=
+            "VESSEL V" + std::to_string(i) + " Brevlet\n  POS 0 0 1\n  LIFETIME -1\nEND_VESSEL\n";
     }
     ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0644), 0);
     std::string saved;
