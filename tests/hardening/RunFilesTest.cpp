@@ -32,12 +32,12 @@ const std::string scenario = "STEP 1\nEND 3\nCAMERA POS 0 0 0\nVESSEL A Brevlet\
 
 // run.scn and its class, by paths relative to the folder the host runs in; `more` is added.
 Arguments RunArguments(const TempFolder &f, const Arguments &more,
-                       const std::string &text = scenario) {
+                       const std::string &text = scenario, const std::string &name = "run.scn") {
     f.Write("config/Brevlet.cfg", "Module = Brevlet\nLifeTime = 5\n");
-    f.Write("run.scn", text);
+    f.Write(name, text);
     Arguments arguments = {"--config", "config", "--modules", hardening::ModuleFolder()};
     arguments.insert(arguments.end(), more.begin(), more.end());
-    arguments.push_back("run.scn");
+    arguments.push_back(name);
     return arguments;
 }
 
@@ -59,132 +59,86 @@ std::map<std::string, std::string> Snapshot(const TempFolder &f) {
     return files;
 }
 
+using Prepare = void (*)(const TempFolder &f); // files beyond run.scn and its class
+
+// "a|b|" -> {"a", "b", ""}
+std::vector<std::string> Split(const std::string &text) {
+    std::vector<std::string> parts(1);
+    for (const char c : text) {
+        if (c == '|') {
+            parts.emplace_back();
+        } else {
+            parts.back().push_back(c);
+        }
+    }
+    return text.empty() ? std::vector<std::string>() : parts;
+}
+
 struct RefusedCase {
     const char *name;
-    Arguments (*setUp)(const TempFolder &f); // makes the files and returns the arguments
-    int exitCode;
-    const char *message; // matched against the error stream
+    const char *more;   // options before run.scn, separated by '|'
+    const char *events; // scenario lines added to run.scn
+    Prepare prepare;    // null: none
+    const char *message;
+    int exitCode = 1;
 };
 
 const RefusedCase refusedCases[] = {
-    {"TraceIsTheScenario",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--trace", "run.scn"});
-     },
-     1, "--trace run\\.scn is the scenario; an output may not replace a file that the run reads"},
-    {"TraceIsTheClassConfiguration",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--trace", "config/Brevlet.cfg"});
-     },
-     1, "--trace config/Brevlet\\.cfg is the class configuration of Brevlet;"},
-    {"TraceIsTheModule",
+    {"TraceIsTheScenario", "--trace|run.scn", "", nullptr,
+     "--trace run\\.scn is the scenario; an output may not replace a file that the run reads"},
+    {"TraceIsTheClassConfiguration", "--trace|config/Brevlet.cfg", "", nullptr,
+     "--trace config/Brevlet\\.cfg is the class configuration of Brevlet;"},
+    {"TraceIsTheModule", "--modules|mods|--trace|mods/Brevlet.so", "",
      [](const TempFolder &f) {
          fs::create_directory(f / "mods");
          fs::copy_file(hardening::ModuleFolder() + "/Brevlet.so", f / "mods/Brevlet.so");
-         Arguments arguments = RunArguments(f, {"--trace", "mods/Brevlet.so"});
-         arguments[3] = "mods";
-         return arguments;
      },
-     1, "--trace mods/Brevlet\\.so is the module of class Brevlet;"},
-    {"OutputIsTheScenarioByAHardLink",
-     [](const TempFolder &f) {
-         Arguments arguments = RunArguments(f, {"--output", "again.scn"});
-         fs::create_hard_link(f / "run.scn", f / "again.scn");
-         return arguments;
-     },
-     1, "--output again\\.scn is the scenario \\(run\\.scn\\)"},
-    {"SaveEventIsTheScenario",
-     [](const TempFolder &f) { return RunArguments(f, {}, scenario + "AT 2 SAVE run.scn\n"); }, 1,
+     "--trace mods/Brevlet\\.so is the module of class Brevlet;"},
+    {"OutputIsTheScenarioByAHardLink", "--output|again.scn", "",
+     [](const TempFolder &f) { fs::create_hard_link(f / "run.scn", f / "again.scn"); },
+     "--output again\\.scn is the scenario \\(run\\.scn\\)"},
+    {"SaveEventIsTheScenario", "", "AT 2 SAVE run.scn\n", nullptr,
      "run\\.scn:8: SAVE run\\.scn is the scenario"},
-    {"PlotIsTheScenario",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--plot", "run.scn"});
-     },
-     1, "--plot run\\.scn is the scenario"},
-    {"PlotIsTheOutput",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--plot", "c.out", "--output", "c.out"});
-     },
-     1, "--plot c\\.out is the same file as --output c\\.out; each output needs a file of its own"},
-    {"TraceIsTheOutputByAnotherName",
-     [](const TempFolder &f) {
-         fs::create_directory(f / "sub");
-         return RunArguments(f, {"--trace", "sub/../x", "--output", "x"});
-     },
-     1, "--trace sub/\\.\\./x is the same file as --output x;"},
-    {"PlotIsTheTrace",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--trace", "x", "--plot", "x"});
-     },
-     1, "--plot x is the same file as --trace x;"},
-    {"TraceIsASaveEvent",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--trace", "x"}, scenario + "AT 2 SAVE x\n");
-     },
-     1, "--trace x is the same file as SAVE x \\(run\\.scn:8\\);"},
-    {"TwoOutputsOnTheStandardOutput",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--plot", "/dev/stdout", "--output", "/dev/stdout"});
-     },
-     1, "--plot /dev/stdout is the same file as --output /dev/stdout;"},
-    {"UnknownClassLeavesAnExistingTrace",
+    {"PlotIsTheScenario", "--plot|run.scn", "", nullptr, "--plot run\\.scn is the scenario"},
+    {"PlotIsTheOutput", "--plot|c.out|--output|c.out", "", nullptr,
+     "--plot c\\.out is the same file as --output c\\.out; each output needs a file of its own"},
+    {"TraceIsTheOutputByAnotherName", "--trace|sub/../x|--output|x", "",
+     [](const TempFolder &f) { fs::create_directory(f / "sub"); },
+     "--trace sub/\\.\\./x is the same file as --output x;"},
+    {"PlotIsTheTrace", "--trace|x|--plot|x", "", nullptr,
+     "--plot x is the same file as --trace x;"},
+    {"TraceIsASaveEvent", "--trace|x", "AT 2 SAVE x\n", nullptr,
+     "--trace x is the same file as SAVE x \\(run\\.scn:8\\);"},
+    {"TwoOutputsOnTheStandardOutput", "--plot|/dev/stdout|--output|/dev/stdout", "", nullptr,
+     "--plot /dev/stdout is the same file as --output /dev/stdout;"},
+    {"UnknownClassLeavesAnExistingTrace", "--trace|trace.csv", "",
      [](const TempFolder &f) {
          f.Write("trace.csv", "mine\n");
-         return RunArguments(f, {"--trace", "trace.csv"},
-                             "STEP 1\nEND 3\nVESSEL A Nonesuch\nEND_VESSEL\n");
+         f.Write("run.scn", "STEP 1\nEND 3\nVESSEL A Nonesuch\nEND_VESSEL\n");
      },
-     1, "run\\.scn:3: class Nonesuch: config/Nonesuch\\.cfg: cannot open"},
-    {"OutputIsALoopOfLinks",
+     "run\\.scn:3: class Nonesuch: config/Nonesuch\\.cfg: cannot open"},
+    {"OutputIsALoopOfLinks", "--output|la", "",
      [](const TempFolder &f) {
          fs::create_symlink("lb", f / "la");
          fs::create_symlink("la", f / "lb");
-         return RunArguments(f, {"--output", "la"});
      },
-     1, "la: cannot write: a loop of symbolic links"},
-    {"ReadOnlyOutput",
-     [](const TempFolder &f) {
-         chmod(f.Write("out.scn", "mine\n").c_str(), 0444);
-         return RunArguments(f, {"--output", "out.scn"});
-     },
-     1, "out\\.scn: cannot write: the file is read-only \\(its owner protected it\\)"},
-    {"ReadOnlyTraceBehindALink",
+     "la: cannot write: a loop of symbolic links"},
+    {"ReadOnlyOutput", "--output|out.scn", "",
+     [](const TempFolder &f) { chmod(f.Write("out.scn", "mine\n").c_str(), 0444); },
+     "out\\.scn: cannot write: the file is read-only \\(its owner protected it\\)"},
+    {"ReadOnlyTraceBehindALink", "--trace|trace.csv", "",
      [](const TempFolder &f) {
          chmod(f.Write("real/trace.csv", "mine\n").c_str(), 0444);
          fs::create_symlink("real/trace.csv", f / "trace.csv");
-         return RunArguments(f, {"--trace", "trace.csv"});
      },
-     1, "trace\\.csv: cannot write: the file is read-only"},
-    {"EmptyPlot",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--plot", ""});
-     },
-     2, "--plot needs a value, not an empty one"},
-    {"EmptyTrace",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--trace", ""});
-     },
-     2, "--trace needs a value, not an empty one"},
-    {"EmptyOutput",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--output", ""});
-     },
-     2, "--output needs a value, not an empty one"},
-    {"EmptyConfig",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--config", ""});
-     },
-     2, "--config needs a value, not an empty one"},
-    {"EmptyModules",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--modules", ""});
-     },
-     2, "--modules needs a value, not an empty one"},
-    {"ScenarioLikeAnOptionWithoutDoubleDash",
-     [](const TempFolder &f) {
-         f.Write("-x.scn", scenario);
-         return Arguments{"--config", "config", "-x.scn"};
-     },
-     2, "unknown option -x\\.scn \\(a scenario whose name starts with '-' goes after --\\)"},
+     "trace\\.csv: cannot write: the file is read-only"},
+    {"EmptyPlot", "--plot|", "", nullptr, "--plot needs a value, not an empty one", 2},
+    {"EmptyTrace", "--trace|", "", nullptr, "--trace needs a value, not an empty one", 2},
+    {"EmptyOutput", "--output|", "", nullptr, "--output needs a value, not an empty one", 2},
+    {"EmptyConfig", "--config|", "", nullptr, "--config needs a value, not an empty one", 2},
+    {"EmptyModules", "--modules|", "", nullptr, "--modules needs a value, not an empty one", 2},
+    {"ScenarioLikeAnOptionWithoutDoubleDash", "-x.scn", "", nullptr,
+     "unknown option -x\\.scn \\(a scenario whose name starts with '-' goes after --\\)", 2},
 };
 
 class RefusedFiles : public ::testing::TestWithParam<RefusedCase> {};
@@ -193,7 +147,10 @@ TEST_P(RefusedFiles, NameBothRolesAndTouchNothing) {
     const RefusedCase &c = GetParam();
     TempFolder folder;
     folder.Write("out.scn.before", "kept\n");
-    const Arguments arguments = c.setUp(folder);
+    const Arguments arguments = RunArguments(folder, Split(c.more), scenario + c.events);
+    if (c.prepare != nullptr) {
+        c.prepare(folder);
+    }
     const auto before = Snapshot(folder);
     const hardening::HostOutcome outcome =
         hardening::RunHostProcess(arguments, folder.Path().string());
@@ -210,69 +167,39 @@ INSTANTIATE_TEST_SUITE_P(StandInHost, RefusedFiles, ::testing::ValuesIn(refusedC
 
 struct WrittenCase {
     const char *name;
-    Arguments (*setUp)(const TempFolder &f);
+    const char *more;
+    const char *events;
+    Prepare prepare;
     int exitCode;
-    std::vector<const char *> logged; // in the log, in this order
-    const char *failed;               // matched against the error stream; null: it is empty
+    const char *logged; // lines in the log, in this order, separated by '|'
+    const char *failed; // matched against the error stream; null: it is empty
+    const char *scenarioName = "run.scn";
 };
 
+const char failedFull[] = "^standin-host: /dev/full: cannot write: [^\n]+\n$";
+
 const WrittenCase writtenCases[] = {
-    {"DevNullTakesEveryOutput",
-     [](const TempFolder &f) {
-         return RunArguments(
-             f, {"--output", "/dev/null", "--trace", "/dev/null", "--plot", "/dev/null"});
-     },
-     0,
-     {"saved scenario to /dev/null", "drew picture in /dev/null", "wrote trace to /dev/null"},
+    {"DevNullTakesEveryOutput", "--output|/dev/null|--trace|/dev/null|--plot|/dev/null", "",
+     nullptr, 0, "saved scenario to /dev/null|drew picture in /dev/null|wrote trace to /dev/null",
      nullptr},
-    {"SaveEventsUpdateOneCheckpoint",
-     [](const TempFolder &f) {
-         return RunArguments(f, {}, scenario + "AT 1 SAVE mid\nAT 2 SAVE mid\n");
-     },
-     0,
-     {"[t=1.000] saved scenario to mid", "[t=2.000] saved scenario to mid",
-      "saved scenario to run.saved.scn"},
+    {"SaveEventsUpdateOneCheckpoint", "", "AT 1 SAVE mid\nAT 2 SAVE mid\n", nullptr, 0,
+     "[t=1.000] saved scenario to mid|[t=2.000] saved scenario to mid|saved scenario to "
+     "run.saved.scn",
      nullptr},
-    {"TraceThroughALinkReplacesItsTarget",
+    {"TraceThroughALinkReplacesItsTarget", "--trace|trace.csv", "",
      [](const TempFolder &f) {
          f.Write("real/trace.csv", "old\n");
          fs::create_symlink("real/trace.csv", f / "trace.csv");
-         return RunArguments(f, {"--trace", "trace.csv"});
      },
-     0,
-     {"saved scenario to run.saved.scn", "wrote trace to trace.csv"},
-     nullptr},
-    {"FailedPictureDoesNotHideTheSave",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--plot", "/dev/full", "--trace", "t.csv"});
-     },
-     1,
-     {"saved scenario to run.saved.scn", "wrote trace to t.csv"},
-     "^standin-host: /dev/full: cannot write: [^\n]+\n$"},
-    {"FailedOutputStillDrawsThePicture",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--output", "/dev/full", "--plot", "p.svg"});
-     },
-     1,
-     {"drew picture in p.svg"},
-     "^standin-host: /dev/full: cannot write: [^\n]+\n$"},
-    {"FailedTraceStillSavesAndDraws",
-     [](const TempFolder &f) {
-         return RunArguments(f, {"--trace", "/dev/full", "--plot", "p.svg"});
-     },
-     1,
-     {"saved scenario to run.saved.scn", "drew picture in p.svg"},
-     "^standin-host: /dev/full: cannot write: [^\n]+\n$"},
-    {"ScenarioLikeAnOptionAfterDoubleDash",
-     [](const TempFolder &f) {
-         Arguments arguments = RunArguments(f, {"--output", "out.scn", "--"});
-         fs::rename(f / "run.scn", f / "-x.scn");
-         arguments.back() = "-x.scn";
-         return arguments;
-     },
-     0,
-     {"saved scenario to out.scn"},
-     nullptr},
+     0, "saved scenario to run.saved.scn|wrote trace to trace.csv", nullptr},
+    {"FailedPictureDoesNotHideTheSave", "--plot|/dev/full|--trace|t.csv", "", nullptr, 1,
+     "saved scenario to run.saved.scn|wrote trace to t.csv", failedFull},
+    {"FailedOutputStillDrawsThePicture", "--output|/dev/full|--plot|p.svg", "", nullptr, 1,
+     "drew picture in p.svg", failedFull},
+    {"FailedTraceStillSavesAndDraws", "--trace|/dev/full|--plot|p.svg", "", nullptr, 1,
+     "saved scenario to run.saved.scn|drew picture in p.svg", failedFull},
+    {"ScenarioLikeAnOptionAfterDoubleDash", "--output|out.scn|--", "", nullptr, 0,
+     "saved scenario to out.scn", nullptr, "-x.scn"},
 };
 
 class WrittenFiles : public ::testing::TestWithParam<WrittenCase> {};
@@ -280,12 +207,17 @@ class WrittenFiles : public ::testing::TestWithParam<WrittenCase> {};
 TEST_P(WrittenFiles, EachNamedWhenWrittenOrFailed) {
     const WrittenCase &c = GetParam();
     TempFolder folder;
+    const Arguments arguments =
+        RunArguments(folder, Split(c.more), scenario + c.events, c.scenarioName);
+    if (c.prepare != nullptr) {
+        c.prepare(folder);
+    }
     const hardening::HostOutcome outcome =
-        hardening::RunHostProcess(c.setUp(folder), folder.Path().string());
+        hardening::RunHostProcess(arguments, folder.Path().string());
     EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.err;
     std::size_t at = 0;
-    for (const char *line : c.logged) {
-        at = outcome.out.find(std::string(line) + "\n", at);
+    for (const std::string &line : Split(c.logged)) {
+        at = outcome.out.find(line + "\n", at);
         EXPECT_NE(at, std::string::npos) << line << " in:\n" << outcome.out;
     }
     if (c.failed == nullptr) {
@@ -295,6 +227,9 @@ TEST_P(WrittenFiles, EachNamedWhenWrittenOrFailed) {
     }
     for (const auto &entry : fs::recursive_directory_iterator(folder.Path())) {
         EXPECT_EQ(entry.path().string().find(".partial"), std::string::npos) << entry.path();
+        if (entry.is_regular_file() && entry.path().extension() == ".csv") {
+            EXPECT_EQ(ReadWhole(entry.path()).rfind("time,vessel,", 0), 0u) << entry.path();
+        }
     }
 }
 
