@@ -1,5 +1,6 @@
 #include "OutputFile.h"
 
+#include "FileFacts.h"
 #include "RunInterrupt.h"
 
 #include <algorithm>
@@ -28,14 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// How the output's target is written.
-enum class Target {
-    Replace, // a regular file or none yet: a temporary file and a rename
-    InPlace, // a device or a FIFO: opened and written directly
-    Stream,  // the very file that the standard output or error stream writes: written through it
-    Folder,  // refused
-};
-
 std::string Reason(int number) {
     return std::strerror(number);
 }
@@ -46,8 +39,10 @@ std::string Reason(int number) {
 int OpenNew(const std::string &path) {
     return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
-int OpenExisting(const std::string &path) {
-    return _open(path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
+int OpenInPlace(const std::string &path, bool /*fifo*/, int &failure) {
+    const int fd = _open(path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
+    failure = errno;
+    return fd;
 }
 long WriteSome(int fd, const char *data, std::size_t size) {
     return _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
@@ -81,8 +76,30 @@ int ProcessId() {
 int OpenNew(const std::string &path) {
     return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
-int OpenExisting(const std::string &path) {
-    return open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+// A FIFO's open waits for a reader. It is tried without waiting, again and again, so that a SIGINT
+// or SIGTERM (whose handler lets blocked calls go on) ends the wait within a fraction of a second.
+int OpenInPlace(const std::string &path, bool fifo, int &failure) {
+    if (!fifo) {
+        const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        failure = errno;
+        return fd;
+    }
+    while (true) {
+        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK); // writes wait for the reader
+            return fd;
+        }
+        if (errno != ENXIO) { // ENXIO: no reader yet
+            failure = errno;
+            return -1;
+        }
+        if (RunInterruptSignal() != 0) {
+            failure = EINTR;
+            return -1;
+        }
+        usleep(20000);
+    }
 }
 long WriteSome(int fd, const char *data, std::size_t size) {
     return static_cast<long>(write(fd, data, size));
@@ -127,10 +144,10 @@ int ProcessId() {
 }
 #endif
 
-bool WriteAll(int fd, const std::string &content, int &failure) {
+bool WriteAll(int fd, const char *data, std::size_t size, int &failure) {
     std::size_t done = 0;
-    while (done < content.size()) {
-        const long written = WriteSome(fd, content.data() + done, content.size() - done);
+    while (done < size) {
+        const long written = WriteSome(fd, data + done, size - done);
         if (written < 0 && errno == EINTR) {
             continue;
         }
@@ -141,63 +158,6 @@ bool WriteAll(int fd, const std::string &content, int &failure) {
         done += static_cast<std::size_t>(written);
     }
     return true;
-}
-
-// ---- where the output goes ----
-
-std::string FolderOf(const fs::path &path) {
-    const fs::path parent = path.parent_path();
-    return parent.empty() ? std::string(".") : parent.string();
-}
-
-// The file that a write to `path` ends in: symbolic links followed, a dangling one's too, so that
-// the link stays and the file it names is replaced. A loop of links is left for the open to report.
-fs::path FollowLinks(fs::path path) {
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code ec;
-        if (!fs::is_symlink(fs::symlink_status(path, ec))) {
-            break;
-        }
-        const fs::path link = fs::read_symlink(path, ec);
-        if (ec) {
-            break;
-        }
-        path = link.is_absolute() ? link : path.parent_path() / link;
-    }
-    return path;
-}
-
-// The standard stream, 1 or 2, whose file `path` is, or 0. /dev/stdout redirected to a file names
-// that file: replaced, it would be cut off from the stream, and written anew from its start, it
-// would be overwritten by what the stream writes next.
-int StandardStreamOf(const std::string &path) {
-#if defined(_WIN32)
-    (void)path;
-#else
-    struct stat target {};
-    if (stat(path.c_str(), &target) == 0) {
-        for (const int fd : {1, 2}) {
-            struct stat stream {};
-            if (fstat(fd, &stream) == 0 && stream.st_dev == target.st_dev &&
-                stream.st_ino == target.st_ino) {
-                return fd;
-            }
-        }
-    }
-#endif
-    return 0;
-}
-
-Target Classify(const std::string &path) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (fs::is_directory(status)) {
-        return Target::Folder;
-    }
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
-        return Target::InPlace;
-    }
-    return fs::exists(status) && StandardStreamOf(path) != 0 ? Target::Stream : Target::Replace;
 }
 
 // A fresh file beside `target`, created exclusively, so that no existing file is ever taken.
@@ -230,80 +190,52 @@ int CreateTemporary(const fs::path &target, std::string &temporary, int &failure
     return -1;
 }
 
-bool WriteInPlace(const std::string &path, const std::string &content, std::string &error) {
-    const int fd = OpenExisting(path);
-    int failure = errno;
-    if (fd < 0) {
-        error = path + ": cannot write: " + Reason(failure);
-        return false;
-    }
-    const bool written = WriteAll(fd, content, failure);
-    if (CloseFile(fd) != 0 && written) {
-        failure = errno;
-    } else if (written) {
-        return true;
-    }
-    error = path + ": cannot write: " + Reason(failure);
-    return false;
-}
-
-// Written after everything that the program's streams hold so far, where they go on writing.
-bool WriteThroughStream(const std::string &path, const std::string &content, std::string &error) {
-    const int fd = StandardStreamOf(path);
+// Everything the program's streams hold goes out before an output written to the same file.
+void FlushStreams() {
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);
-    int failure = 0;
-    if (fd != 0 && WriteAll(fd, content, failure)) {
+}
+
+// The refusals that hold for every output, before the run and again when it is written.
+bool Refused(const std::string &path, const FileFacts &facts, std::string &error) {
+    switch (facts.kind) {
+    case FileFacts::Kind::Unreachable:
+        error = path + ": cannot write: " +
+                (facts.reason == ELOOP ? std::string("a loop of symbolic links")
+                                       : Reason(facts.reason));
         return true;
+    case FileFacts::Kind::Folder:
+        error = path + ": cannot write: is a folder";
+        return true;
+    case FileFacts::Kind::Regular:
+    case FileFacts::Kind::Fifo:
+    case FileFacts::Kind::Device:
+    case FileFacts::Kind::Other:
+        if (facts.readOnly && facts.standardStream == 0) {
+            error = path + ": cannot write: the file is read-only (its owner protected it)";
+            return true;
+        }
+        return false;
+    case FileFacts::Kind::Missing:
+        return false;
     }
-    error = path + ": cannot write: " + Reason(fd != 0 ? failure : ENOENT);
     return false;
 }
 
-bool Replace(const std::string &path, const std::string &content, std::string &error) {
-    const fs::path target = FollowLinks(path);
-    std::string temporary;
-    int failure = 0;
-    const int fd = CreateTemporary(target, temporary, failure);
-    if (fd < 0) {
-        error = path + ": cannot write: " + Reason(failure);
-        return false;
-    }
-    SetTemporaryFileToRemove(temporary.c_str());
-    KeepMode(fd, target.string());
-    bool written = WriteAll(fd, content, failure);
-    if (written && !SyncFile(fd)) {
-        failure = errno;
-        written = false;
-    }
-    if (CloseFile(fd) != 0 && written) {
-        failure = errno;
-        written = false;
-    }
-    std::string reason;
-    if (!written) {
-        reason = Reason(failure);
-    } else if (Rename(temporary, target.string(), reason)) {
-        SetTemporaryFileToRemove(nullptr);
-        SyncFolder(FolderOf(target));
-        return true;
-    }
-    std::remove(temporary.c_str());
-    SetTemporaryFileToRemove(nullptr);
-    error = path + (written ? ": cannot replace: " : ": cannot write: ") + reason;
-    return false;
+bool WrittenInPlace(const FileFacts &facts) {
+    return facts.kind == FileFacts::Kind::Fifo || facts.kind == FileFacts::Kind::Device ||
+           facts.kind == FileFacts::Kind::Other;
 }
 
 } // namespace
 
 bool CheckOutputFile(const std::string &path, std::string &error) {
-    const Target kind = Classify(path);
-    if (kind == Target::Folder) {
-        error = path + ": cannot write: is a folder";
+    const FileFacts facts = ExamineFile(path);
+    if (Refused(path, facts, error)) {
         return false;
     }
-    if (kind == Target::InPlace || kind == Target::Stream) {
+    if (facts.standardStream != 0 || WrittenInPlace(facts)) {
         return true;
     }
     const fs::path target = FollowLinks(path);
@@ -331,26 +263,131 @@ bool CheckOutputFile(const std::string &path, std::string &error) {
         error = path + ": cannot write: " + Reason(failure);
         return false;
     }
-    SetTemporaryFileToRemove(trial.c_str()); // a second signal in between removes it too
+    const int place = AddTemporaryFileToRemove(trial.c_str()); // a second signal removes it too
     CloseFile(fd);
     std::remove(trial.c_str());
-    SetTemporaryFileToRemove(nullptr);
+    ForgetTemporaryFile(place);
     return true;
 }
 
-bool WriteOutputFile(const std::string &path, const std::string &content, std::string &error) {
-    switch (Classify(path)) {
-    case Target::Folder:
-        error = path + ": cannot write: is a folder";
+bool OutputFile::Open(const std::string &outputPath, std::string &error) {
+    Discard();
+    path = outputPath;
+    failure = 0;
+    const FileFacts facts = ExamineFile(path);
+    if (Refused(path, facts, error)) {
         return false;
-    case Target::InPlace:
-        return WriteInPlace(path, content, error);
-    case Target::Stream:
-        return WriteThroughStream(path, content, error);
-    case Target::Replace:
-        break;
     }
-    return Replace(path, content, error);
+    if (facts.standardStream != 0) {
+        mode = Mode::Stream;
+        fd = facts.standardStream;
+        FlushStreams();
+        return true;
+    }
+    int reason = 0;
+    if (WrittenInPlace(facts)) {
+        fd = OpenInPlace(path, facts.kind == FileFacts::Kind::Fifo, reason);
+        if (fd < 0) {
+            error = path + ": cannot write: " +
+                    (reason == EINTR ? std::string("interrupted while waiting for a reader")
+                                     : Reason(reason));
+            return false;
+        }
+        mode = Mode::InPlace;
+        return true;
+    }
+    target = FollowLinks(path).string();
+    fd = CreateTemporary(target, temporary, reason);
+    if (fd < 0) {
+        error = path + ": cannot write: " + Reason(reason);
+        return false;
+    }
+    mode = Mode::Replace;
+    temporaryPlace = AddTemporaryFileToRemove(temporary.c_str());
+    KeepMode(fd, target);
+    return true;
+}
+
+bool OutputFile::Write(const char *data, std::size_t size) {
+    if (mode == Mode::Closed || failure != 0) {
+        return false;
+    }
+    if (mode == Mode::Stream) {
+        FlushStreams();
+    }
+    return WriteAll(fd, data, size, failure);
+}
+
+bool OutputFile::Finish(std::string &error) {
+    const Mode finished = mode;
+    int reason = failure;
+    if (finished == Mode::Closed) {
+        error = path + ": cannot write: not open";
+        return false;
+    }
+    if (reason == 0 && finished == Mode::Replace && !SyncFile(fd)) {
+        reason = errno;
+    }
+    if (finished != Mode::Stream) {
+        if (CloseFile(fd) != 0 && reason == 0) {
+            reason = errno;
+        }
+        fd = -1;
+    }
+    std::string why = reason != 0 ? Reason(reason) : std::string();
+    bool done = reason == 0;
+    if (done && finished == Mode::Replace) {
+        done = Rename(temporary, target, why);
+        if (done) {
+            ForgetTemporaryFile(temporaryPlace);
+            temporaryPlace = -1;
+            temporary.clear();
+            SyncFolder(FolderOf(target));
+        }
+    }
+    const bool replacing = reason == 0 && finished == Mode::Replace;
+    Discard();
+    if (!done) {
+        error = path + (replacing ? ": cannot replace: " : ": cannot write: ") + why;
+    }
+    return done;
+}
+
+void OutputFile::Discard() {
+    if (mode == Mode::Replace || mode == Mode::InPlace) {
+        if (fd >= 0) {
+            CloseFile(fd);
+        }
+    }
+    if (!temporary.empty()) {
+        std::remove(temporary.c_str());
+        temporary.clear();
+    }
+    ForgetTemporaryFile(temporaryPlace);
+    temporaryPlace = -1;
+    fd = -1;
+    mode = Mode::Closed;
+}
+
+bool WriteOutputFile(const std::string &path, const std::string &content, std::string &error) {
+    OutputFile file;
+    if (!file.Open(path, error)) {
+        return false;
+    }
+    file.Write(content.data(), content.size());
+    return file.Finish(error);
+}
+
+OutputFileBuffer::int_type OutputFileBuffer::overflow(int_type c) {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+        return traits_type::not_eof(c);
+    }
+    const char byte = traits_type::to_char_type(c);
+    return file.Write(&byte, 1) ? c : traits_type::eof();
+}
+
+std::streamsize OutputFileBuffer::xsputn(const char *data, std::streamsize size) {
+    return size > 0 && file.Write(data, static_cast<std::size_t>(size)) ? size : 0;
 }
 
 } // namespace standin

@@ -17,17 +17,22 @@ volatile std::sig_atomic_t signalNumber = 0;
 
 namespace {
 
-// Room for any path the host writes to; a longer one is not removed by the second signal.
-char temporaryFile[4096];
+// Room for the temporary files that exist at once (the trace's, a save's, a trial file) and for
+// any path the host writes to; a longer one is not removed by the second signal.
+constexpr int temporaryPlaces = 4;
+char temporaryFiles[temporaryPlaces][4096];
 
 extern "C" void OnInterrupt(int signal) {
     if (interrupt_detail::signalNumber != 0) {
         // A second signal: the user does not want to wait for the step to end.
-        if (temporaryFile[0] != '\0') {
+        for (const char *file : temporaryFiles) {
+            if (file[0] == '\0') {
+                continue;
+            }
 #if defined(_WIN32)
-            std::remove(temporaryFile);
+            std::remove(file);
 #else
-            unlink(temporaryFile); // async-signal-safe, unlike remove()
+            unlink(file); // async-signal-safe, unlike remove()
 #endif
         }
         std::_Exit(ExitStatusForSignal(signal));
@@ -64,16 +69,29 @@ void InstallRunInterrupt() {
 #endif
 }
 
-void SetTemporaryFileToRemove(const char *path) {
-    // Emptied first, so that a signal in between never sees half a name.
-    temporaryFile[0] = '\0';
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    if (path == nullptr || path[0] == '\0' || std::strlen(path) >= sizeof temporaryFile) {
-        return;
+int AddTemporaryFileToRemove(const char *path) {
+    if (path == nullptr || path[0] == '\0' || std::strlen(path) >= sizeof temporaryFiles[0]) {
+        return -1;
     }
-    std::memcpy(temporaryFile + 1, path + 1, std::strlen(path));
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    temporaryFile[0] = path[0];
+    for (int place = 0; place < temporaryPlaces; ++place) {
+        char *file = temporaryFiles[place];
+        if (file[0] != '\0') {
+            continue;
+        }
+        // The first byte goes last, so that a signal in between never sees half a name.
+        std::memcpy(file + 1, path + 1, std::strlen(path));
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        file[0] = path[0];
+        return place;
+    }
+    return -1;
+}
+
+void ForgetTemporaryFile(int place) {
+    if (place >= 0 && place < temporaryPlaces) {
+        temporaryFiles[place][0] = '\0';
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+    }
 }
 
 } // namespace standin

@@ -1,6 +1,7 @@
 // Ending a run cleanly on SIGINT or SIGTERM: the handler only raises a flag, and the step loop
-// ends the run at the next step boundary, so that the scenario is saved as it stands. A second
-// signal ends the process at once, after removing the temporary file of a save in progress.
+// ends the run at the next step boundary, so that the scenario is saved as it stands, and a wait
+// for a FIFO's reader gives up (OutputFile.h). A second signal ends the process at once, after
+// removing the temporary files of the outputs being written.
 #pragma once
 
 #include <csignal>
@@ -23,8 +24,12 @@ inline int RunInterruptSignal() {
 // The exit status of a run ended by `signal`: 128 + its number, as a shell reports it.
 int ExitStatusForSignal(int signal);
 
-// Names the temporary file that a second signal removes before ending the process; null or
-// empty: none. The text is copied, since the handler may not allocate.
-void SetTemporaryFileToRemove(const char *path);
+// Names a temporary file that a second signal removes before ending the process, and returns the
+// place it is kept in for ForgetTemporaryFile, or -1 when every place is taken (a few are: the
+// trace's and a save's exist at once). The text is copied, since the handler may not allocate.
+int AddTemporaryFileToRemove(const char *path);
+
+// The file kept at `place` is no longer to be removed (it was renamed or removed); -1: nothing.
+void ForgetTemporaryFile(int place);
 
 } // namespace standin

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <new>
 #include <string>
 #include <system_error>
 
@@ -44,7 +45,12 @@ const char usage[] =
     "                    builds only; the others refuse it)\n"
     "  --help            show this text\n"
     "  --version         show the version\n"
+    "  --                what follows is the scenario, even if it starts with '-'\n"
     "\n"
+    "No output may be a file that the run reads or another output's file (/dev/null takes any\n"
+    "number). An output that is the standard output (--trace /dev/stdout) gets it to itself: the\n"
+    "run log then goes to the standard error. Each file written is named in the log; the exit\n"
+    "status is 1 when any of them could not be written.\n"
     "SIGINT (Ctrl-C) or SIGTERM ends the run at the next step and saves the scenario as it "
     "stands;\n"
     "the exit status is then 130 or 143.\n";
@@ -68,13 +74,29 @@ std::string ProgramPath(const char *argv0) {
     return argv0;
 }
 
+// The option's value, which may not be empty: an empty name is a slip (an unset variable in a
+// script), not a wish for the default.
 bool TakeValue(int argc, char **argv, int &i, std::string &value) {
     if (i + 1 >= argc) {
         std::cerr << "standin-host: " << argv[i] << " needs a value\n" << usage;
         return false;
     }
+    if (argv[i + 1][0] == '\0') {
+        std::cerr << "standin-host: " << argv[i] << " needs a value, not an empty one\n";
+        return false;
+    }
     value = argv[++i];
     return true;
+}
+
+// Shows `text` on the standard output; a text that cannot be written there fails the program.
+int Show(const std::string &text) {
+    std::cout << text << std::flush;
+    if (!std::cout) {
+        std::cerr << "standin-host: cannot write to the standard output\n";
+        return 1;
+    }
+    return 0;
 }
 
 // A whole number of at least 1, digits only.
@@ -89,24 +111,29 @@ bool ParseCount(const std::string &text, std::size_t &count) {
     return true;
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
+int Main(int argc, char **argv) {
     // Take the user's locale as a real host would; the host and its modules must read and write
     // numbers with '.' whatever it is.
     std::setlocale(LC_ALL, "");
 
     standin::HostOptions options;
     int x87Precision = 0;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         std::string value;
-        if (argument == "--help" || argument == "-h") {
-            std::cout << usage;
-            return 0;
+        if (optionsEnded || argument.empty() || argument[0] != '-') {
+            if (!options.scenarioPath.empty()) {
+                std::cerr << "standin-host: only one scenario, please\n" << usage;
+                return 2;
+            }
+            options.scenarioPath = argument;
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--help" || argument == "-h") {
+            return Show(usage);
         } else if (argument == "--version") {
-            std::cout << "standin-host " << BREVLET_VERSION << "\n";
-            return 0;
+            return Show(std::string("standin-host ") + BREVLET_VERSION + "\n");
         } else if (argument == "--config") {
             if (!TakeValue(argc, argv, i, options.configFolder)) {
                 return 2;
@@ -161,14 +188,10 @@ int main(int argc, char **argv) {
                 return 2;
             }
             x87Precision = std::stoi(value);
-        } else if (!argument.empty() && argument[0] == '-') {
-            std::cerr << "standin-host: unknown option " << standin::Escaped(argument) << "\n"
-                      << usage;
-            return 2;
-        } else if (options.scenarioPath.empty()) {
-            options.scenarioPath = argument;
         } else {
-            std::cerr << "standin-host: only one scenario, please\n" << usage;
+            std::cerr << "standin-host: unknown option " << standin::Escaped(argument)
+                      << " (a scenario whose name starts with '-' goes after --)\n"
+                      << usage;
             return 2;
         }
     }
@@ -202,4 +225,15 @@ int main(int argc, char **argv) {
         return 1;
     }
     return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    try {
+        return Main(argc, argv);
+    } catch (const std::bad_alloc &) {
+        std::cerr << "standin-host: out of memory\n";
+        return 1;
+    }
 }

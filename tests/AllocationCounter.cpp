@@ -8,6 +8,7 @@ namespace {
 brevlet_test::AllocationCounts counts;
 std::size_t nothrowUntilFailure = 0; // 0: disarmed
 std::size_t failedNothrow = 0;
+std::size_t throwingUntilFailure = 0; // 0: disarmed
 
 // Every form is replaced, on malloc and free, so that the replacements pair with each other (and
 // a sanitizer's allocator still sees every block).
@@ -21,6 +22,9 @@ void *Allocate(std::size_t size) noexcept {
 }
 
 void *AllocateOrThrow(std::size_t size) {
+    if (throwingUntilFailure != 0 && --throwingUntilFailure == 0) {
+        throw std::bad_alloc();
+    }
     void *memory = Allocate(size);
     if (memory == nullptr) {
         throw std::bad_alloc();
@@ -54,6 +58,10 @@ AllocationCounts CurrentAllocationCounts() {
 
 void FailNthNothrowAllocation(std::size_t n) {
     nothrowUntilFailure = n;
+}
+
+void FailNthAllocation(std::size_t n) {
+    throwingUntilFailure = n;
 }
 
 std::size_t FailedNothrowAllocations() {

@@ -18,8 +18,11 @@ struct AllocationCounts {
 AllocationCounts CurrentAllocationCounts();
 
 // Makes the `n`-th nothrow allocation from now on (1: the next one) yield null; 0 disarms.
-// Throwing allocations are never failed.
 void FailNthNothrowAllocation(std::size_t n);
+
+// Makes the `n`-th throwing allocation from now on (1: the next one) throw std::bad_alloc, as
+// when the memory runs out; 0 disarms.
+void FailNthAllocation(std::size_t n);
 
 // How many nothrow allocations have been failed since the program started.
 std::size_t FailedNothrowAllocations();

@@ -1,18 +1,25 @@
 // A Brevlet that cannot be allocated: ovcInit yields null without constructing or throwing, and
-// the host reports the vessel it could not create and goes on with the others.
+// the host reports the vessel it could not create and goes on with the others. Memory that runs
+// out in the host ends the run with a message and replaces no output with a partial one.
 #include "../../host/ModuleEntry.h"
+#include "../../standin_host/HostRun.h"
 #include "../../standin_host/ModuleLibrary.h"
 #include "../AllocationCounter.h"
 #include "InProcessHost.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace {
 
+using brevlet_test::CurrentAllocationCounts;
 using brevlet_test::FailedNothrowAllocations;
+using brevlet_test::FailNthAllocation;
 using brevlet_test::FailNthNothrowAllocation;
 
 std::unique_ptr<standin::ModuleLibrary> LoadBrevlet() {
@@ -104,5 +111,67 @@ INSTANTIATE_TEST_SUITE_P(
                                   "\nVESSEL Third Brevlet\n  POS 0 0 30\n  VEL 0 0 0\nEND_"
                                   "VESSEL\n"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// Memory that runs out at any allocation of a run (the n-th, for n spread over the whole run) ends
+// it with "out of memory" and exit 1; each output is as it was or complete, never partial, and no
+// temporary file is left.
+TEST(OutOfMemory, EndsTheRunAndLeavesEachOutputAsItWasOrComplete) {
+    hardening::TempFolder folder;
+    folder.Write("config/Brevlet.cfg", "Module = Brevlet\nLifeTime = 3\n");
+    standin::HostOptions options;
+    options.scenarioPath = folder.Write(
+        "run.scn", "STEP 0.5\nEND 4\nCAMERA POS 0 0 0\nCAMERA TARGET A\n"
+                   "VESSEL A Brevlet\n  POS 0 0 10\nEND_VESSEL\nVESSEL B Brevlet\nEND_VESSEL\n"
+                   "AT 1 SPAWN C Brevlet POS 0 0 30\nAT 2 SAVE " +
+                       (folder / "mid.scn") + "\n");
+    options.moduleFolder = hardening::ModuleFolder();
+    options.outputPath = folder / "out.scn";
+    options.tracePath = folder / "trace.csv";
+    options.plotPath = folder / "run.svg";
+    const std::vector<std::string> outputs = {"out.scn", "trace.csv", "run.svg", "mid.scn"};
+    auto run = [&](std::string &err) {
+        std::ostringstream out;
+        std::ostringstream errors;
+        const int status = standin::RunHost(options, "", out, errors);
+        err = errors.str();
+        return status;
+    };
+
+    std::string err;
+    const std::size_t before = CurrentAllocationCounts().allocations;
+    ASSERT_EQ(run(err), 0) << err;
+    const std::size_t allocations = CurrentAllocationCounts().allocations - before;
+    std::map<std::string, std::string> complete;
+    for (const std::string &name : outputs) {
+        complete[name] = hardening::ReadWhole(folder / name);
+        ASSERT_FALSE(complete[name].empty()) << name;
+    }
+
+    for (std::size_t n = 1; n < allocations; n += 1 + n / 8) {
+        SCOPED_TRACE("allocation " + std::to_string(n) + " of " + std::to_string(allocations));
+        for (const std::string &name : outputs) {
+            folder.Write(name, "previous\n");
+        }
+        FailNthAllocation(n);
+        const int status = run(err);
+        FailNthAllocation(0);
+        if (status == 0) {
+            continue; // the n-th allocation was one that may fail (the module's nothrow ones)
+        }
+        EXPECT_EQ(status, 1);
+        // The log here is a string stream, whose failed growth is a log that was not written.
+        EXPECT_TRUE(err.find("standin-host: out of memory") != std::string::npos ||
+                    err.find("the run log could not be written") != std::string::npos)
+            << err;
+        for (const std::string &name : outputs) {
+            const std::string now = hardening::ReadWhole(folder / name);
+            EXPECT_TRUE(now == "previous\n" || now == complete[name]) << name << ":\n" << now;
+        }
+        for (const auto &entry : std::filesystem::directory_iterator(folder.Path())) {
+            EXPECT_EQ(entry.path().filename().string().find(".partial"), std::string::npos)
+                << "temporary file left: " << entry.path();
+        }
+    }
+}
 
 } // namespace

@@ -2,8 +2,10 @@
 
 #include "InProcessHost.h"
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +20,10 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
     if (conditions.stdoutClosedPipe && pipe(closedPipe) == 0) {
         close(closedPipe[0]);
     }
+    int outPipe[2] = {-1, -1};
+    if (conditions.stdoutPipe && pipe(outPipe) != 0) {
+        outPipe[0] = outPipe[1] = -1;
+    }
     const std::string errPath = workFolder + "/host.stderr";
     std::vector<char *> argv;
     argv.push_back(const_cast<char *>(host.c_str()));
@@ -31,9 +37,18 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
     if (child == 0) {
         // Only async-signal-safe calls between fork and exec.
         const int in = open("/dev/null", O_RDONLY);
-        const int out = closedPipe[1] >= 0
-                            ? closedPipe[1]
+        const int out = closedPipe[1] >= 0 ? closedPipe[1]
+                        : outPipe[1] >= 0
+                            ? outPipe[1]
                             : open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (outPipe[0] >= 0) {
+            close(outPipe[0]);
+        }
+        if (conditions.memoryLimit > 0) {
+            const rlimit limit{static_cast<rlim_t>(conditions.memoryLimit),
+                               static_cast<rlim_t>(conditions.memoryLimit)};
+            setrlimit(RLIMIT_AS, &limit);
+        }
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || out < 0 || err < 0 || chdir(workFolder.c_str()) != 0 || dup2(in, 0) < 0 ||
             dup2(out, 1) < 0 || dup2(err, 2) < 0) {
@@ -44,6 +59,23 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
     }
     if (closedPipe[1] >= 0) {
         close(closedPipe[1]);
+    }
+    if (outPipe[1] >= 0) {
+        close(outPipe[1]);
+    }
+    if (conditions.whileRunning && child > 0) {
+        conditions.whileRunning(child);
+    }
+    if (outPipe[0] >= 0) {
+        char chunk[65536];
+        for (ssize_t got = 0; (got = read(outPipe[0], chunk, sizeof chunk)) != 0;) {
+            if (got > 0) {
+                outcome.out.append(chunk, static_cast<std::size_t>(got));
+            } else if (errno != EINTR) {
+                break;
+            }
+        }
+        close(outPipe[0]);
     }
     int status = 0;
     bool ended = false;
@@ -65,7 +97,7 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
         outcome.signal = WTERMSIG(status);
     }
     outcome.err = ReadWhole(errPath);
-    if (conditions.stdoutPath.empty()) {
+    if (conditions.stdoutPath.empty() && !conditions.stdoutPipe) {
         outcome.out = ReadWhole(outPath);
         unlink(outPath.c_str());
     }

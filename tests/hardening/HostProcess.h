@@ -1,6 +1,7 @@
 // Runs the real stand-in host executable as a child process and collects what it did.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,10 @@ struct HostConditions {
     std::string signalOnceExists; // ... once this file exists (the log is buffered)
     std::string stdoutPath;       // empty: collected into HostOutcome::out; else not read
     bool stdoutClosedPipe = false;
+    bool stdoutPipe = false; // a pipe, read whole into HostOutcome::out, instead of a file
+    long memoryLimit = 0;    // bytes of address space the host may take; 0: no limit
+    // Called with the host's process id once it has started; the run is then waited for.
+    std::function<void(int pid)> whileRunning;
 };
 
 // Runs the host with `arguments` in the folder `workFolder`, standard input closed.

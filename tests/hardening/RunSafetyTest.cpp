@@ -100,17 +100,18 @@ TEST_P(KeptOutput, RunSucceedsAndDestroysNothing) {
 INSTANTIATE_TEST_SUITE_P(StandInHost, KeptOutput, ::testing::ValuesIn(outputCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
-// --output /dev/stdout with the output redirected to a file: the scenario follows the log in it,
-// neither overwriting it nor overwritten by it.
-TEST(KeptOutput, StandardOutputRedirectedToAFileGetsTheLogAndTheScenario) {
+// --output /dev/stdout with the output redirected to a file: the file holds the scenario alone,
+// which reads back, and the log goes to the error stream, naming it.
+TEST(KeptOutput, StandardOutputRedirectedToAFileGetsTheScenarioAlone) {
     TempFolder folder;
     const hardening::HostOutcome outcome = hardening::RunHostProcess(
         Arguments(folder, scenario, "/dev/stdout"), folder.Path().string());
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
-    const std::size_t created = outcome.out.find("created A");
-    const std::size_t block = outcome.out.find("VESSEL A");
-    const std::size_t saved = outcome.out.find("saved scenario to /dev/stdout");
-    EXPECT_TRUE(created < block && block < saved && saved != std::string::npos) << outcome.out;
+    EXPECT_EQ(outcome.out.rfind("TIME ", 0), 0u) << outcome.out;
+    EXPECT_NE(outcome.out.find("VESSEL A"), std::string::npos) << outcome.out;
+    const std::size_t created = outcome.err.find("created A");
+    const std::size_t saved = outcome.err.find("saved scenario to /dev/stdout");
+    EXPECT_TRUE(created < saved && saved != std::string::npos) << outcome.err;
 }
 
 // A run of 10^12 steps, interrupted once it is under way: it saves where it stopped, and the

@@ -1,0 +1,456 @@
+// The files of a run, as the real host treats them: an output that is an input or another output's
+// file is refused before anything is written, leaving every file as it was; what goes to the
+// standard output reads back by itself; each output is named when written or failed; a signal
+// ends a wait for a FIFO's reader; memory that runs out ends the run with a message.
+#include "HostProcess.h"
+#include "InProcessHost.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <string>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using hardening::ReadWhole;
+using hardening::TempFolder;
+using Arguments = std::vector<std::string>;
+
+const std::string scenario = "STEP 1\nEND 3\nCAMERA POS 0 0 0\nVESSEL A Brevlet\n  POS 0 0 10\n"
+                             "END_VESSEL\nAT 1 SPAWN B Brevlet POS 0 0 20\n";
+
+// run.scn and its class, by paths relative to the folder the host runs in; `more` is added.
+Arguments RunArguments(const TempFolder &f, const Arguments &more,
+                       const std::string &text = scenario, const std::string &name = "run.scn") {
+    f.Write("config/Brevlet.cfg", "Module = Brevlet\nLifeTime = 5\n");
+    f.Write(name, text);
+    Arguments arguments = {"--config", "config", "--modules", hardening::ModuleFolder()};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    arguments.push_back(name);
+    return arguments;
+}
+
+// Every file in the folder: a file's mode and bytes, a link's target; the host's own streams not.
+std::map<std::string, std::string> Snapshot(const TempFolder &f) {
+    std::map<std::string, std::string> files;
+    for (const auto &entry : fs::recursive_directory_iterator(f.Path())) {
+        const std::string name = entry.path().lexically_relative(f.Path()).string();
+        if (name == "host.stdout" || name == "host.stderr") {
+            continue;
+        }
+        struct stat facts {};
+        lstat(entry.path().c_str(), &facts);
+        files[name] = std::to_string(facts.st_mode) + ":" +
+                      (entry.is_symlink()        ? fs::read_symlink(entry.path()).string()
+                       : entry.is_regular_file() ? ReadWhole(entry.path())
+                                                 : std::string());
+    }
+    return files;
+}
+
+using Prepare = void (*)(const TempFolder &f); // files beyond run.scn and its class
+
+// "a|b|" -> {"a", "b", ""}
+std::vector<std::string> Split(const std::string &text) {
+    std::vector<std::string> parts(1);
+    for (const char c : text) {
+        if (c == '|') {
+            parts.emplace_back();
+        } else {
+            parts.back().push_back(c);
+        }
+    }
+    return text.empty() ? std::vector<std::string>() : parts;
+}
+
+struct RefusedCase {
+    const char *name;
+    const char *more;   // options before run.scn, separated by '|'
+    const char *events; // scenario lines added to run.scn
+    Prepare prepare;    // null: none
+    const char *message;
+    int exitCode = 1;
+};
+
+const RefusedCase refusedCases[] = {
+    {"TraceIsTheScenario", "--trace|run.scn", "", nullptr,
+     "--trace run\\.scn is the scenario; an output may not replace a file that the run reads"},
+    {"TraceIsTheClassConfiguration", "--trace|config/Brevlet.cfg", "", nullptr,
+     "--trace config/Brevlet\\.cfg is the class configuration of Brevlet;"},
+    {"TraceIsTheModule", "--modules|mods|--trace|mods/Brevlet.so", "",
+     [](const TempFolder &f) {
+         fs::create_directory(f / "mods");
+         fs::copy_file(hardening::ModuleFolder() + "/Brevlet.so", f / "mods/Brevlet.so");
+     },
+     "--trace mods/Brevlet\\.so is the module of class Brevlet;"},
+    {"OutputIsTheScenarioByAHardLink", "--output|again.scn", "",
+     [](const TempFolder &f) { fs::create_hard_link(f / "run.scn", f / "again.scn"); },
+     "--output again\\.scn is the scenario \\(run\\.scn\\)"},
+    {"SaveEventIsTheScenario", "", "AT 2 SAVE run.scn\n", nullptr,
+     "run\\.scn:8: SAVE run\\.scn is the scenario"},
+    {"PlotIsTheScenario", "--plot|run.scn", "", nullptr, "--plot run\\.scn is the scenario"},
+    {"PlotIsTheOutput", "--plot|c.out|--output|c.out", "", nullptr,
+     "--plot c\\.out is the same file as --output c\\.out; each output needs a file of its own"},
+    {"TraceIsTheOutputByAnotherName", "--trace|sub/../x|--output|x", "",
+     [](const TempFolder &f) { fs::create_directory(f / "sub"); },
+     "--trace sub/\\.\\./x is the same file as --output x;"},
+    {"PlotIsTheTrace", "--trace|x|--plot|x", "", nullptr,
+     "--plot x is the same file as --trace x;"},
+    {"TraceIsASaveEvent", "--trace|x", "AT 2 SAVE x\n", nullptr,
+     "--trace x is the same file as SAVE x \\(run\\.scn:8\\);"},
+    {"TwoOutputsOnTheStandardOutput", "--plot|/dev/stdout|--output|/dev/stdout", "", nullptr,
+     "--plot /dev/stdout is the same file as --output /dev/stdout;"},
+    {"UnknownClassLeavesAnExistingTrace", "--trace|trace.csv", "",
+     [](const TempFolder &f) {
+         f.Write("trace.csv", "mine\n");
+         f.Write("run.scn", "STEP 1\nEND 3\nVESSEL A Nonesuch\nEND_VESSEL\n");
+     },
+     "run\\.scn:3: class Nonesuch: config/Nonesuch\\.cfg: cannot open"},
+    {"OutputIsALoopOfLinks", "--output|la", "",
+     [](const TempFolder &f) {
+         fs::create_symlink("lb", f / "la");
+         fs::create_symlink("la", f / "lb");
+     },
+     "la: cannot write: a loop of symbolic links"},
+    {"ReadOnlyOutput", "--output|out.scn", "",
+     [](const TempFolder &f) { chmod(f.Write("out.scn", "mine\n").c_str(), 0444); },
+     "out\\.scn: cannot write: the file is read-only \\(its owner protected it\\)"},
+    {"ReadOnlyTraceBehindALink", "--trace|trace.csv", "",
+     [](const TempFolder &f) {
+         chmod(f.Write("real/trace.csv", "mine\n").c_str(), 0444);
+         fs::create_symlink("real/trace.csv", f / "trace.csv");
+     },
+     "trace\\.csv: cannot write: the file is read-only"},
+    {"EmptyPlot", "--plot|", "", nullptr, "--plot needs a value, not an empty one", 2},
+    {"EmptyTrace", "--trace|", "", nullptr, "--trace needs a value, not an empty one", 2},
+    {"EmptyOutput", "--output|", "", nullptr, "--output needs a value, not an empty one", 2},
+    {"EmptyConfig", "--config|", "", nullptr, "--config needs a value, not an empty one", 2},
+    {"EmptyModules", "--modules|", "", nullptr, "--modules needs a value, not an empty one", 2},
+    {"ScenarioLikeAnOptionWithoutDoubleDash", "-x.scn", "", nullptr,
+     "unknown option -x\\.scn \\(a scenario whose name starts with '-' goes after --\\)", 2},
+};
+
+class RefusedFiles : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedFiles, NameBothRolesAndTouchNothing) {
+    const RefusedCase &c = GetParam();
+    TempFolder folder;
+    folder.Write("out.scn.before", "kept\n");
+    const Arguments arguments = RunArguments(folder, Split(c.more), scenario + c.events);
+    if (c.prepare != nullptr) {
+        c.prepare(folder);
+    }
+    const auto before = Snapshot(folder);
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(arguments, folder.Path().string());
+    EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.err;
+    EXPECT_TRUE(
+        std::regex_search(outcome.err, std::regex("^standin-host: .*" + std::string(c.message))))
+        << "expected: " << c.message << "\nfound: " << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(Snapshot(folder), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(StandInHost, RefusedFiles, ::testing::ValuesIn(refusedCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+struct WrittenCase {
+    const char *name;
+    const char *more;
+    const char *events;
+    Prepare prepare;
+    int exitCode;
+    const char *logged; // lines in the log, in this order, separated by '|'
+    const char *failed; // matched against the error stream; null: it is empty
+    const char *scenarioName = "run.scn";
+};
+
+const char failedFull[] = "^standin-host: /dev/full: cannot write: [^\n]+\n$";
+
+const WrittenCase writtenCases[] = {
+    {"DevNullTakesEveryOutput", "--output|/dev/null|--trace|/dev/null|--plot|/dev/null", "",
+     nullptr, 0, "saved scenario to /dev/null|drew picture in /dev/null|wrote trace to /dev/null",
+     nullptr},
+    {"SaveEventsUpdateOneCheckpoint", "", "AT 1 SAVE mid\nAT 2 SAVE mid\n", nullptr, 0,
+     "[t=1.000] saved scenario to mid|[t=2.000] saved scenario to mid|saved scenario to "
+     "run.saved.scn",
+     nullptr},
+    {"TraceThroughALinkReplacesItsTarget", "--trace|trace.csv", "",
+     [](const TempFolder &f) {
+         f.Write("real/trace.csv", "old\n");
+         fs::create_symlink("real/trace.csv", f / "trace.csv");
+     },
+     0, "saved scenario to run.saved.scn|wrote trace to trace.csv", nullptr},
+    {"FailedPictureDoesNotHideTheSave", "--plot|/dev/full|--trace|t.csv", "", nullptr, 1,
+     "saved scenario to run.saved.scn|wrote trace to t.csv", failedFull},
+    {"FailedOutputStillDrawsThePicture", "--output|/dev/full|--plot|p.svg", "", nullptr, 1,
+     "drew picture in p.svg", failedFull},
+    {"FailedTraceStillSavesAndDraws", "--trace|/dev/full|--plot|p.svg", "", nullptr, 1,
+     "saved scenario to run.saved.scn|drew picture in p.svg", failedFull},
+    {"ScenarioLikeAnOptionAfterDoubleDash", "--output|out.scn|--", "", nullptr, 0,
+     "saved scenario to out.scn", nullptr, "-x.scn"},
+};
+
+class WrittenFiles : public ::testing::TestWithParam<WrittenCase> {};
+
+TEST_P(WrittenFiles, EachNamedWhenWrittenOrFailed) {
+    const WrittenCase &c = GetParam();
+    TempFolder folder;
+    const Arguments arguments =
+        RunArguments(folder, Split(c.more), scenario + c.events, c.scenarioName);
+    if (c.prepare != nullptr) {
+        c.prepare(folder);
+    }
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(arguments, folder.Path().string());
+    EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.err;
+    std::size_t at = 0;
+    for (const std::string &line : Split(c.logged)) {
+        at = outcome.out.find(line + "\n", at);
+        EXPECT_NE(at, std::string::npos) << line << " in:\n" << outcome.out;
+    }
+    if (c.failed == nullptr) {
+        EXPECT_EQ(outcome.err, "");
+    } else {
+        EXPECT_TRUE(std::regex_search(outcome.err, std::regex(c.failed))) << outcome.err;
+    }
+    for (const auto &entry : fs::recursive_directory_iterator(folder.Path())) {
+        EXPECT_EQ(entry.path().string().find(".partial"), std::string::npos) << entry.path();
+        if (entry.is_regular_file() && entry.path().extension() == ".csv") {
+            EXPECT_EQ(ReadWhole(entry.path()).rfind("time,vessel,", 0), 0u) << entry.path();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(StandInHost, WrittenFiles, ::testing::ValuesIn(writtenCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// The number of fields of each CSV line; quoted fields may hold commas.
+std::vector<std::size_t> FieldsPerLine(const std::string &text) {
+    std::vector<std::size_t> counts(1, 1);
+    bool quoted = false;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        quoted = text[i] == '"' ? !quoted : quoted;
+        counts.back() += !quoted && text[i] == ',' ? 1 : 0;
+        if (!quoted && text[i] == '\n') {
+            counts.push_back(1);
+        }
+    }
+    return counts;
+}
+
+// An output on the standard output, a file or a pipe, gets it to itself and reads back whole; the
+// log goes to the error stream and names it.
+TEST(StandardOutput, HoldsOneProductThatReadsBack) {
+    for (const bool pipe : {false, true}) {
+        for (const std::string option : {"--trace", "--output", "--plot"}) {
+            SCOPED_TRACE(option + (pipe ? " into a pipe" : " into a file"));
+            TempFolder folder;
+            hardening::HostConditions conditions;
+            conditions.stdoutPipe = pipe;
+            Arguments more = {option, "/dev/stdout"};
+            if (option != "--output") {
+                more.insert(more.end(), {"--output", "out.scn"});
+            }
+            const hardening::HostOutcome outcome = hardening::RunHostProcess(
+                RunArguments(folder, more), folder.Path().string(), conditions);
+            ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+            EXPECT_TRUE(std::regex_search(outcome.err, std::regex("\\] created A[^]*\\] "
+                                                                  "[a-z ]+ /dev/stdout\n$")))
+                << outcome.err;
+            const std::string &out = outcome.out;
+            EXPECT_EQ(out.find("[t="), std::string::npos) << out;
+            if (option == "--trace") {
+                EXPECT_EQ(out.rfind("time,vessel,", 0), 0u) << out;
+                const std::vector<std::size_t> fields = FieldsPerLine(out);
+                EXPECT_EQ(fields, std::vector<std::size_t>(8, 10)) << out;
+            } else if (option == "--plot") {
+                EXPECT_EQ(out.rfind("<?xml", 0), 0u);
+                EXPECT_EQ(out.substr(out.size() - 7), "</svg>\n");
+            } else {
+                folder.Write("back.scn", out);
+                const hardening::HostOutcome back = hardening::RunHostProcess(
+                    {"--config", "config", "--modules", hardening::ModuleFolder(), "back.scn"},
+                    folder.Path().string());
+                EXPECT_EQ(back.exitCode, 0) << back.err;
+                EXPECT_EQ(back.err, "");
+            }
+        }
+    }
+}
+
+// An output that is a FIFO nobody reads: one SIGINT or SIGTERM ends the wait for its reader within
+// a second, with the status of the signal; an existing output is left as it was.
+TEST(FifoWithoutReader, OneSignalEndsTheWait) {
+    for (const std::string option : {"--output", "--trace"}) {
+        for (const int signal : {SIGINT, SIGTERM}) {
+            SCOPED_TRACE(option + " " + std::to_string(signal));
+            TempFolder folder;
+            ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0644), 0);
+            folder.Write("out.scn", "mine\n");
+            Arguments more = {option, "fifo"};
+            if (option != "--output") {
+                more.insert(more.end(), {"--output", "out.scn"});
+            }
+            std::chrono::steady_clock::time_point sent;
+            hardening::HostConditions conditions;
+            conditions.whileRunning = [&](int pid) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                sent = std::chrono::steady_clock::now();
+                kill(pid, signal);
+            };
+            const hardening::HostOutcome outcome = hardening::RunHostProcess(
+                RunArguments(folder, more), folder.Path().string(), conditions);
+            EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(1));
+            EXPECT_EQ(outcome.exitCode, 128 + signal) << outcome.err;
+            EXPECT_NE(outcome.err.find("fifo: cannot write: interrupted while waiting for a "
+                                       "reader"),
+                      std::string::npos)
+                << outcome.err;
+            EXPECT_EQ(ReadWhole(folder / "out.scn"), "mine\n");
+            EXPECT_TRUE(fs::is_fifo(folder / "fifo"));
+        }
+    }
+}
+
+// A signal while the scenario is still being read (here from a FIFO, fed after the signal) ends
+// the run before it starts: no output is written, none replaced by the unrun scenario.
+TEST(InterruptedBeforeTheRun, WritesNothing) {
+    TempFolder folder;
+    Arguments arguments = RunArguments(folder, {"--output", "out.scn", "--trace", "t.csv"});
+    folder.Write("out.scn", "mine\n");
+    folder.Write("t.csv", "mine\n");
+    fs::remove(folder / "run.scn");
+    ASSERT_EQ(mkfifo((folder / "run.scn").c_str(), 0644), 0);
+    hardening::HostConditions conditions;
+    conditions.whileRunning = [&](int pid) {
+        const int fd = open((folder / "run.scn").c_str(), O_WRONLY); // the host is reading
+        kill(pid, SIGINT);
+        EXPECT_EQ(write(fd, scenario.data(), scenario.size()),
+                  static_cast<ssize_t>(scenario.size()));
+        close(fd);
+    };
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(arguments, folder.Path().string(), conditions);
+    EXPECT_EQ(outcome.exitCode, 130) << outcome.err;
+    EXPECT_EQ(outcome.err, "standin-host: interrupted by signal 2 before the run started; nothing "
+                           "is written\n");
+    EXPECT_EQ(ReadWhole(folder / "out.scn"), "mine\n");
+    EXPECT_EQ(ReadWhole(folder / "t.csv"), "mine\n");
+}
+
+// A SIGTERM that comes while the run that reached its end is saving (into a FIFO whose reader
+// holds the save back) stops nothing: the save completes and the run ends as finished.
+TEST(SignalDuringTheFinalSave, ReportsAFinishedRun) {
+    TempFolder folder;
+    std::string many = "STEP 1\nEND 2\n";
+    for (int i = 0; i < 3000; ++i) {
+        many +=
+            "VESSEL V" + std::to_string(i) + " Brevlet\n  POS 0 0 1\n  LIFETIME -1\nEND_VESSEL\n";
+    }
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0644), 0);
+    std::string saved;
+    hardening::HostConditions conditions;
+    conditions.whileRunning = [&](int pid) {
+        const int fd = open((folder / "fifo").c_str(), O_RDONLY | O_NONBLOCK);
+        int waiting = 0;
+        // A full pipe: the host has finished its run and waits in the save's write.
+        for (int i = 0; i < 3000 && (ioctl(fd, FIONREAD, &waiting) != 0 || waiting < 65536); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        kill(pid, SIGTERM);
+        fcntl(fd, F_SETFL, 0);
+        char chunk[65536];
+        for (ssize_t got = 0; (got = read(fd, chunk, sizeof chunk)) > 0;) {
+            saved.append(chunk, static_cast<std::size_t>(got));
+        }
+        close(fd);
+    };
+    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+        RunArguments(folder, {"--output", "fifo"}, many), folder.Path().string(), conditions);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(saved.rfind("TIME 2\n", 0), 0u);
+    EXPECT_NE(saved.find("VESSEL V2999 Brevlet\n"), std::string::npos);
+    EXPECT_NE(outcome.out.find("saved scenario to fifo\n"), std::string::npos);
+}
+
+// A trace whose folder goes while the run writes it fails the run, once the scenario is saved.
+TEST(TraceFolderRemovedDuringTheRun, FailsTheRun) {
+    TempFolder folder;
+    fs::create_directory(folder / "traces");
+    hardening::HostConditions conditions;
+    conditions.whileRunning = [&](int) {
+        // The trace's temporary file, which stays, not the trial file of the check, which goes.
+        for (int seen = 0, i = 0; seen < 2 && i < 5000; ++i) {
+            seen = fs::is_empty(folder / "traces") ? 0 : seen + 1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(seen == 1 ? 10 : 1));
+        }
+        std::error_code ec;
+        fs::remove_all(folder / "traces", ec);
+    };
+    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+        RunArguments(folder, {"--trace", "traces/t.csv", "--trace-every", "1000"},
+                     "STEP 0.001\nEND 3000\nVESSEL A Brevlet\n  LIFETIME -1\nEND_VESSEL\n"),
+        folder.Path().string(), conditions);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_NE(outcome.err.find("traces/t.csv: cannot replace: "), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.out.find("saved scenario to run.saved.scn"), std::string::npos);
+}
+
+// Memory that runs out while the scenario is read ends the host with a message and exit 1, not an
+// abort, and the output stays as it was. (A sanitizer's allocator cannot live with the limit.)
+TEST(OutOfMemory, WhileReadingEndsWithAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+#endif
+    TempFolder folder;
+    // 64 MiB of block lines, which the host keeps for the module.
+    std::string big = "STEP 1\nEND 2\nVESSEL A Brevlet\n";
+    const std::string line = "  NOTE " + std::string(57, 'x') + "\n";
+    big.reserve(big.size() + (line.size() << 20) + 16);
+    for (int i = 0; i < (1 << 20); ++i) {
+        big += line;
+    }
+    big += "END_VESSEL\n";
+    folder.Write("out.scn", "mine\n");
+    hardening::HostConditions conditions;
+    conditions.memoryLimit = 48L << 20;
+    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+        RunArguments(folder, {"--output", "out.scn"}, big), folder.Path().string(), conditions);
+    EXPECT_EQ(outcome.signal, 0);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_NE(outcome.err.find("standin-host: out of memory"), std::string::npos) << outcome.err;
+    EXPECT_EQ(ReadWhole(folder / "out.scn"), "mine\n");
+}
+
+// Help and version that cannot be written fail the program.
+TEST(HelpAndVersion, IntoAFullDeviceFail) {
+    for (const std::string option : {"--help", "--version"}) {
+        TempFolder folder;
+        hardening::HostConditions conditions;
+        conditions.stdoutPath = "/dev/full";
+        const hardening::HostOutcome outcome =
+            hardening::RunHostProcess({option}, folder.Path().string(), conditions);
+        EXPECT_EQ(outcome.exitCode, 1) << option;
+        EXPECT_EQ(outcome.err, "standin-host: cannot write to the standard output\n");
+    }
+}
+
+} // namespace
