@@ -139,7 +139,7 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     log.Line(time, "created " + name + " (class " + vesselClass.name + ")");
 
     // The host calls a vessel in this order: class capabilities, then its initial state.
-    LineReader config(vesselClass.config.name, vesselClass.config.lines);
+    LineReader config(vesselClass.config.name, vesselClass.config.text);
     vessel.instance->clbkSetClassCaps(&config);
     if (vessel.instance != nullptr && block != nullptr) {
         VesselStatus loaded;

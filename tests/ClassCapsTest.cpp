@@ -88,8 +88,7 @@ TEST(ClassCaps, ReadsEveryLineAndAppliesToSpawnedVessels) {
     EXPECT_EQ(HostHarness::Module(spawned).GetLifetime(), 8);
     EXPECT_EQ(HostHarness::Module(spawned).GetMaxCamDistance(), 900);
 
-    const std::vector<standin::SourceLine> lines = host.Class().config.lines;
-    standin::LineReader reader("Brevlet.cfg", lines);
+    standin::LineReader reader("Brevlet.cfg", host.Class().config.text);
     spawned.instance->clbkSetClassCaps(&reader);
     char *line = nullptr;
     EXPECT_FALSE(reader.Next(line)) << "lines were left unread";

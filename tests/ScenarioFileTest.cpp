@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <sstream>
 
 namespace {
 
@@ -15,13 +14,7 @@ using standin::ScenarioDescription;
 using standin::ScenarioEvent;
 
 standin::TextFile FromText(const std::string &name, const std::string &text) {
-    standin::TextFile file{name, {}};
-    std::istringstream in(text);
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        file.lines.push_back(standin::SourceLine{line, ++number});
-    }
-    return file;
+    return standin::TextFile{name, text};
 }
 
 bool SameBits(double a, double b) {
