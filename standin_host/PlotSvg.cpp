@@ -1,5 +1,6 @@
 #include "PlotSvg.h"
 
+#include "BidiControl.h"
 #include "NumberText.h"
 
 #include <algorithm>
@@ -62,8 +63,17 @@ std::size_t Utf8Length(std::string_view text) {
     return length;
 }
 
-// Text as XML character data. A file name may hold any bytes; what is not well-formed UTF-8, and
-// the control characters that XML does not allow, become '?', so that the picture always loads.
+// The code point of a well-formed UTF-8 sequence of two or three bytes.
+unsigned CodePointOf(std::string_view sequence) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(sequence[i]) & 0x3Fu; };
+    return sequence.size() == 2 ? (static_cast<unsigned char>(sequence[0]) & 0x1Fu) << 6 | byte(1)
+                                : (static_cast<unsigned char>(sequence[0]) & 0x0Fu) << 12 |
+                                      byte(1) << 6 | byte(2);
+}
+
+// Text as XML character data. A file name may hold any bytes; what is not well-formed UTF-8, the
+// control characters that XML does not allow, and the bidirectional controls, which would reorder
+// the text around them, become '?', so that the picture always loads and shows the name as it is.
 std::string Escaped(std::string_view text) {
     std::string escaped;
     while (!text.empty()) {
@@ -76,6 +86,11 @@ std::string Escaped(std::string_view text) {
         if (length == 0 || notXml) {
             escaped += '?';
             text.remove_prefix(1);
+            continue;
+        }
+        if ((length == 2 || length == 3) && IsBidiControl(CodePointOf(text.substr(0, length)))) {
+            escaped += '?';
+            text.remove_prefix(length);
             continue;
         }
         switch (c) {
