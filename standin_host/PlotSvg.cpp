@@ -72,8 +72,9 @@ unsigned CodePointOf(std::string_view sequence) {
 }
 
 // Text as XML character data. A file name may hold any bytes; what is not well-formed UTF-8, the
-// control characters that XML does not allow, and the bidirectional controls, which would reorder
-// the text around them, become '?', so that the picture always loads and shows the name as it is.
+// control characters (C0, which XML does not allow, DEL and C1), and the bidirectional controls,
+// which would reorder the text around them, become '?', so that the picture always loads and
+// shows the name as it is.
 std::string Escaped(std::string_view text) {
     std::string escaped;
     while (!text.empty()) {
@@ -88,7 +89,10 @@ std::string Escaped(std::string_view text) {
             text.remove_prefix(1);
             continue;
         }
-        if ((length == 2 || length == 3) && IsBidiControl(CodePointOf(text.substr(0, length)))) {
+        const unsigned codePoint =
+            length == 2 || length == 3 ? CodePointOf(text.substr(0, length)) : 0;
+        if ((length == 1 && c == '\x7F') || (length == 2 && codePoint <= 0x9F) ||
+            IsBidiControl(codePoint)) {
             escaped += '?';
             text.remove_prefix(length);
             continue;
