@@ -65,10 +65,12 @@ std::size_t Utf8Length(std::string_view text) {
 
 // The code point of a well-formed UTF-8 sequence of two or three bytes.
 unsigned CodePointOf(std::string_view sequence) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(sequence[i]) & 0x3Fu; };
-    return sequence.size() == 2 ? (static_cast<unsigned char>(sequence[0]) & 0x1Fu) << 6 | byte(1)
-                                : (static_cast<unsigned char>(sequence[0]) & 0x0Fu) << 12 |
-                                      byte(1) << 6 | byte(2);
+    const auto byte = [&](std::size_t i) {
+        return static_cast<unsigned char>(sequence[i]) & 0x3Fu;
+    };
+    return sequence.size() == 2
+               ? (static_cast<unsigned char>(sequence[0]) & 0x1Fu) << 6 | byte(1)
+               : (static_cast<unsigned char>(sequence[0]) & 0x0Fu) << 12 | byte(1) << 6 | byte(2);
 }
 
 // Text as XML character data. A file name may hold any bytes; what is not well-formed UTF-8, the

@@ -228,9 +228,8 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                 }
                 openVessel = nullptr;
             } else if (!words.empty() && words[0] == "VESSEL") {
-                error = file.name + ":" + std::to_string(number) +
-                        ": VESSEL inside the block of " + openVessel->name +
-                        ", which has no END_VESSEL";
+                error = file.name + ":" + std::to_string(number) + ": VESSEL inside the block of " +
+                        openVessel->name + ", which has no END_VESSEL";
                 return false;
             } else if (const std::string_view text = StripIndentation(line); !text.empty()) {
                 openVessel->block.push_back(SourceLine{std::string(text), number});

@@ -63,8 +63,9 @@ bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value
 Simulation::Simulation(const ScenarioDescription &scenario, VesselClasses &classes, RunLog &log,
                        SimulationOptions options)
     : scenario(scenario), classes(classes), log(log), options(options), time(scenario.time),
-      step(scenario.step), clock(scenario.time, scenario.step), cameraPosition(scenario.cameraPosition),
-      cameraVelocity(scenario.cameraVelocity), previousActive(active) {
+      step(scenario.step), clock(scenario.time, scenario.step),
+      cameraPosition(scenario.cameraPosition), cameraVelocity(scenario.cameraVelocity),
+      previousActive(active) {
     active = this;
 }
 

@@ -76,8 +76,7 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
         std::string_view line;
         while (lines.Next(line) && line.data() + line.size() <= content.data() + nul) {
         }
-        error = path + ":" + std::to_string(lines.Number()) +
-                ": holds a NUL byte; not a text file";
+        error = path + ":" + std::to_string(lines.Number()) + ": holds a NUL byte; not a text file";
         return false;
     }
     file.name = path;

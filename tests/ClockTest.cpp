@@ -115,9 +115,9 @@ TEST(StepClock, CountsToTheFirstBoundaryThatReachesTheMoment) {
         double moment;
     };
     const Case cases[] = {
-        {0, 0.1, 0.3},       {0, 0.1, 0.7},      {0, 0.3, 0.9},  {0, 0.7, 2.1},
-        {0, 1.0 / 3, 1},     {0.05, 0.1, 0.35},  {-1, 0.1, 1},   {1e15, 0.25, 1e15 + 10},
-        {0, 1e-3, 123.456},  {3, 0.2, 2},        {0, 1e-9, 1e-3}, {7.999999999999988, 0.1, 9},
+        {0, 0.1, 0.3},      {0, 0.1, 0.7},     {0, 0.3, 0.9},   {0, 0.7, 2.1},
+        {0, 1.0 / 3, 1},    {0.05, 0.1, 0.35}, {-1, 0.1, 1},    {1e15, 0.25, 1e15 + 10},
+        {0, 1e-3, 123.456}, {3, 0.2, 2},       {0, 1e-9, 1e-3}, {7.999999999999988, 0.1, 9},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(standin::FormatExact(c.start) + " + k x " + standin::FormatExact(c.step) +

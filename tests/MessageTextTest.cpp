@@ -17,28 +17,28 @@ struct Character {
 
 // The bidirectional controls, and their neighbours, which stay.
 const Character characters[] = {
-    {"\xd8\x9c", "\\xd8\\x9c"},                // U+061C Arabic letter mark
-    {"\xe2\x80\x8e", "\\xe2\\x80\\x8e"},       // U+200E left-to-right mark
-    {"\xe2\x80\x8f", "\\xe2\\x80\\x8f"},       // U+200F right-to-left mark
-    {"\xe2\x80\xaa", "\\xe2\\x80\\xaa"},       // U+202A left-to-right embedding
-    {"\xe2\x80\xab", "\\xe2\\x80\\xab"},       // U+202B right-to-left embedding
-    {"\xe2\x80\xac", "\\xe2\\x80\\xac"},       // U+202C pop directional formatting
-    {"\xe2\x80\xad", "\\xe2\\x80\\xad"},       // U+202D left-to-right override
-    {"\xe2\x80\xae", "\\xe2\\x80\\xae"},       // U+202E right-to-left override
-    {"\xe2\x81\xa6", "\\xe2\\x81\\xa6"},       // U+2066 left-to-right isolate
-    {"\xe2\x81\xa7", "\\xe2\\x81\\xa7"},       // U+2067 right-to-left isolate
-    {"\xe2\x81\xa8", "\\xe2\\x81\\xa8"},       // U+2068 first strong isolate
-    {"\xe2\x81\xa9", "\\xe2\\x81\\xa9"},       // U+2069 pop directional isolate
-    {"\xd8\x9b", "\xd8\x9b"},                  // U+061B Arabic semicolon
-    {"\xe2\x80\x8d", "\xe2\x80\x8d"},          // U+200D zero width joiner
-    {"\xe2\x80\x90", "\xe2\x80\x90"},          // U+2010 hyphen
-    {"\xe2\x80\xa9", "\xe2\x80\xa9"},          // U+2029 paragraph separator
-    {"\xe2\x80\xaf", "\xe2\x80\xaf"},          // U+202F narrow no-break space
-    {"\xe2\x81\xa5", "\xe2\x81\xa5"},          // U+2065, unassigned
-    {"\xe2\x81\xaa", "\xe2\x81\xaa"},          // U+206A inhibit symmetric swapping
-    {"\xd7\x90", "\xd7\x90"},                  // U+05D0 Hebrew letter alef
-    {"\x1b", "\\x1b"},                         // escape
-    {"\xc2\x9b", "\\xc2\\x9b"},                // U+009B control sequence introducer
+    {"\xd8\x9c", "\\xd8\\x9c"},          // U+061C Arabic letter mark
+    {"\xe2\x80\x8e", "\\xe2\\x80\\x8e"}, // U+200E left-to-right mark
+    {"\xe2\x80\x8f", "\\xe2\\x80\\x8f"}, // U+200F right-to-left mark
+    {"\xe2\x80\xaa", "\\xe2\\x80\\xaa"}, // U+202A left-to-right embedding
+    {"\xe2\x80\xab", "\\xe2\\x80\\xab"}, // U+202B right-to-left embedding
+    {"\xe2\x80\xac", "\\xe2\\x80\\xac"}, // U+202C pop directional formatting
+    {"\xe2\x80\xad", "\\xe2\\x80\\xad"}, // U+202D left-to-right override
+    {"\xe2\x80\xae", "\\xe2\\x80\\xae"}, // U+202E right-to-left override
+    {"\xe2\x81\xa6", "\\xe2\\x81\\xa6"}, // U+2066 left-to-right isolate
+    {"\xe2\x81\xa7", "\\xe2\\x81\\xa7"}, // U+2067 right-to-left isolate
+    {"\xe2\x81\xa8", "\\xe2\\x81\\xa8"}, // U+2068 first strong isolate
+    {"\xe2\x81\xa9", "\\xe2\\x81\\xa9"}, // U+2069 pop directional isolate
+    {"\xd8\x9b", "\xd8\x9b"},            // U+061B Arabic semicolon
+    {"\xe2\x80\x8d", "\xe2\x80\x8d"},    // U+200D zero width joiner
+    {"\xe2\x80\x90", "\xe2\x80\x90"},    // U+2010 hyphen
+    {"\xe2\x80\xa9", "\xe2\x80\xa9"},    // U+2029 paragraph separator
+    {"\xe2\x80\xaf", "\xe2\x80\xaf"},    // U+202F narrow no-break space
+    {"\xe2\x81\xa5", "\xe2\x81\xa5"},    // U+2065, unassigned
+    {"\xe2\x81\xaa", "\xe2\x81\xaa"},    // U+206A inhibit symmetric swapping
+    {"\xd7\x90", "\xd7\x90"},            // U+05D0 Hebrew letter alef
+    {"\x1b", "\\x1b"},                   // escape
+    {"\xc2\x9b", "\\xc2\\x9b"},          // U+009B control sequence introducer
 };
 
 TEST(MessageText, BidirectionalControlsAreEscapedLikeControlCharacters) {

@@ -16,9 +16,14 @@ TEST(ProgressLine, TextIsCutShortOfTheTerminalsLastColumn) {
         std::size_t length;
     };
     const Case cases[] = {
-        {1000, full.size()}, {full.size() + 1, full.size()}, {full.size(), full.size() - 1},
-        {80, full.size()},   {30, 29},                       {2, 1},
-        {1, 0},              {0, 0},
+        {1000, full.size()},
+        {full.size() + 1, full.size()},
+        {full.size(), full.size() - 1},
+        {80, full.size()},
+        {30, 29},
+        {2, 1},
+        {1, 0},
+        {0, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.columns) + " columns");

@@ -1,8 +1,8 @@
 // Splitting a text file into lines: every line end that editors write, and the line numbers that
 // messages name.
+#include "../standin_host/TextLines.h"
 #include "../standin_host/LineReader.h"
 #include "../standin_host/TextFile.h"
-#include "../standin_host/TextLines.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -95,8 +95,8 @@ TEST(TextFile, NulByteIsNamedWithItsLineWhateverTheLineEnds) {
     brevlet_test::TempFolder folder;
     for (const std::string end : {"\n", "\r\n", "\r"}) {
         SCOPED_TRACE("line end " + std::to_string(end.size()) + " bytes");
-        const std::string path = folder.Write(
-            "nul.scn", "STEP 1" + end + end + "END 5" + end + "AT 1 SAVE a" + std::string(1, '\0'));
+        const std::string path = folder.Write("nul.scn", "STEP 1" + end + end + "END 5" + end +
+                                                             "AT 1 SAVE a" + std::string(1, '\0'));
         standin::TextFile file;
         std::string error;
         EXPECT_FALSE(standin::ReadTextFile(path, file, error));

@@ -37,13 +37,9 @@ TEST(ReadingMemory, BlankLinesAndCommentsCostOnlyTheirBytes) {
 
     TempFolder folder;
     folder.Write("config/Brevlet.cfg", "Module = Brevlet\nLifeTime = 5\n");
-    const std::vector<std::string> arguments = {folder.Write("large.scn", text),
-                                                "--config",
-                                                folder / "config",
-                                                "--modules",
-                                                hardening::ModuleFolder(),
-                                                "--output",
-                                                folder / "out.scn"};
+    const std::vector<std::string> arguments = {
+        folder.Write("large.scn", text), "--config", folder / "config", "--modules",
+        hardening::ModuleFolder(),       "--output", folder / "out.scn"};
     const hardening::HostOutcome outcome =
         hardening::RunHostProcess(arguments, folder.Path().string());
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
