@@ -72,6 +72,7 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
 
     const std::size_t nul = content.find('\0');
     if (nul != std::string::npos) {
+        // The line that holds the byte is the first to end beyond it.
         TextLines lines(content);
         std::string_view line;
         while (lines.Next(line) && line.data() + line.size() <= content.data() + nul) {
