@@ -95,8 +95,10 @@ TEST(TextFile, NulByteIsNamedWithItsLineWhateverTheLineEnds) {
     brevlet_test::TempFolder folder;
     for (const std::string end : {"\n", "\r\n", "\r"}) {
         SCOPED_TRACE("line end " + std::to_string(end.size()) + " bytes");
-        const std::string path = folder.Write("nul.scn", "STEP 1" + end + end + "END 5" + end +
-                                                             "AT 1 SAVE a" + std::string(1, '\0'));
+        std::string text = "STEP 1";
+        text.append(end).append(end).append("END 5").append(end).append("AT 1 SAVE a");
+        text += '\0';
+        const std::string path = folder.Write("nul.scn", text);
         standin::TextFile file;
         std::string error;
         EXPECT_FALSE(standin::ReadTextFile(path, file, error));

@@ -25,7 +25,7 @@ TEST(ReadingMemory, BlankLinesAndCommentsCostOnlyTheirBytes) {
         {"blank lines with CR", "\r"},
         {"comments", "# a comment line, longer than a short string's own storage\n"},
     };
-    constexpr std::size_t quarter = 4 * 1024 * 1024;
+    constexpr std::size_t quarter = std::size_t{4} * 1024 * 1024;
     std::string text = "STEP 1\nEND 2\nVESSEL A Brevlet\n  POS 0 0 10\nEND_VESSEL\n";
     for (const Case &filler : fillers) {
         const std::string line = filler.line;
