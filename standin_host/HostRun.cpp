@@ -10,6 +10,7 @@
 #include "RunInterrupt.h"
 #include "ScenarioFile.h"
 #include "Simulation.h"
+#include "StepClock.h"
 #include "TextFile.h"
 #include "TraceWriter.h"
 #include "VesselClasses.h"
@@ -87,7 +88,7 @@ void AddOutputs(const HostOptions &options, const ScenarioDescription &scenario,
 // The number of steps from the scenario's TIME to `end` is known before the first one.
 bool CheckStepCount(const ScenarioDescription &scenario, double end, bool untilGiven,
                     std::string &error) {
-    const double steps = std::ceil((end - scenario.time) / scenario.step - 1e-6);
+    const double steps = StepClock(scenario.time, scenario.step).StepsUntil(end);
     if (steps <= mostSteps) {
         return true;
     }

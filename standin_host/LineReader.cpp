@@ -5,19 +5,29 @@
 namespace standin {
 
 LineReader::LineReader(std::string fileName, const std::vector<SourceLine> &lines)
-    : fileName(std::move(fileName)), lines(lines) {}
+    : fileName(std::move(fileName)), lines(&lines), textLines(std::string_view()) {}
+
+LineReader::LineReader(std::string fileName, std::string_view text)
+    : fileName(std::move(fileName)), textLines(text) {}
 
 bool LineReader::Next(char *&line) {
-    if (next == lines.size()) {
-        return false;
+    if (lines != nullptr) {
+        if (next == lines->size()) {
+            return false;
+        }
+        const SourceLine &source = (*lines)[next++];
+        current = source.text;
+        currentNumber = source.number;
+    } else {
+        std::string_view text;
+        if (!textLines.Next(text)) {
+            return false;
+        }
+        current.assign(text);
+        currentNumber = textLines.Number();
     }
-    current = lines[next++].text;
     line = current.data();
     return true;
-}
-
-int LineReader::CurrentLineNumber() const {
-    return next == 0 ? 0 : lines[next - 1].number;
 }
 
 } // namespace standin

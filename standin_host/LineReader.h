@@ -1,7 +1,10 @@
-// The host's side of oapiReadScenario_nextline: a file handle that hands out prepared lines.
+// The host's side of oapiReadScenario_nextline: a file handle that hands out lines.
 #pragma once
 
+#include "TextLines.h"
+
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace standin {
@@ -17,19 +20,25 @@ struct SourceLine {
 // given cannot change the host's data.
 class LineReader {
 public:
+    // The prepared lines of a vessel's scenario block.
     LineReader(std::string fileName, const std::vector<SourceLine> &lines);
+    // Every line of a whole text, such as a class configuration file; `text` must outlive the
+    // reader.
+    LineReader(std::string fileName, std::string_view text);
 
     bool Next(char *&line);
 
     // Where the line most recently handed out came from.
     const std::string &FileName() const { return fileName; }
-    int CurrentLineNumber() const;
+    int CurrentLineNumber() const { return currentNumber; }
 
 private:
     std::string fileName;
-    const std::vector<SourceLine> &lines;
+    const std::vector<SourceLine> *lines = nullptr; // null: the lines of `textLines`
+    TextLines textLines;
     std::size_t next = 0;
     std::string current;
+    int currentNumber = 0;
 };
 
 } // namespace standin

@@ -1,5 +1,7 @@
 #include "MessageText.h"
 
+#include "BidiControl.h"
+
 namespace standin {
 namespace {
 
@@ -92,8 +94,8 @@ const char *CharacterName(unsigned codePoint) {
 } // namespace
 
 void AppendEscaped(std::string &out, std::string_view text) {
-    // Control characters, C0 and C1, and bytes that are not UTF-8 are written as \xNN, so that a
-    // file cannot steer the user's terminal.
+    // Control characters, C0 and C1, the bidirectional controls, and bytes that are not UTF-8 are
+    // written as \xNN, so that a file cannot steer the user's terminal nor reorder what it shows.
     for (std::size_t i = 0; i < text.size();) {
         const auto byte = static_cast<unsigned char>(text[i]);
         if (byte < 0x80) {
@@ -107,7 +109,7 @@ void AppendEscaped(std::string &out, std::string_view text) {
         }
         unsigned codePoint = 0;
         const std::size_t length = Utf8Sequence(text, i, codePoint);
-        if (length == 0 || codePoint <= 0x9f) {
+        if (length == 0 || codePoint <= 0x9f || IsBidiControl(codePoint)) {
             const std::size_t bytes = length == 0 ? 1 : length;
             for (std::size_t k = 0; k < bytes; ++k) {
                 AppendHex(out, static_cast<unsigned char>(text[i + k]));

@@ -6,8 +6,9 @@
 
 namespace standin {
 
-// Appends `text` with control characters (C0, DEL and C1) and bytes that are not UTF-8 written as
-// \xNN, so that whatever a file holds, it cannot steer the terminal that shows the message.
+// Appends `text` with control characters (C0, DEL and C1), bidirectional controls (which reorder
+// the text around them) and bytes that are not UTF-8 written as \xNN, so that whatever a file
+// holds, it cannot steer the terminal that shows the message nor disguise what it says.
 void AppendEscaped(std::string &out, std::string_view text);
 std::string Escaped(std::string_view text);
 

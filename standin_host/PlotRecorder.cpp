@@ -1,7 +1,7 @@
 #include "PlotRecorder.h"
 
+#include "../vessel/ClassConfig.h"
 #include "CameraDistance.h"
-#include "NumberText.h"
 #include "Simulation.h"
 
 #include <algorithm>
@@ -11,35 +11,17 @@
 namespace standin {
 namespace {
 
-bool StartsWithFolded(std::string_view text, std::string_view key) {
-    if (text.size() < key.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (fold(text[i]) != fold(key[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// "MaxCamDistance = <number>" in a class configuration, read the way the module reads its keys:
-// at the start of the line, any ASCII case, the number after the first '='. A limit of zero or
-// less culls nothing and is not drawn.
+// The class's camera distance limit, read from its class configuration by the module's own
+// routine over the lines the module is handed. A limit of zero or less culls nothing, nor does an
+// infinite one: neither is drawn.
 bool ClassDistanceLimit(const VesselClass &vesselClass, double &limit) {
-    for (const SourceLine &line : vesselClass.config.lines) {
-        const std::string_view text = line.text;
-        if (!StartsWithFolded(text, "MaxCamDistance")) {
-            continue;
-        }
-        std::string_view rest = text.substr(
-            text.find('=') == std::string_view::npos ? text.size() : text.find('=') + 1);
-        rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(" \t")));
-        rest = rest.substr(0, rest.find_first_of(" \t;"));
-        return ParseFiniteNumber(rest, limit) && limit > 0.0;
+    brevlet::ClassSettings settings;
+    LineReader reader(vesselClass.config.name, vesselClass.config.text);
+    for (char *line = nullptr; reader.Next(line);) {
+        brevlet::ReadClassConfigLine(line, settings);
     }
-    return false;
+    limit = settings.maxCamDistance;
+    return limit > 0.0 && std::isfinite(limit);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "PlotSvg.h"
 
+#include "BidiControl.h"
 #include "NumberText.h"
 
 #include <algorithm>
@@ -62,8 +63,20 @@ std::size_t Utf8Length(std::string_view text) {
     return length;
 }
 
-// Text as XML character data. A file name may hold any bytes; what is not well-formed UTF-8, and
-// the control characters that XML does not allow, become '?', so that the picture always loads.
+// The code point of a well-formed UTF-8 sequence of two or three bytes.
+unsigned CodePointOf(std::string_view sequence) {
+    const auto byte = [&](std::size_t i) {
+        return static_cast<unsigned char>(sequence[i]) & 0x3Fu;
+    };
+    return sequence.size() == 2
+               ? (static_cast<unsigned char>(sequence[0]) & 0x1Fu) << 6 | byte(1)
+               : (static_cast<unsigned char>(sequence[0]) & 0x0Fu) << 12 | byte(1) << 6 | byte(2);
+}
+
+// Text as XML character data. A file name may hold any bytes; what is not well-formed UTF-8, the
+// control characters (C0, which XML does not allow, DEL and C1), and the bidirectional controls,
+// which would reorder the text around them, become '?', so that the picture always loads and
+// shows the name as it is.
 std::string Escaped(std::string_view text) {
     std::string escaped;
     while (!text.empty()) {
@@ -76,6 +89,14 @@ std::string Escaped(std::string_view text) {
         if (length == 0 || notXml) {
             escaped += '?';
             text.remove_prefix(1);
+            continue;
+        }
+        const unsigned codePoint =
+            length == 2 || length == 3 ? CodePointOf(text.substr(0, length)) : 0;
+        if ((length == 1 && c == '\x7F') || (length == 2 && codePoint <= 0x9F) ||
+            IsBidiControl(codePoint)) {
+            escaped += '?';
+            text.remove_prefix(length);
             continue;
         }
         switch (c) {

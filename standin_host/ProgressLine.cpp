@@ -1,6 +1,7 @@
 #include "ProgressLine.h"
 
 #include "NumberText.h"
+#include "TerminalWidth.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +33,15 @@ std::string Duration(double seconds) {
 
 } // namespace
 
+std::string ProgressText(double simTime, double done, double stepsPerSecond, double secondsLeft,
+                         std::size_t columns) {
+    std::string text = "t=" + FormatFixed(simTime, 3) + "  " + FormatFixed(done * 100.0, 1) +
+                       "%  " + FormatFixed(stepsPerSecond, 0) + " steps/s  " +
+                       Duration(secondsLeft) + " left";
+    text.resize(std::min(text.size(), columns > 0 ? columns - 1 : 0));
+    return text;
+}
+
 ProgressLine::ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime)
     : terminal(terminal), shown(shown), startTime(startTime), endTime(endTime),
       started(Clock::now()), lastDrawn(started) {}
@@ -51,19 +61,22 @@ void ProgressLine::Look(double simTime) {
     const double done = span > 0 ? std::clamp((simTime - startTime) / span, 0.0, 1.0) : 1.0;
     const double stepsPerSecond = static_cast<double>(steps) / elapsed;
     const double left = done > 0 ? elapsed * (1.0 - done) / done : 1e99;
-    std::string text = "t=" + FormatFixed(simTime, 3) + "  " + FormatFixed(done * 100.0, 1) +
-                       "%  " + FormatFixed(stepsPerSecond, 0) + " steps/s  " + Duration(left) +
-                       " left";
-    // "\r" and blanks over the rest of the last line redraw it in place on any terminal.
+    const std::size_t columns = ErrorStreamColumns();
+    std::string text = ProgressText(simTime, done, stepsPerSecond, left, columns);
+    // "\r" and blanks over the rest of the last line redraw it in place on any terminal; none
+    // reach the last column, even if the window has narrowed since.
     const std::size_t length = text.size();
-    text.append(drawnLength > length ? drawnLength - length : 0, ' ');
+    const std::size_t cleared = std::min(drawnLength, columns > 0 ? columns - 1 : 0);
+    text.append(cleared > length ? cleared - length : 0, ' ');
     terminal << '\r' << text << std::flush;
     drawnLength = length;
 }
 
 void ProgressLine::Clear() {
     if (drawnLength > 0) {
-        terminal << '\r' << std::string(drawnLength, ' ') << '\r' << std::flush;
+        const std::size_t columns = ErrorStreamColumns();
+        terminal << '\r' << std::string(std::min(drawnLength, columns > 0 ? columns - 1 : 0), ' ')
+                 << '\r' << std::flush;
         drawnLength = 0;
     }
 }

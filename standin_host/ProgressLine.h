@@ -8,8 +8,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
+#include <string>
 
 namespace standin {
+
+// The progress line's text for a terminal `columns` wide. It is cut short of the last column: a
+// line that reaches it wraps on many terminals, and redrawing it in place would leave the wrapped
+// part behind.
+std::string ProgressText(double simTime, double done, double stepsPerSecond, double secondsLeft,
+                         std::size_t columns);
 
 class ProgressLine {
 public:

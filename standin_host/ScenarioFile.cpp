@@ -44,14 +44,14 @@ std::string_view StripIndentation(std::string_view line) {
 // Parses the words of one line, reporting the first fault with the file and line.
 class LineParser {
 public:
-    LineParser(const std::string &fileName, const SourceLine &line, std::string &error)
-        : fileName(fileName), line(line), words(SplitWords(line.text)), error(error) {}
+    LineParser(const std::string &fileName, std::string_view line, int number, std::string &error)
+        : fileName(fileName), number(number), words(SplitWords(line)), error(error) {}
 
     const std::vector<std::string_view> &Words() const { return words; }
     std::size_t Count() const { return words.size(); }
 
     bool Fail(const std::string &message) {
-        error = fileName + ":" + std::to_string(line.number) + ": " + message;
+        error = fileName + ":" + std::to_string(number) + ": " + message;
         return false;
     }
 
@@ -95,7 +95,7 @@ public:
 
 private:
     const std::string &fileName;
-    const SourceLine &line;
+    int number;
     std::vector<std::string_view> words;
     std::string &error;
 };
@@ -213,29 +213,30 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     int endLine = 0;
     VesselEntry *openVessel = nullptr;
 
-    for (const SourceLine &line : file.lines) {
+    TextLines lines(file.text);
+    for (std::string_view line; lines.Next(line);) {
+        const int number = lines.Number();
         if (openVessel != nullptr) {
             // The block's lines are the module's, delivered as they stand; only END_VESSEL (with a
             // comment, if any) closes the block, and a VESSEL line means that it was never closed.
-            const std::vector<std::string_view> words = SplitWords(line.text);
+            const std::vector<std::string_view> words = SplitWords(line);
             if (!words.empty() && words[0] == "END_VESSEL") {
                 if (words.size() > 1) {
-                    error = file.name + ":" + std::to_string(line.number) +
+                    error = file.name + ":" + std::to_string(number) +
                             ": END_VESSEL takes nothing after it, found " + Quoted(words[1]);
                     return false;
                 }
                 openVessel = nullptr;
             } else if (!words.empty() && words[0] == "VESSEL") {
-                error = file.name + ":" + std::to_string(line.number) +
-                        ": VESSEL inside the block of " + openVessel->name +
-                        ", which has no END_VESSEL";
+                error = file.name + ":" + std::to_string(number) + ": VESSEL inside the block of " +
+                        openVessel->name + ", which has no END_VESSEL";
                 return false;
-            } else if (const std::string_view text = StripIndentation(line.text); !text.empty()) {
-                openVessel->block.push_back(SourceLine{std::string(text), line.number});
+            } else if (const std::string_view text = StripIndentation(line); !text.empty()) {
+                openVessel->block.push_back(SourceLine{std::string(text), number});
             }
             continue;
         }
-        LineParser p(file.name, line, error);
+        LineParser p(file.name, line, number, error);
         if (p.Count() == 0) {
             continue;
         }
@@ -246,7 +247,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                 return p.Fail(std::string(keyword) + " is given twice, here and at line " +
                               std::to_string(seenAt));
             }
-            seenAt = line.number;
+            seenAt = number;
             double value = 0.0;
             if (!p.Exactly(2) || !p.Number(1, value)) {
                 return false;
@@ -269,7 +270,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             ApplyCamera(event, scenario);
         } else if (keyword == "VESSEL") {
             VesselEntry vessel;
-            vessel.line = line.number;
+            vessel.line = number;
             if (!p.Exactly(3) || !p.Name(1, vessel.name, "vessel") ||
                 !p.Name(2, vessel.className, "class")) {
                 return false;
@@ -278,7 +279,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             openVessel = &scenario.vessels.back();
         } else if (keyword == "AT") {
             ScenarioEvent event;
-            event.line = line.number;
+            event.line = number;
             if (!p.Number(1, event.time)) {
                 return false;
             }

@@ -3,6 +3,7 @@
 // that it loads back like any other.
 #pragma once
 
+#include "LineReader.h"
 #include "TextFile.h"
 #include "VesselStatus.h"
 

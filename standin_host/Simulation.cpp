@@ -63,8 +63,9 @@ bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value
 Simulation::Simulation(const ScenarioDescription &scenario, VesselClasses &classes, RunLog &log,
                        SimulationOptions options)
     : scenario(scenario), classes(classes), log(log), options(options), time(scenario.time),
-      step(scenario.step), cameraPosition(scenario.cameraPosition),
-      cameraVelocity(scenario.cameraVelocity), previousActive(active) {
+      step(scenario.step), clock(scenario.time, scenario.step),
+      cameraPosition(scenario.cameraPosition), cameraVelocity(scenario.cameraVelocity),
+      previousActive(active) {
     active = this;
 }
 
@@ -139,7 +140,7 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     log.Line(time, "created " + name + " (class " + vesselClass.name + ")");
 
     // The host calls a vessel in this order: class capabilities, then its initial state.
-    LineReader config(vesselClass.config.name, vesselClass.config.lines);
+    LineReader config(vesselClass.config.name, vesselClass.config.text);
     vessel.instance->clbkSetClassCaps(&config);
     if (vessel.instance != nullptr && block != nullptr) {
         VesselStatus loaded;
@@ -168,14 +169,16 @@ SimVessel *Simulation::FindVessel(const std::string &name) const {
 }
 
 bool Simulation::RunUntil(double endTime, std::string &error) {
+    // The run's length is a count of steps, the same that the host checks before the run.
+    const double lastStep = clock.StepsUntil(endTime);
     while (true) {
         if (!FireDueEvents(error)) {
             return false;
         }
-        if (HasReached(endTime) || RunInterruptSignal() != 0) {
+        if (!(stepsTaken < lastStep) || RunInterruptSignal() != 0) {
             return true;
         }
-        const double next = time + step;
+        const double next = clock.TimeAfter(stepsTaken + 1.0);
         if (next == time) {
             // At this magnitude the step is lost in the clock's rounding: the run would never end.
             error = scenario.fileName + ": the clock does not advance by STEP " +
@@ -190,7 +193,8 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
         if (!NextStepStaysFinite(error)) {
             return false;
         }
-        Step(step);
+        stepsTaken += 1.0;
+        StepTo(next, step);
         if (progress != nullptr) {
             progress->Stepped(time, vessels.size());
         }
@@ -198,13 +202,19 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
 }
 
 void Simulation::Step(double length) {
+    StepTo(time + length, length);
+    clock = StepClock(time, step);
+    stepsTaken = 0.0;
+}
+
+void Simulation::StepTo(double next, double length) {
     for (RunObserver *observer : observers) {
         observer->StepStarting(*this);
     }
     // A vessel destroyed inside its deletion request clears the camera's target at once; the
     // observers still learn whom the camera targeted while the vessels were called.
     const SimVessel *const targetDuringStep = cameraTarget;
-    time += length;
+    time = next;
     const double mjd = mjdAtTimeZero + time / secondsPerDay;
     Advance(cameraPosition, cameraVelocity, length);
     // One pass over the vessels: a vessel's callback sees its own position and the camera's, both
@@ -226,12 +236,6 @@ void Simulation::Step(double length) {
     }
     debugLineTaker = nullptr;
     FinishDeletions();
-}
-
-bool Simulation::HasReached(double moment) const {
-    // A clock summed up from steps such as 0.1 falls a hair short of round times; a millionth of
-    // a step of tolerance lets it reach them.
-    return time >= moment - step * 1e-6;
 }
 
 bool Simulation::FireDueEvents(std::string &error) {
@@ -290,8 +294,8 @@ ScenarioDescription Simulation::Snapshot() const {
     saved.fileName = scenario.fileName;
     saved.time = time;
     saved.step = step;
-    // A clock summed from steps such as 0.1 can pass END by a rounding error, and --until can
-    // run past it; END never lies before TIME, so that the saved scenario loads back.
+    // The last step can pass an END that lies between two boundaries, and --until can run past
+    // it; END never lies before TIME, so that the saved scenario loads back.
     saved.end = std::max(scenario.end, time);
     saved.cameraPosition = cameraPosition;
     saved.cameraVelocity = cameraVelocity;

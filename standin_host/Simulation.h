@@ -8,6 +8,7 @@
 #include "RunLog.h"
 #include "RunObserver.h"
 #include "ScenarioFile.h"
+#include "StepClock.h"
 #include "VesselClasses.h"
 #include "VesselStatus.h"
 
@@ -70,15 +71,16 @@ public:
     bool Start(std::string &error);
 
     // Steps until the first step boundary at or after `endTime`, firing the scenario's events at
-    // the first step boundary at or after their times. A SIGINT or SIGTERM ends it early, at a
-    // step boundary after that boundary's events (see RunInterrupt.h).
+    // the first step boundary at or after their times (StepClock: the boundaries are counted, and
+    // a millionth of a step short still counts). A SIGINT or SIGTERM ends it early, at a step
+    // boundary after that boundary's events (see RunInterrupt.h).
     bool RunUntil(double endTime, std::string &error);
 
     // A progress line told about every step; null for none.
     void ShowProgressOn(ProgressLine *line) { progress = line; }
 
-    // One step of `length` seconds: advance the clock and the motions, call every vessel after
-    // it, then carry out the deletions that were asked for.
+    // One step of `length` seconds, for tests and benchmarks that drive the clock themselves: as a
+    // step of the run, but the count of steps starts again at the time it reaches.
     void Step(double length);
 
     // The state of the run as a scenario that continues it.
@@ -127,7 +129,10 @@ public:
     void ParseDefaultLine(const char *line, VesselStatus &status);
 
 private:
-    bool HasReached(double moment) const;
+    bool HasReached(double moment) const { return clock.Reaches(time, moment); }
+    // Advance the clock to `next` and the motions by `length`, call every vessel after it, then
+    // carry out the deletions that were asked for.
+    void StepTo(double next, double length);
     // Whether the coming step keeps the camera and every vessel at finite positions; a run whose
     // state overflows could not be saved so that it reads back, so it ends before that step.
     bool NextStepStaysFinite(std::string &error);
@@ -144,6 +149,8 @@ private:
 
     double time;
     double step;
+    StepClock clock;
+    double stepsTaken = 0.0; // since the clock's start: time is clock.TimeAfter(stepsTaken)
     VECTOR3 cameraPosition;
     VECTOR3 cameraVelocity;
     SimVessel *cameraTarget = nullptr;

@@ -1,10 +1,12 @@
 #include "TextFile.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -41,6 +43,16 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
         return false;
     }
     std::string content;
+    // A regular file's size is known: the text is read into storage of that size, not into one
+    // grown by doubling, which would at times need three times the file.
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > static_cast<std::uintmax_t>(maxFileSize)) {
+        error = path + ": larger than " + std::to_string(maxFileSize) + " bytes";
+        return false;
+    }
+    if (!ec) {
+        content.reserve(static_cast<std::size_t>(size));
+    }
     char chunk[65536];
     std::size_t got = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, in.get())) > 0) {
@@ -54,32 +66,22 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
         error = path + ": cannot read: " + Reason();
         return false;
     }
-
-    file.name = path;
-    file.lines.clear();
-    std::size_t start = content.rfind(byteOrderMark, 0) == 0 ? sizeof byteOrderMark - 1 : 0;
-    int number = 0;
-    while (start < content.size()) {
-        std::size_t end = content.find('\n', start);
-        const std::size_t next = end == std::string::npos ? content.size() : end + 1;
-        if (end == std::string::npos) {
-            end = content.size();
-        }
-        ++number;
-        std::size_t length = end - start;
-        // Every '\r' before the line end goes, so that "\r\r\n" (a file converted to CRLF twice)
-        // reads as the same line that a saved scenario writes back.
-        while (length > 0 && content[start + length - 1] == '\r') {
-            --length;
-        }
-        std::string text = content.substr(start, length);
-        if (text.find('\0') != std::string::npos) {
-            error = path + ":" + std::to_string(number) + ": holds a NUL byte; not a text file";
-            return false;
-        }
-        file.lines.push_back(SourceLine{std::move(text), number});
-        start = next;
+    if (content.rfind(byteOrderMark, 0) == 0) {
+        content.erase(0, sizeof byteOrderMark - 1);
     }
+
+    const std::size_t nul = content.find('\0');
+    if (nul != std::string::npos) {
+        // The line that holds the byte is the first to end beyond it.
+        TextLines lines(content);
+        std::string_view line;
+        while (lines.Next(line) && line.data() + line.size() <= content.data() + nul) {
+        }
+        error = path + ":" + std::to_string(lines.Number()) + ": holds a NUL byte; not a text file";
+        return false;
+    }
+    file.name = path;
+    file.text = std::move(content);
     return true;
 }
 

@@ -33,18 +33,18 @@ std::string_view Trim(std::string_view text) {
 // Sets `module` to the value of the configuration's "Module = name" line, if it has one; the
 // last one counts.
 bool FindModuleName(const TextFile &config, std::string &module, std::string &error) {
-    for (const SourceLine &line : config.lines) {
-        const std::size_t equals = line.text.find('=');
-        if (equals == std::string::npos ||
-            !EqualsIgnoringAsciiCase(Trim(std::string_view(line.text).substr(0, equals)),
-                                     "Module")) {
+    TextLines lines(config.text);
+    for (std::string_view line; lines.Next(line);) {
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos ||
+            !EqualsIgnoringAsciiCase(Trim(line.substr(0, equals)), "Module")) {
             continue;
         }
         // A ';' starts a comment, as anywhere in a class configuration.
-        const std::string_view value = std::string_view(line.text).substr(equals + 1);
+        const std::string_view value = line.substr(equals + 1);
         module = std::string(Trim(value.substr(0, value.find(';'))));
         if (!IsValidName(module)) {
-            error = config.name + ":" + std::to_string(line.number) + ": " + Quoted(module) +
+            error = config.name + ":" + std::to_string(lines.Number()) + ": " + Quoted(module) +
                     " is not a valid module name";
             return false;
         }

@@ -1,5 +1,6 @@
 // Reading LifeTime and MaxCamDistance from the class configuration file.
 #include "../standin_host/LineReader.h"
+#include "../standin_host/PlotRecorder.h"
 #include "HostHarness.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +56,10 @@ const ConfigCase configCases[] = {
     {{"LifeTime = 10", "LifeTime = 20"}, 20, 0},
     {{"LifeTime = 10", "LifeTime = x", "LifeTime"}, 10, 0},
     {{"MaxCamDistance = 1", "LifeTime = 5", "MaxCamDistance = 2"}, 5, 2},
+    {{"MaxCamDistance = 200", "MaxCamDistance = 700"}, 0, 700},
+    {{"MaxCamDistance = 700", "MaxCamDistance = metres"}, 0, 700},
+    {{"MaxCamDistance = 1000m"}, 0, 1000},
+    {{"MaxCamDistance = 1e400"}, 0, std::numeric_limits<double>::infinity()},
     // Zero and negative values are kept as they are.
     {{"LifeTime = 0", "MaxCamDistance = 0"}, 0, 0},
     {{"LifeTime = -5", "MaxCamDistance = -1"}, -5, -1},
@@ -80,6 +85,31 @@ TEST(ClassCaps, ReadsTheTwoParametersFromTheClassConfiguration) {
     }
 }
 
+// The run's picture draws the limit that the module culls at, read from the same lines by the
+// same routine: a limit of zero or less, or an infinite one, culls nothing and is not drawn.
+TEST(ClassCaps, PictureShowsTheLimitTheModuleReads) {
+    for (const ConfigCase &c : configCases) {
+        std::string trace = "configuration:";
+        for (const std::string &line : c.lines) {
+            trace += " [" + line + "]";
+        }
+        SCOPED_TRACE(trace);
+        HostHarness host(c.lines);
+        standin::PlotRecorder picture("probe.scn", 0, 10, 1);
+        host.Sim().AddObserver(picture);
+        standin::SimVessel &vessel = host.CreateFromBlock("Probe", {});
+        const double culledAt = HostHarness::Module(vessel).GetMaxCamDistance();
+        const std::vector<standin::PlotLimit> &limits = picture.Record().limits;
+        if (culledAt > 0 && std::isfinite(culledAt)) {
+            ASSERT_EQ(limits.size(), 1u);
+            EXPECT_EQ(limits[0].className, "Brevlet");
+            EXPECT_EQ(limits[0].distance, culledAt);
+        } else {
+            EXPECT_TRUE(limits.empty());
+        }
+    }
+}
+
 // The configuration is read to its end even when both keys have been found, and a vessel
 // spawned from a status record takes the same parameters.
 TEST(ClassCaps, ReadsEveryLineAndAppliesToSpawnedVessels) {
@@ -88,8 +118,7 @@ TEST(ClassCaps, ReadsEveryLineAndAppliesToSpawnedVessels) {
     EXPECT_EQ(HostHarness::Module(spawned).GetLifetime(), 8);
     EXPECT_EQ(HostHarness::Module(spawned).GetMaxCamDistance(), 900);
 
-    const std::vector<standin::SourceLine> lines = host.Class().config.lines;
-    standin::LineReader reader("Brevlet.cfg", lines);
+    standin::LineReader reader("Brevlet.cfg", host.Class().config.text);
     spawned.instance->clbkSetClassCaps(&reader);
     char *line = nullptr;
     EXPECT_FALSE(reader.Next(line)) << "lines were left unread";

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <sstream>
 
 namespace {
 
@@ -15,13 +14,7 @@ using standin::ScenarioDescription;
 using standin::ScenarioEvent;
 
 standin::TextFile FromText(const std::string &name, const std::string &text) {
-    standin::TextFile file{name, {}};
-    std::istringstream in(text);
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        file.lines.push_back(standin::SourceLine{line, ++number});
-    }
-    return file;
+    return standin::TextFile{name, text};
 }
 
 bool SameBits(double a, double b) {
@@ -148,6 +141,11 @@ TEST(ScenarioFile, MalformedLinesAreReportedWithFileAndLine) {
          "not ASCII)"},
         {"STEP 1\nEND 5\nWARP\xc2\x9b\x1b\n",
          "bad.scn:3: unknown keyword 'WARP\\xc2\\x9b\\x1b' (it holds U+009B, which is not ASCII)"},
+        // A right-to-left override would show the rest of the message reversed.
+        {"STEP 1\nEND 5\nWARP\xe2\x80\xae"
+         "9\n",
+         "bad.scn:3: unknown keyword 'WARP\\xe2\\x80\\xae9' (it holds U+202E, which is not "
+         "ASCII)"},
         {"STEP 0x10\nEND 5\n", "bad.scn:1: '0x10' is not a finite number"},
         {"STEP\nEND 5\n", "bad.scn:1: expected 2 words, found 1"},
         {"STEP 1 2\nEND 5\n", "bad.scn:1: expected 2 words, found 3"},
@@ -196,38 +194,47 @@ TEST(ScenarioFile, MalformedLinesAreReportedWithFileAndLine) {
     }
 }
 
-// A file with "\r\n" line ends reads exactly like the same file with "\n".
-TEST(ScenarioFile, CrLfLinesParseLikeLfLines) {
-    std::string crlf;
-    for (const char *p = fullScenario; *p != '\0'; ++p) {
-        crlf += *p == '\n' ? std::string("\r\n") : std::string(1, *p);
-    }
+// A file with "\r\n", "\r" or "\r\r\n" line ends reads exactly like the same file with "\n".
+TEST(ScenarioFile, EveryLineEndParsesLikeLf) {
+    const auto withLineEnds = [](const std::string &text, const std::string &end) {
+        std::string converted;
+        for (const char c : text) {
+            converted += c == '\n' ? end : std::string(1, c);
+        }
+        return converted;
+    };
     brevlet_test::TempFolder folder;
     standin::TextFile lfFile;
-    standin::TextFile crlfFile;
     std::string error;
     ASSERT_TRUE(standin::ReadTextFile(folder.Write("lf.scn", fullScenario), lfFile, error))
         << error;
-    ASSERT_TRUE(standin::ReadTextFile(folder.Write("crlf.scn", crlf), crlfFile, error)) << error;
-
     ScenarioDescription lf;
-    ScenarioDescription crlfScenario;
     ASSERT_TRUE(standin::ParseScenario(lfFile, lf, error)) << error;
-    ASSERT_TRUE(standin::ParseScenario(crlfFile, crlfScenario, error)) << error;
-    ExpectSameScenario(lf, crlfScenario);
-    for (const standin::VesselEntry &vessel : crlfScenario.vessels) {
-        for (const standin::SourceLine &line : vessel.block) {
-            EXPECT_EQ(line.text.find('\r'), std::string::npos) << line.text;
-        }
-    }
 
-    // Errors name the same line either way.
-    standin::TextFile badFile;
-    ASSERT_TRUE(standin::ReadTextFile(folder.Write("bad.scn", "STEP 1\r\nEND 5\r\n\r\nWARP 9\r\n"),
-                                      badFile, error));
-    ScenarioDescription bad;
-    EXPECT_FALSE(standin::ParseScenario(badFile, bad, error));
-    EXPECT_EQ(error, badFile.name + ":4: unknown keyword 'WARP'");
+    for (const std::string end : {"\r\n", "\r", "\r\r\n"}) {
+        SCOPED_TRACE("line end of " + std::to_string(end.size()) + " bytes");
+        standin::TextFile file;
+        ASSERT_TRUE(standin::ReadTextFile(
+            folder.Write("other.scn", withLineEnds(fullScenario, end)), file, error))
+            << error;
+        ScenarioDescription other;
+        ASSERT_TRUE(standin::ParseScenario(file, other, error)) << error;
+        ExpectSameScenario(lf, other);
+        for (const standin::VesselEntry &vessel : other.vessels) {
+            for (const standin::SourceLine &line : vessel.block) {
+                EXPECT_EQ(line.text.find('\r'), std::string::npos) << line.text;
+            }
+        }
+
+        // Errors name the same line either way.
+        standin::TextFile badFile;
+        ASSERT_TRUE(standin::ReadTextFile(
+            folder.Write("bad.scn", withLineEnds("STEP 1\nEND 5\n\nWARP 9\n", end)), badFile,
+            error));
+        ScenarioDescription bad;
+        EXPECT_FALSE(standin::ParseScenario(badFile, bad, error));
+        EXPECT_EQ(error, badFile.name + ":4: unknown keyword 'WARP'");
+    }
 }
 
 } // namespace

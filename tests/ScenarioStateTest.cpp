@@ -153,12 +153,7 @@ TEST(ScenarioState, SaveAndLoadRoundTripIsExact) {
 
         // Through the whole scenario file: format, parse, and create from the parsed block.
         const std::string saved = standin::FormatScenario(first.Sim().Snapshot());
-        standin::TextFile file{"saved.scn", {}};
-        int number = 0;
-        std::istringstream in(saved);
-        for (std::string line; std::getline(in, line);) {
-            file.lines.push_back(standin::SourceLine{line, ++number});
-        }
+        const standin::TextFile file{"saved.scn", saved};
         standin::ScenarioDescription reloaded;
         std::string error;
         ASSERT_TRUE(standin::ParseScenario(file, reloaded, error)) << error << "\n" << saved;

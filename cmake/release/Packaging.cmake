@@ -37,7 +37,10 @@ file(GLOB BREVLET_EXAMPLES CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
 file(GLOB BREVLET_EXAMPLE_CONFIGS CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
      ${PROJECT_SOURCE_DIR}/examples/config/*.cfg)
 set(BREVLET_TOP_TEXTS README.md LICENSE CHANGELOG.md)
-install(FILES ${BREVLET_TOP_TEXTS} DESTINATION .)
+install(FILES LICENSE CHANGELOG.md DESTINATION .)
+# The repository's README tells how to build and test from the sources, with tools/ and build/,
+# which the folder does not hold; the folder's own README tells how to run what it holds.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/ArchiveReadme.md DESTINATION . RENAME README.md)
 list(TRANSFORM BREVLET_DOCS PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE docs)
 install(FILES ${docs} DESTINATION docs)
 # The pictures that the README and the docs show; binary, so never given CRLF line ends.

@@ -369,19 +369,21 @@ std::string WithLineEnds(const std::string &text, const std::string &lineEnd) {
     return converted;
 }
 
-// The same scenario and configuration with "\r\n" line ends, or "\r\r\n" from a file converted
-// twice, run exactly as with "\n": the same log, the same saved scenarios.
+// The same scenario and configuration with "\r\n" line ends, "\r\r\n" from a file converted
+// twice, or "\r" alone from an old Mac editor, run exactly as with "\n": the same log, the same
+// saved scenarios.
 TEST(CrlfLineEnds, ConfigureAndLoadExactlyLikeLf) {
     const std::string scenario = "STEP 0.5\nEND 6\nCAMERA POS 0 0 0\nCAMERA TARGET A\n"
                                  "VESSEL A Brevlet\n  POS 0 0 10\n  LIFETIME 2.5\nEND_VESSEL\n"
                                  "VESSEL B Brevlet\n  POS 0 0 1500\nEND_VESSEL\n"
                                  "AT 1 SPAWN C Brevlet POS 0 0 20\nAT 1.5 SAVE mid.scn\n";
     const std::string config = "Module = Brevlet\nLifeTime = 4\nMaxCamDistance = 1000\n";
-    const std::string lineEnds[] = {"\n", "\r\n", "\r\r\n"};
-    std::string logs[3];
-    std::string saved[3];
-    std::string mid[3];
-    for (int i = 0; i < 3; ++i) {
+    const std::string lineEnds[] = {"\n", "\r\n", "\r\r\n", "\r"};
+    constexpr int kinds = sizeof lineEnds / sizeof *lineEnds;
+    std::string logs[kinds];
+    std::string saved[kinds];
+    std::string mid[kinds];
+    for (int i = 0; i < kinds; ++i) {
         TempFolder folder;
         const hardening::HostOutcome outcome =
             hardening::RunHostProcess(HostArguments(folder, WithLineEnds(scenario, lineEnds[i]),
@@ -394,7 +396,8 @@ TEST(CrlfLineEnds, ConfigureAndLoadExactlyLikeLf) {
         saved[i] = hardening::ReadWhole(folder / "out.scn");
         mid[i] = hardening::ReadWhole(folder / "mid.scn");
     }
-    for (int i = 1; i < 3; ++i) {
+    for (int i = 1; i < kinds; ++i) {
+        SCOPED_TRACE("line ends of " + std::to_string(lineEnds[i].size()) + " bytes");
         EXPECT_EQ(logs[i], logs[0]);
         EXPECT_EQ(saved[i], saved[0]);
         EXPECT_EQ(mid[i], mid[0]);

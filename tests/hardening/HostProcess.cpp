@@ -78,19 +78,21 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
         close(outPipe[0]);
     }
     int status = 0;
+    rusage usage{};
     bool ended = false;
     while (conditions.signal != 0 && child > 0 && !ended) {
         if (access(conditions.signalOnceExists.c_str(), F_OK) == 0) {
             kill(child, conditions.signal);
             break;
         }
-        ended = waitpid(child, &status, WNOHANG) == child;
+        ended = wait4(child, &status, WNOHANG, &usage) == child;
         usleep(10000);
     }
-    if (child < 0 || (!ended && waitpid(child, &status, 0) != child)) {
+    if (child < 0 || (!ended && wait4(child, &status, 0, &usage) != child)) {
         outcome.err = "cannot run " + host;
         return outcome;
     }
+    outcome.peakResidentKib = usage.ru_maxrss; // kibibytes on Linux
     if (WIFEXITED(status)) {
         outcome.exitCode = WEXITSTATUS(status);
     } else if (WIFSIGNALED(status)) {

@@ -12,6 +12,7 @@ struct HostOutcome {
     int signal = 0;    // the signal that ended it, 0 for a normal exit
     std::string out;
     std::string err;
+    long peakResidentKib = 0; // the most memory the host held at once
 };
 
 // Conditions of a run beyond its arguments.

@@ -1,0 +1,34 @@
+// The simulation clock: the time of every step boundary, computed from the count of steps taken,
+// so that no rounding error builds up over a long run as it would in a sum of steps.
+#pragma once
+
+namespace standin {
+
+class StepClock {
+public:
+    // A clock that starts at `start` and advances by `step` (greater than zero) a step.
+    StepClock(double start, double step);
+
+    // The time after `steps` steps (a whole number), start + steps × step. When the start is itself
+    // a whole number of steps (TIME 0, or a time that such a run saved), the boundaries are the
+    // whole multiples of the step, each rounded once: a run continued from a saved scenario then
+    // passes the very boundary times of the run it continues.
+    double TimeAfter(double steps) const;
+
+    // Whether a boundary at time `boundary` counts as reached `moment`. A step such as 0.1 has no
+    // exact binary value, so a boundary that names a moment can fall a hair short of it; up to a
+    // millionth of a step short still counts.
+    bool Reaches(double boundary, double moment) const;
+
+    // The number of steps from the start to the first boundary that reaches `moment`: 0 when the
+    // start does. Exact up to 2^53 steps; a larger count (or infinity) is an estimate.
+    double StepsUntil(double moment) const;
+
+private:
+    double start;
+    double step;
+    bool startOnGrid = false;
+    double startSteps = 0.0; // the start as a number of steps, when it is on the grid
+};
+
+} // namespace standin

@@ -1,0 +1,30 @@
+// The lines of a text, handed out one at a time without copying them, with their numbers.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace standin {
+
+// A line ends at "\n", at "\r\n", or at a "\r" that no "\n" follows (a file from an old Mac
+// editor). Carriage returns that stand right before a line end belong to it, so that "\r\r\n" (a
+// file converted to CRLF twice) ends one line as "\r\n" does. The last line needs no line end.
+class TextLines {
+public:
+    explicit TextLines(std::string_view text) : text(text) {}
+
+    // The next line, without its line end; false at the end of the text.
+    bool Next(std::string_view &line);
+    // The number of the line last handed out, counted from 1; 0 before the first.
+    int Number() const { return number; }
+
+private:
+    std::string_view text;
+    std::size_t position = 0;
+    // The positions before this one hold carriage returns that each end an empty line: a long run
+    // of them is looked at once, not again for every line.
+    std::size_t loneReturnsEnd = 0;
+    int number = 0;
+};
+
+} // namespace standin

@@ -1,0 +1,120 @@
+// Splitting a text file into lines: every line end that editors write, and the line numbers that
+// messages name.
+#include "../standin_host/TextLines.h"
+#include "../standin_host/LineReader.h"
+#include "../standin_host/TextFile.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Split(const std::string &text) {
+    std::vector<std::string> lines;
+    standin::TextLines reader(text);
+    for (std::string_view line; reader.Next(line);) {
+        EXPECT_EQ(reader.Number(), static_cast<int>(lines.size()) + 1);
+        lines.emplace_back(line);
+    }
+    return lines;
+}
+
+TEST(TextLines, EveryLineEndEndsALine) {
+    struct Case {
+        const char *name;
+        std::string text;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"empty", "", {}},
+        {"LF", "a\nb\n", {"a", "b"}},
+        {"CRLF", "a\r\nb\r\n", {"a", "b"}},
+        {"CR only", "a\rb\r", {"a", "b"}},
+        {"no end on the last line", "a\nb", {"a", "b"}},
+        {"CR only, no end on the last line", "a\rb", {"a", "b"}},
+        {"blank lines of each kind", "a\n\nb\r\n\r\nc\r\rd", {"a", "", "b", "", "c", "", "d"}},
+        // A file converted to CRLF twice: the carriage returns before "\n" all belong to it.
+        {"CR CR LF", "a\r\r\nb\r\r\n", {"a", "b"}},
+        {"mixed", "a\rb\nc\r\nd\r\r\ne\r", {"a", "b", "c", "d", "e"}},
+        {"a lone CR at the end", "a\nb\r", {"a", "b"}},
+        {"only CRs", "\r\r\r", {"", "", ""}},
+        {"CRs, then CR LF", "a\r\r\r\n", {"a"}},
+        {"LF CR", "a\n\rb", {"a", "", "b"}},
+        {"CR runs, then text", "a\r\r\rb\r\r\nc", {"a", "", "", "b", "c"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Split(c.text), c.lines);
+    }
+}
+
+// A long run of blank lines, however they end, is read in one pass: a file of a million carriage
+// returns is a million empty lines, read as quickly as a million "\n".
+TEST(TextLines, LongRunsOfCarriageReturnsAreReadOnce) {
+    for (const char *end : {"\r", "\n", "\r\n"}) {
+        std::string text;
+        for (int i = 0; i < 1000000; ++i) {
+            text += end;
+        }
+        text += "x";
+        standin::TextLines reader(text);
+        std::string_view line;
+        std::size_t blank = 0;
+        while (reader.Next(line) && line.empty()) {
+            ++blank;
+        }
+        EXPECT_EQ(blank, 1000000u);
+        EXPECT_EQ(line, "x");
+        EXPECT_EQ(reader.Number(), 1000001);
+    }
+}
+
+// The module reads its class configuration through a file handle over the same lines; each
+// line it is handed is its own copy, with the number that a warning would name.
+TEST(LineReader, HandsOutTheLinesOfAWholeText) {
+    const std::string text = "Module = Brevlet\r; note\rLifeTime = 4\r\n\nMaxCamDistance = 9";
+    standin::LineReader reader("Brevlet.cfg", text);
+    std::vector<std::string> lines;
+    std::vector<int> numbers;
+    char *line = nullptr;
+    while (reader.Next(line)) {
+        lines.emplace_back(line);
+        numbers.push_back(reader.CurrentLineNumber());
+        line[0] = '#'; // the module may write into its copy
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"Module = Brevlet", "; note", "LifeTime = 4", "",
+                                               "MaxCamDistance = 9"}));
+    EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(text[0], 'M');
+}
+
+TEST(TextFile, NulByteIsNamedWithItsLineWhateverTheLineEnds) {
+    brevlet_test::TempFolder folder;
+    for (const std::string end : {"\n", "\r\n", "\r"}) {
+        SCOPED_TRACE("line end " + std::to_string(end.size()) + " bytes");
+        std::string text = "STEP 1";
+        text.append(end).append(end).append("END 5").append(end).append("AT 1 SAVE a");
+        text += '\0';
+        const std::string path = folder.Write("nul.scn", text);
+        standin::TextFile file;
+        std::string error;
+        EXPECT_FALSE(standin::ReadTextFile(path, file, error));
+        EXPECT_EQ(error, path + ":4: holds a NUL byte; not a text file");
+    }
+}
+
+// The byte-order mark goes; the rest of the file is kept byte for byte, line ends included.
+TEST(TextFile, KeepsTheTextWithoutItsByteOrderMark) {
+    brevlet_test::TempFolder folder;
+    standin::TextFile file;
+    std::string error;
+    ASSERT_TRUE(standin::ReadTextFile(folder.Write("bom.scn", "\xef\xbb\xbfSTEP 1\r\n\rEND 2"),
+                                      file, error))
+        << error;
+    EXPECT_EQ(file.text, "STEP 1\r\n\rEND 2");
+}
+
+} // namespace

@@ -1,0 +1,54 @@
+// Reading a scenario takes memory in proportion to what it says, not to its blank lines and
+// comments: the real host runs a large scenario that is nearly all of them in a small fraction of
+// the file's size over its own needs.
+#include "HostProcess.h"
+#include "InProcessHost.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using hardening::TempFolder;
+
+TEST(ReadingMemory, BlankLinesAndCommentsCostOnlyTheirBytes) {
+    struct Case {
+        const char *name;
+        const char *line;
+    };
+    // Each a quarter of the file, so that every kind of line and line end is there in bulk.
+    const Case fillers[] = {
+        {"blank lines", "\n"},
+        {"blank lines with CR LF", "\r\n"},
+        {"blank lines with CR", "\r"},
+        {"comments", "# a comment line, longer than a short string's own storage\n"},
+    };
+    constexpr std::size_t quarter = std::size_t{4} * 1024 * 1024;
+    std::string text = "STEP 1\nEND 2\nVESSEL A Brevlet\n  POS 0 0 10\nEND_VESSEL\n";
+    for (const Case &filler : fillers) {
+        const std::string line = filler.line;
+        for (std::size_t written = 0; written < quarter; written += line.size()) {
+            text += line;
+        }
+    }
+    text += "AT 1 CAMERA TARGET A\n";
+
+    TempFolder folder;
+    folder.Write("config/Brevlet.cfg", "Module = Brevlet\nLifeTime = 5\n");
+    const std::vector<std::string> arguments = {
+        folder.Write("large.scn", text), "--config", folder / "config", "--modules",
+        hardening::ModuleFolder(),       "--output", folder / "out.scn"};
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(arguments, folder.Path().string());
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_NE(outcome.out.find("camera targets A"), std::string::npos) << outcome.out;
+    // The text itself is held while it is parsed; a record per line would take many times more.
+    const long fileKib = static_cast<long>(text.size() / 1024);
+    EXPECT_GT(outcome.peakResidentKib, 0);
+    EXPECT_LT(outcome.peakResidentKib, 5 * fileKib)
+        << "peak " << outcome.peakResidentKib << " KiB for a file of " << fileKib << " KiB";
+}
+
+} // namespace
