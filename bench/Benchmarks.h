@@ -2,7 +2,7 @@
 // back: "step/<case>/<subject>/<vessels>" and "format/<values>/<formatter>".
 #pragma once
 
-#include "Fleet.h"
+#include "bench/Fleet.h"
 
 #include <cstddef>
 #include <string>

@@ -1,4 +1,4 @@
-#include "Fleet.h"
+#include "bench/Fleet.h"
 
 #include <cstdlib>
 #include <iostream>

@@ -1,10 +1,10 @@
 // A stand-in host simulation with many vessels of one class, for stepping in the benchmarks.
 #pragma once
 
-#include "../standin_host/RunLog.h"
-#include "../standin_host/ScenarioFile.h"
-#include "../standin_host/Simulation.h"
-#include "../standin_host/VesselClasses.h"
+#include "standin_host/modules/VesselClasses.h"
+#include "standin_host/outputs/RunLog.h"
+#include "standin_host/scenario/ScenarioFile.h"
+#include "standin_host/simulation/Simulation.h"
 
 #include <cstddef>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "MemoryFigures.h"
+#include "bench/MemoryFigures.h"
 
-#include "../tests/AllocationCounter.h"
-#include "../vessel/Brevlet.h"
-#include "Benchmarks.h"
+#include "bench/Benchmarks.h"
+#include "tests/AllocationCounter.h"
+#include "vessel/Brevlet.h"
 
 namespace bench {
 

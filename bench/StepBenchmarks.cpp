@@ -1,6 +1,6 @@
 // Stepping N vessels through the stand-in host's own step loop, for every case and subject.
-#include "../tests/AllocationCounter.h"
-#include "Benchmarks.h"
+#include "bench/Benchmarks.h"
+#include "tests/AllocationCounter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
-#include "SummaryReporter.h"
+#include "bench/SummaryReporter.h"
 
-#include "Benchmarks.h"
+#include "bench/Benchmarks.h"
 
 #include <cstdio>
 

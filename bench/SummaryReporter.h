@@ -3,7 +3,7 @@
 // the debug line formatting against snprintf, and the memory per vessel.
 #pragma once
 
-#include "MemoryFigures.h"
+#include "bench/MemoryFigures.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // brevlet_bench: what a Brevlet costs the host per step, against the floors, and what its debug
 // line costs against snprintf. "--count ..." instead steps one fleet for an instruction count.
-#include "Benchmarks.h"
-#include "MemoryFigures.h"
-#include "SummaryReporter.h"
+#include "bench/Benchmarks.h"
+#include "bench/MemoryFigures.h"
+#include "bench/SummaryReporter.h"
 
 #include <benchmark/benchmark.h>
 

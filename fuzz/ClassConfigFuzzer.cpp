@@ -2,13 +2,13 @@
 // reader to a new Brevlet's clbkSetClassCaps. Besides the sanitizers' checks: the vessel refuses
 // the focus whatever the file holds, and both parameters come out as an independent reading of
 // the file gives them.
-#include "../host/ModuleEntry.h"
-#include "../standin_host/LineReader.h"
-#include "../standin_host/Simulation.h"
-#include "../vessel/Brevlet.h"
-#include "FuzzLines.h"
-#include "ReferenceNumber.h"
-#include "SameBits.h"
+#include "fuzz/FuzzLines.h"
+#include "fuzz/ReferenceNumber.h"
+#include "fuzz/SameBits.h"
+#include "host/ModuleEntry.h"
+#include "standin_host/interface/LineReader.h"
+#include "standin_host/simulation/Simulation.h"
+#include "vessel/Brevlet.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "FuzzLines.h"
+#include "fuzz/FuzzLines.h"
 
 #include <cstring>
 

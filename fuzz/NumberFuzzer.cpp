@@ -1,9 +1,9 @@
 // The module's number reader against the C library's strtod in the "C" locale: for every text,
 // both find a number or both find none, both stop at the same character, and the values are equal
 // bit for bit (infinity on overflow, zero with its sign on underflow).
-#include "../vessel/TextScan.h"
-#include "ReferenceNumber.h"
-#include "SameBits.h"
+#include "fuzz/ReferenceNumber.h"
+#include "fuzz/SameBits.h"
+#include "vessel/TextScan.h"
 
 #include <cstdint>
 #include <cstdlib>

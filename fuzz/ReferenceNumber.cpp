@@ -1,4 +1,4 @@
-#include "ReferenceNumber.h"
+#include "fuzz/ReferenceNumber.h"
 
 #include <cstdlib>
 #include <string>

@@ -2,7 +2,7 @@
 // checks must find identical, not merely equal.
 #pragma once
 
-#include "../host/HostTypes.h"
+#include "host/HostTypes.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,9 +1,9 @@
 // The stand-in host's scenario reader on arbitrary files: reading and parsing never misbehave,
 // and a scenario that parses, once written out again, reads back as the same scenario and writes
 // out as the same text.
-#include "../standin_host/ScenarioFile.h"
-#include "../standin_host/TextFile.h"
-#include "SameBits.h"
+#include "fuzz/SameBits.h"
+#include "standin_host/scenario/ScenarioFile.h"
+#include "standin_host/scenario/TextFile.h"
 
 #include <cstdint>
 #include <cstdio>

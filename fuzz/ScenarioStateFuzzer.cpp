@@ -2,15 +2,15 @@
 // to a new Brevlet's clbkLoadStateEx, with the host's default parser behind it. Besides the
 // sanitizers' checks: the remaining lifetime comes out as an independent reading of the block
 // gives it, and the state that the vessel then saves loads back into a new vessel unchanged.
-#include "../host/ModuleEntry.h"
-#include "../standin_host/LineReader.h"
-#include "../standin_host/RunLog.h"
-#include "../standin_host/ScenarioWriter.h"
-#include "../standin_host/Simulation.h"
-#include "../vessel/Brevlet.h"
-#include "FuzzLines.h"
-#include "ReferenceNumber.h"
-#include "SameBits.h"
+#include "fuzz/FuzzLines.h"
+#include "fuzz/ReferenceNumber.h"
+#include "fuzz/SameBits.h"
+#include "host/ModuleEntry.h"
+#include "standin_host/interface/LineReader.h"
+#include "standin_host/interface/ScenarioWriter.h"
+#include "standin_host/outputs/RunLog.h"
+#include "standin_host/simulation/Simulation.h"
+#include "vessel/Brevlet.h"
 
 #include <cstdint>
 #include <cstdlib>

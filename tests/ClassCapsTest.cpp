@@ -1,7 +1,7 @@
 // Reading LifeTime and MaxCamDistance from the class configuration file.
-#include "../standin_host/LineReader.h"
-#include "../standin_host/PlotRecorder.h"
-#include "HostHarness.h"
+#include "standin_host/interface/LineReader.h"
+#include "standin_host/outputs/PlotRecorder.h"
+#include "tests/HostHarness.h"
 
 #include <gtest/gtest.h>
 

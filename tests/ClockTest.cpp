@@ -1,11 +1,11 @@
 // The simulation clock counts its steps: the time after k steps is TIME + k x STEP, so a long run
 // does not drift, ends at the boundary its END names, and fires each event at the boundary its
 // time names. The count that the host checks before a run is the count the run takes.
-#include "../standin_host/NumberText.h"
-#include "../standin_host/RunObserver.h"
-#include "../standin_host/ScenarioFile.h"
-#include "../standin_host/Simulation.h"
-#include "../standin_host/StepClock.h"
+#include "standin_host/scenario/ScenarioFile.h"
+#include "standin_host/simulation/RunObserver.h"
+#include "standin_host/simulation/Simulation.h"
+#include "standin_host/simulation/StepClock.h"
+#include "standin_host/text/NumberText.h"
 
 #include <gtest/gtest.h>
 

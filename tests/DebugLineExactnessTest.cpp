@@ -1,8 +1,8 @@
 // The debug line's own conversion of ordinary magnitudes: it must round exactly as printf's
 // "%.6f" does from the exact binary value, across every binary exponent that it handles, at the
 // edges where it hands over to the general conversion, and on exact ties.
-#include "../vessel/DebugLine.h"
-#include "ClassicLocale.h"
+#include "tests/ClassicLocale.h"
+#include "vessel/DebugLine.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Every test runs twice: with the host deleting at the end of the step, and with a host that
 // deletes inside oapiDeleteVessel, which proves that the module touches nothing of itself after
 // asking for its deletion (the sanitizer build reports any such access).
-#include "HostHarness.h"
+#include "tests/HostHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "HostHarness.h"
+#include "tests/HostHarness.h"
 
-#include "../standin_host/NumberText.h"
-#include "../standin_host/ScenarioWriter.h"
+#include "standin_host/interface/ScenarioWriter.h"
+#include "standin_host/text/NumberText.h"
 
 #include <algorithm>
 #include <cstring>

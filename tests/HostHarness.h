@@ -3,12 +3,12 @@
 // loaders, and a simulation whose vessels, camera and clock the tests drive step by step.
 #pragma once
 
-#include "../standin_host/RunLog.h"
-#include "../standin_host/ScenarioFile.h"
-#include "../standin_host/Simulation.h"
-#include "../standin_host/VesselClasses.h"
-#include "../vessel/Brevlet.h"
-#include "TempFolder.h"
+#include "standin_host/modules/VesselClasses.h"
+#include "standin_host/outputs/RunLog.h"
+#include "standin_host/scenario/ScenarioFile.h"
+#include "standin_host/simulation/Simulation.h"
+#include "tests/TempFolder.h"
+#include "vessel/Brevlet.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,8 +1,8 @@
 // Text from the user's files in messages: characters that would steer the terminal or reorder
 // what it shows are escaped; every other character is shown as it is.
-#include "../standin_host/MessageText.h"
-#include "../standin_host/PlotRecorder.h"
-#include "../standin_host/PlotSvg.h"
+#include "standin_host/text/MessageText.h"
+#include "standin_host/outputs/PlotRecorder.h"
+#include "standin_host/outputs/PlotSvg.h"
 
 #include <gtest/gtest.h>
 

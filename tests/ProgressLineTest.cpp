@@ -1,6 +1,6 @@
 // The progress line fits the terminal: it never reaches the last column, where a terminal would
 // wrap it and a redraw in place would leave the wrapped part behind.
-#include "../standin_host/ProgressLine.h"
+#include "standin_host/outputs/ProgressLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The run's trace and picture (--trace, --plot), from whole runs of the host with the real module.
-#include "../standin_host/HostRun.h"
-#include "TempFolder.h"
+#include "standin_host/run/HostRun.h"
+#include "tests/TempFolder.h"
 
 #include <gtest/gtest.h>
 

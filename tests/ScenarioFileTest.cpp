@@ -1,7 +1,7 @@
 // The stand-in host's scenario file: what it parses, what it writes, and how it refuses input
 // that is not a scenario.
-#include "../standin_host/ScenarioFile.h"
-#include "HostHarness.h"
+#include "standin_host/scenario/ScenarioFile.h"
+#include "tests/HostHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The remaining lifetime in scenarios: the LIFETIME item on saving and loading, everything else
 // left to the host's default handling.
-#include "../standin_host/NumberText.h"
-#include "HostHarness.h"
+#include "standin_host/text/NumberText.h"
+#include "tests/HostHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TempFolder.h"
+#include "tests/TempFolder.h"
 
 #include <fstream>
 #include <random>

@@ -4,7 +4,7 @@
 // BREVLET_TEST_X87_PRECISION sets the x87 unit's precision first, and must still be in force after.
 #include <gtest/gtest.h>
 #if defined(BREVLET_TEST_X87)
-#include "../standin_host/X87Precision.h"
+#include "standin_host/platform/X87Precision.h"
 #endif
 
 #include <clocale>

@@ -1,9 +1,9 @@
 // Splitting a text file into lines: every line end that editors write, and the line numbers that
 // messages name.
-#include "../standin_host/TextLines.h"
-#include "../standin_host/LineReader.h"
-#include "../standin_host/TextFile.h"
-#include "TempFolder.h"
+#include "standin_host/scenario/TextLines.h"
+#include "standin_host/interface/LineReader.h"
+#include "standin_host/scenario/TextFile.h"
+#include "tests/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The module's key match and number reader, which must behave the same under every locale.
-#include "../vessel/TextScan.h"
-#include "ClassicLocale.h"
+#include "vessel/TextScan.h"
+#include "tests/ClassicLocale.h"
 
 #include <gtest/gtest.h>
 

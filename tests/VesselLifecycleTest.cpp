@@ -1,6 +1,6 @@
 // Creating and destroying Brevlets through the module's two entry points, as the host does.
-#include "AllocationCounter.h"
-#include "HostHarness.h"
+#include "tests/AllocationCounter.h"
+#include "tests/HostHarness.h"
 
 #include <gtest/gtest.h>
 

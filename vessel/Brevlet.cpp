@@ -1,6 +1,6 @@
-#include "Brevlet.h"
+#include "vessel/Brevlet.h"
 
-#include "ClassConfig.h"
+#include "vessel/ClassConfig.h"
 
 // Until the class configuration says otherwise, the parameters are those of a configuration
 // without them, as the host's picture assumes too.

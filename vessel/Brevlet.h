@@ -3,7 +3,7 @@
 // camera targets it), and asks the host to delete it when either limit is reached.
 #pragma once
 
-#include "../host/Vessel.h"
+#include "host/Vessel.h"
 
 class Brevlet : public VESSEL2 {
 public:

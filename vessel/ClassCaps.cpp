@@ -1,8 +1,8 @@
 // Class capabilities: the vessel refuses the input focus and takes its two parameters from the
 // class configuration file.
-#include "../host/HostServices.h"
-#include "Brevlet.h"
-#include "ClassConfig.h"
+#include "host/HostServices.h"
+#include "vessel/Brevlet.h"
+#include "vessel/ClassConfig.h"
 
 void Brevlet::clbkSetClassCaps(FileHandle cfg) {
     SetEnableFocus(false);

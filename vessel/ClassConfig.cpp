@@ -1,6 +1,6 @@
-#include "ClassConfig.h"
+#include "vessel/ClassConfig.h"
 
-#include "TextScan.h"
+#include "vessel/TextScan.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 // - the step callback writes this line and must not allocate or take a lock, as printf may;
 // - printf's decimal point follows the process locale, and the host may have set one with ','.
 // The output is exactly that of "%lf" in the "C" locale; the tests compare it with printf.
-#include "DebugLine.h"
+#include "vessel/DebugLine.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,9 +1,9 @@
 // The per-step expiry logic: lifetime countdown, camera-distance cull, debug line and deletion
 // request. It runs for every Brevlet after every step, so it allocates nothing and does a fixed
 // amount of work.
-#include "../host/HostServices.h"
-#include "Brevlet.h"
-#include "DebugLine.h"
+#include "host/HostServices.h"
+#include "vessel/Brevlet.h"
+#include "vessel/DebugLine.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 // The module's entry points: the host creates and destroys Brevlet instances through them.
-#include "../host/ModuleEntry.h"
-#include "Brevlet.h"
+#include "host/ModuleEntry.h"
+#include "vessel/Brevlet.h"
 
 #include <new>
 

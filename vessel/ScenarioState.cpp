@@ -1,8 +1,8 @@
 // Scenario state: the remaining lifetime is kept as the item LIFETIME; every other part of the
 // vessel's state is the host's default handling.
-#include "../host/HostServices.h"
-#include "Brevlet.h"
-#include "TextScan.h"
+#include "host/HostServices.h"
+#include "vessel/Brevlet.h"
+#include "vessel/TextScan.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "TextScan.h"
+#include "vessel/TextScan.h"
 
 #include <fast_float/fast_float.h>
 

@@ -4,10 +4,10 @@
 //   PositionQueries = 0 or 1       (oapiCameraGlobalPos and GetGlobalPos, once each)
 //   DebugString = 0 or 1           (oapiDebugString, without writing into it)
 // The own handle is always asked for.
-#include "../../host/HostServices.h"
-#include "../../host/ModuleEntry.h"
-#include "../../host/Vessel.h"
-#include "../../vessel/TextScan.h"
+#include "host/HostServices.h"
+#include "host/ModuleEntry.h"
+#include "host/Vessel.h"
+#include "vessel/TextScan.h"
 
 #include <cstring>
 #include <new>

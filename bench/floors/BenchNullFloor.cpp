@@ -1,7 +1,7 @@
 // The null floor: a vessel whose step callback does nothing, so that stepping it costs the host's
 // loop and the call itself.
-#include "../../host/ModuleEntry.h"
-#include "../../host/Vessel.h"
+#include "host/ModuleEntry.h"
+#include "host/Vessel.h"
 
 #include <new>
 

@@ -1,11 +1,11 @@
 // A Brevlet that cannot be allocated: ovcInit yields null without constructing or throwing, and
 // the host reports the vessel it could not create and goes on with the others. Memory that runs
 // out in the host ends the run with a message and replaces no output with a partial one.
-#include "../../host/ModuleEntry.h"
-#include "../../standin_host/HostRun.h"
-#include "../../standin_host/ModuleLibrary.h"
-#include "../AllocationCounter.h"
-#include "InProcessHost.h"
+#include "host/ModuleEntry.h"
+#include "standin_host/modules/ModuleLibrary.h"
+#include "standin_host/run/HostRun.h"
+#include "tests/AllocationCounter.h"
+#include "tests/hardening/InProcessHost.h"
 
 #include <gtest/gtest.h>
 

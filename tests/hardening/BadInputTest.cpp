@@ -2,8 +2,8 @@
 // names the file (and the line, where there is one) and a non-zero exit, nothing crashes, and an
 // output scenario that was there already is left exactly as it was. Input that only the module
 // understands, overlong lines and CRLF line ends are taken.
-#include "HostProcess.h"
-#include "InProcessHost.h"
+#include "tests/hardening/HostProcess.h"
+#include "tests/hardening/InProcessHost.h"
 
 #include <gtest/gtest.h>
 

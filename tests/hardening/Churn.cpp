@@ -4,12 +4,12 @@
 // resident memory must stay flat; under it, LeakSanitizer checks at exit that nothing leaked.
 //
 // usage: brevlet_churn [CYCLES [MAX_GROWTH_KIB]]
-#include "../../standin_host/LineReader.h"
-#include "../../standin_host/ModuleLibrary.h"
-#include "../../standin_host/RunLog.h"
-#include "../../standin_host/ScenarioWriter.h"
-#include "../../standin_host/Simulation.h"
-#include "../../standin_host/VesselClasses.h"
+#include "standin_host/interface/LineReader.h"
+#include "standin_host/interface/ScenarioWriter.h"
+#include "standin_host/modules/ModuleLibrary.h"
+#include "standin_host/modules/VesselClasses.h"
+#include "standin_host/outputs/RunLog.h"
+#include "standin_host/simulation/Simulation.h"
 
 #include <cstdio>
 #include <cstdlib>

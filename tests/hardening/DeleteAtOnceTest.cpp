@@ -1,7 +1,7 @@
 // Every way a Brevlet can expire, with the host destroying the vessel inside its deletion request
 // as well as at the end of the step. Under AddressSanitizer any touch of the freed instance after
 // the request aborts the test; here the run must also delete each vessel once, at its time.
-#include "InProcessHost.h"
+#include "tests/hardening/InProcessHost.h"
 
 #include <gtest/gtest.h>
 

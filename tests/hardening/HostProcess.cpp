@@ -1,6 +1,6 @@
-#include "HostProcess.h"
+#include "tests/hardening/HostProcess.h"
 
-#include "InProcessHost.h"
+#include "tests/hardening/InProcessHost.h"
 
 #include <cerrno>
 #include <csignal>

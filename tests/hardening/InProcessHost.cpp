@@ -1,6 +1,6 @@
-#include "InProcessHost.h"
+#include "tests/hardening/InProcessHost.h"
 
-#include "../../standin_host/TextFile.h"
+#include "standin_host/scenario/TextFile.h"
 
 #include <stdexcept>
 

@@ -2,11 +2,11 @@
 // to a temporary folder, and the real Brevlet module loaded through the host's own loaders.
 #pragma once
 
-#include "../../standin_host/RunLog.h"
-#include "../../standin_host/ScenarioFile.h"
-#include "../../standin_host/Simulation.h"
-#include "../../standin_host/VesselClasses.h"
-#include "../TempFolder.h"
+#include "standin_host/modules/VesselClasses.h"
+#include "standin_host/outputs/RunLog.h"
+#include "standin_host/scenario/ScenarioFile.h"
+#include "standin_host/simulation/Simulation.h"
+#include "tests/TempFolder.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,8 +1,8 @@
 // Reading a scenario takes memory in proportion to what it says, not to its blank lines and
 // comments: the real host runs a large scenario that is nearly all of them in a small fraction of
 // the file's size over its own needs.
-#include "HostProcess.h"
-#include "InProcessHost.h"
+#include "tests/hardening/HostProcess.h"
+#include "tests/hardening/InProcessHost.h"
 
 #include <gtest/gtest.h>
 

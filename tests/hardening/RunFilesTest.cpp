@@ -2,8 +2,8 @@
 // file is refused before anything is written, leaving every file as it was; what goes to the
 // standard output reads back by itself; each output is named when written or failed; a signal
 // ends a wait for a FIFO's reader; memory that runs out ends the run with a message.
-#include "HostProcess.h"
-#include "InProcessHost.h"
+#include "tests/hardening/HostProcess.h"
+#include "tests/hardening/InProcessHost.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // place, a link stays a link, an unrelated file beside the output survives; an interrupted run
 // saves a scenario that continues to the uninterrupted run's result; a log that cannot be written
 // ends the run with a failure status after the save.
-#include "../../standin_host/NumberText.h"
-#include "HostProcess.h"
-#include "InProcessHost.h"
+#include "standin_host/text/NumberText.h"
+#include "tests/hardening/HostProcess.h"
+#include "tests/hardening/InProcessHost.h"
 
 #include <gtest/gtest.h>
 

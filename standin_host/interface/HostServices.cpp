@@ -1,0 +1,158 @@
+// The host interface as the stand-in host implements it: the VESSEL services, the default
+// behaviour of the VESSEL2 callbacks, and the oapi functions. Modules reach these through the
+// host executable's exported symbols.
+#include "host/HostServices.h"
+#include "host/Vessel.h"
+#include "standin_host/interface/LineReader.h"
+#include "standin_host/interface/ScenarioWriter.h"
+#include "standin_host/simulation/Simulation.h"
+#include "standin_host/text/NumberText.h"
+
+using standin::Simulation;
+using standin::SimVessel;
+
+namespace {
+
+SimVessel &Record(ObjectHandle handle) {
+    return *static_cast<SimVessel *>(handle);
+}
+
+std::string VectorText(const VECTOR3 &v) {
+    return standin::FormatExact(v.x) + " " + standin::FormatExact(v.y) + " " +
+           standin::FormatExact(v.z);
+}
+
+} // namespace
+
+// ---- VESSEL ----
+
+VESSEL::VESSEL(ObjectHandle vesselHandle, int flightModel)
+    : vesselHandle(vesselHandle), flightModel(flightModel) {}
+
+ObjectHandle VESSEL::GetHandle() const {
+    return vesselHandle;
+}
+
+void VESSEL::SetEnableFocus(bool enable) const {
+    Record(vesselHandle).focusEnabled = enable;
+}
+
+void VESSEL::GetGlobalPos(VECTOR3 &pos) const {
+    ++Simulation::Active()->Calls().vesselPosition;
+    pos = Record(vesselHandle).position;
+}
+
+void VESSEL::SaveDefaultState(FileHandle scn) const {
+    auto &writer = *static_cast<standin::ScenarioWriter *>(scn);
+    const SimVessel &vessel = Record(vesselHandle);
+    writer.WriteItem("POS", VectorText(vessel.position));
+    writer.WriteItem("VEL", VectorText(vessel.velocity));
+}
+
+void VESSEL::ParseScenarioLineEx(char *line, void *status) const {
+    Simulation::Active()->ParseDefaultLine(line, *static_cast<standin::VesselStatus *>(status));
+}
+
+void VESSEL::DefSetStateEx(const void *status) const {
+    const auto &record = *static_cast<const standin::VesselStatus *>(status);
+    SimVessel &vessel = Record(vesselHandle);
+    vessel.position = record.position;
+    vessel.velocity = record.velocity;
+    Simulation::Active()->WidenBounds(vessel);
+}
+
+// ---- VESSEL2: the default behaviour of every callback ----
+
+VESSEL2::VESSEL2(ObjectHandle vesselHandle, int flightModel) : VESSEL(vesselHandle, flightModel) {}
+
+void VESSEL2::clbkSetClassCaps(FileHandle /*cfg*/) {}
+void VESSEL2::clbkSaveState(FileHandle scn) {
+    SaveDefaultState(scn);
+}
+void VESSEL2::clbkLoadStateEx(FileHandle scn, void *status) {
+    char *line = nullptr;
+    while (oapiReadScenario_nextline(scn, line)) {
+        ParseScenarioLineEx(line, status);
+    }
+}
+void VESSEL2::clbkSetStateEx(const void *status) {
+    DefSetStateEx(status);
+}
+void VESSEL2::clbkPostCreation() {}
+void VESSEL2::clbkFocusChanged(bool, ObjectHandle, ObjectHandle) {}
+void VESSEL2::clbkPreStep(double, double, double) {}
+void VESSEL2::clbkPostStep(double, double, double) {}
+bool VESSEL2::clbkPlaybackEvent(double, double, const char *, const char *) {
+    return false;
+}
+void VESSEL2::clbkVisualCreated(void *, int) {}
+void VESSEL2::clbkVisualDestroyed(void *, int) {}
+void VESSEL2::clbkDrawHUD(int, const HUDPAINTSPEC *, HDC) {}
+void VESSEL2::clbkRCSMode(int) {}
+void VESSEL2::clbkADCtrlMode(DWORD) {}
+void VESSEL2::clbkHUDMode(int) {}
+void VESSEL2::clbkMFDMode(int, int) {}
+void VESSEL2::clbkNavMode(int, bool) {}
+void VESSEL2::clbkDockEvent(int, void *) {}
+void VESSEL2::clbkAnimate(double) {}
+int VESSEL2::clbkConsumeDirectKey(char *) {
+    return 0;
+}
+int VESSEL2::clbkConsumeBufferedKey(DWORD, bool, char *) {
+    return 0;
+}
+bool VESSEL2::clbkLoadGenericCockpit() {
+    return false;
+}
+bool VESSEL2::clbkLoadPanel(int) {
+    return false;
+}
+bool VESSEL2::clbkPanelMouseEvent(int, int, int, int) {
+    return false;
+}
+bool VESSEL2::clbkPanelRedrawEvent(int, int, void *) {
+    return false;
+}
+bool VESSEL2::clbkLoadVC(int) {
+    return false;
+}
+bool VESSEL2::clbkVCMouseEvent(int, int, VECTOR3 &) {
+    return false;
+}
+bool VESSEL2::clbkVCRedrawEvent(int, int, void *) {
+    return false;
+}
+
+// ---- oapi functions ----
+
+bool oapiReadScenario_nextline(FileHandle file, char *&line) {
+    return static_cast<standin::LineReader *>(file)->Next(line);
+}
+
+void oapiWriteScenario_float(FileHandle scn, char *item, double value) {
+    static_cast<standin::ScenarioWriter *>(scn)->WriteItem(item, standin::FormatExact(value));
+}
+
+ObjectHandle oapiCameraTarget() {
+    Simulation &simulation = *Simulation::Active();
+    ++simulation.Calls().cameraTarget;
+    return simulation.CameraTarget();
+}
+
+void oapiCameraGlobalPos(VECTOR3 *pos) {
+    Simulation &simulation = *Simulation::Active();
+    ++simulation.Calls().cameraPosition;
+    *pos = simulation.CameraPosition();
+}
+
+char *oapiDebugString() {
+    Simulation &simulation = *Simulation::Active();
+    ++simulation.Calls().debugString;
+    return simulation.DebugString();
+}
+
+bool oapiDeleteVessel(ObjectHandle vessel, ObjectHandle /*newFocus*/) {
+    Simulation &simulation = *Simulation::Active();
+    ++simulation.Calls().deletionRequests;
+    return simulation.RequestDeletion(vessel);
+}

@@ -1,0 +1,101 @@
+#include "standin_host/modules/VesselClasses.h"
+
+#include "standin_host/scenario/ScenarioFile.h"
+#include "standin_host/text/MessageText.h"
+
+#include <string_view>
+#include <utility>
+
+namespace standin {
+namespace {
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        if (fold(a[i]) != fold(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string_view Trim(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Sets `module` to the value of the configuration's "Module = name" line, if it has one; the
+// last one counts.
+bool FindModuleName(const TextFile &config, std::string &module, std::string &error) {
+    TextLines lines(config.text);
+    for (std::string_view line; lines.Next(line);) {
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos ||
+            !EqualsIgnoringAsciiCase(Trim(line.substr(0, equals)), "Module")) {
+            continue;
+        }
+        // A ';' starts a comment, as anywhere in a class configuration.
+        const std::string_view value = line.substr(equals + 1);
+        module = std::string(Trim(value.substr(0, value.find(';'))));
+        if (!IsValidName(module)) {
+            error = config.name + ":" + std::to_string(lines.Number()) + ": " + Quoted(module) +
+                    " is not a valid module name";
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+VesselClasses::VesselClasses(std::string configFolder, std::string moduleFolder)
+    : configFolder(std::move(configFolder)), moduleFolder(std::move(moduleFolder)) {}
+
+const VesselClass *VesselClasses::Find(const std::string &name, std::string &error) {
+    const auto known = classes.find(name);
+    if (known != classes.end()) {
+        return known->second.get();
+    }
+    if (!IsValidName(name)) {
+        error = "'" + name + "' is not a valid class name";
+        return nullptr;
+    }
+    auto vesselClass = std::make_unique<VesselClass>();
+    vesselClass->name = name;
+    const std::string path = configFolder + "/" + name + ".cfg";
+    if (!ReadTextFile(path, vesselClass->config, error)) {
+        error = "class " + name + ": " + error;
+        return nullptr;
+    }
+    std::string moduleName = name;
+    if (!FindModuleName(vesselClass->config, moduleName, error)) {
+        return nullptr;
+    }
+    vesselClass->module = FindModule(moduleName, error);
+    if (vesselClass->module == nullptr) {
+        error = "class " + name + ": " + error;
+        return nullptr;
+    }
+    return classes.emplace(name, std::move(vesselClass)).first->second.get();
+}
+
+const ModuleLibrary *VesselClasses::FindModule(const std::string &name, std::string &error) {
+    const auto known = modules.find(name);
+    if (known != modules.end()) {
+        return known->second.get();
+    }
+    std::unique_ptr<ModuleLibrary> module =
+        ModuleLibrary::Load(moduleFolder + "/" + name + ModuleLibrary::FileSuffix(), error);
+    if (!module) {
+        return nullptr;
+    }
+    return modules.emplace(name, std::move(module)).first->second.get();
+}
+
+} // namespace standin

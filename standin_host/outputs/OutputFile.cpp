@@ -1,0 +1,393 @@
+#include "standin_host/outputs/OutputFile.h"
+
+#include "standin_host/platform/FileFacts.h"
+#include "standin_host/platform/RunInterrupt.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace standin {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Reason(int number) {
+    return std::strerror(number);
+}
+
+// ---- the platform's file calls ----
+
+#if defined(_WIN32)
+int OpenNew(const std::string &path) {
+    return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+int OpenInPlace(const std::string &path, bool /*fifo*/, int &failure) {
+    const int fd = _open(path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
+    failure = errno;
+    return fd;
+}
+long WriteSome(int fd, const char *data, std::size_t size) {
+    return _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+}
+bool SyncFile(int fd) {
+    return _commit(fd) == 0;
+}
+int CloseFile(int fd) {
+    return _close(fd);
+}
+void KeepMode(int /*fd*/, const std::string & /*like*/) {}
+bool Rename(const std::string &from, const std::string &to, std::string &reason) {
+    // Write-through: the rename is on disk when the call returns.
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    reason = "Windows error " + std::to_string(GetLastError());
+    return false;
+}
+void SyncFolder(const std::string & /*folder*/) {}
+std::size_t LongestName(const std::string & /*folder*/) {
+    return 255;
+}
+bool MayTakeNewFiles(const std::string & /*folder*/) {
+    return true; // the trial file below tells
+}
+int ProcessId() {
+    return _getpid();
+}
+#else
+int OpenNew(const std::string &path) {
+    return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+// A FIFO's open waits for a reader. It is tried without waiting, again and again, so that a SIGINT
+// or SIGTERM (whose handler lets blocked calls go on) ends the wait within a fraction of a second.
+int OpenInPlace(const std::string &path, bool fifo, int &failure) {
+    if (!fifo) {
+        const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        failure = errno;
+        return fd;
+    }
+    while (true) {
+        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK); // writes wait for the reader
+            return fd;
+        }
+        if (errno != ENXIO) { // ENXIO: no reader yet
+            failure = errno;
+            return -1;
+        }
+        if (RunInterruptSignal() != 0) {
+            failure = EINTR;
+            return -1;
+        }
+        usleep(20000);
+    }
+}
+long WriteSome(int fd, const char *data, std::size_t size) {
+    return static_cast<long>(write(fd, data, size));
+}
+bool SyncFile(int fd) {
+    return fsync(fd) == 0;
+}
+int CloseFile(int fd) {
+    return close(fd);
+}
+// The replacement keeps the permissions of the file it replaces.
+void KeepMode(int fd, const std::string &like) {
+    struct stat old {};
+    if (stat(like.c_str(), &old) == 0) {
+        fchmod(fd, old.st_mode & 07777);
+    }
+}
+bool Rename(const std::string &from, const std::string &to, std::string &reason) {
+    if (std::rename(from.c_str(), to.c_str()) == 0) {
+        return true;
+    }
+    reason = Reason(errno);
+    return false;
+}
+// Makes the rename itself durable.
+void SyncFolder(const std::string &folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+std::size_t LongestName(const std::string &folder) {
+    const long most = pathconf(folder.c_str(), _PC_NAME_MAX);
+    return most > 0 ? static_cast<std::size_t>(most) : 255;
+}
+bool MayTakeNewFiles(const std::string &folder) {
+    return access(folder.c_str(), W_OK | X_OK) == 0;
+}
+int ProcessId() {
+    return static_cast<int>(getpid());
+}
+#endif
+
+bool WriteAll(int fd, const char *data, std::size_t size, int &failure) {
+    std::size_t done = 0;
+    while (done < size) {
+        const long written = WriteSome(fd, data + done, size - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            failure = written < 0 ? errno : EIO;
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// A fresh file beside `target`, created exclusively, so that no existing file is ever taken.
+int CreateTemporary(const fs::path &target, std::string &temporary, int &failure) {
+    static unsigned counter = 0;
+    constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    // The name stays short enough for any file system, whatever the target's length.
+    const std::string stem = target.filename().string().substr(0, 120);
+    const std::string folder = FolderOf(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto mix = static_cast<unsigned long long>(
+                       std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                   (static_cast<unsigned long long>(ProcessId()) << 32) ^
+                   (static_cast<unsigned long long>(++counter) * 2654435761u);
+        std::string suffix;
+        for (int i = 0; i < 6; ++i) {
+            suffix += letters[mix % 36];
+            mix /= 36;
+        }
+        std::string name = stem;
+        name.append(".partial-").append(suffix);
+        temporary = (fs::path(folder) / name).string();
+        const int fd = OpenNew(temporary);
+        if (fd >= 0 || errno != EEXIST) {
+            failure = errno;
+            return fd;
+        }
+    }
+    failure = EEXIST;
+    return -1;
+}
+
+// Everything the program's streams hold goes out before an output written to the same file.
+void FlushStreams() {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+}
+
+// The refusals that hold for every output, before the run and again when it is written.
+bool Refused(const std::string &path, const FileFacts &facts, std::string &error) {
+    switch (facts.kind) {
+    case FileFacts::Kind::Unreachable:
+        error = path + ": cannot write: " +
+                (facts.reason == ELOOP ? std::string("a loop of symbolic links")
+                                       : Reason(facts.reason));
+        return true;
+    case FileFacts::Kind::Folder:
+        error = path + ": cannot write: is a folder";
+        return true;
+    case FileFacts::Kind::Regular:
+    case FileFacts::Kind::Fifo:
+    case FileFacts::Kind::Device:
+    case FileFacts::Kind::Other:
+        if (facts.readOnly && facts.standardStream == 0) {
+            error = path + ": cannot write: the file is read-only (its owner protected it)";
+            return true;
+        }
+        return false;
+    case FileFacts::Kind::Missing:
+        return false;
+    }
+    return false;
+}
+
+bool WrittenInPlace(const FileFacts &facts) {
+    return facts.kind == FileFacts::Kind::Fifo || facts.kind == FileFacts::Kind::Device ||
+           facts.kind == FileFacts::Kind::Other;
+}
+
+} // namespace
+
+bool CheckOutputFile(const std::string &path, std::string &error) {
+    const FileFacts facts = ExamineFile(path);
+    if (Refused(path, facts, error)) {
+        return false;
+    }
+    if (facts.standardStream != 0 || WrittenInPlace(facts)) {
+        return true;
+    }
+    const fs::path target = FollowLinks(path);
+    const std::string folder = FolderOf(target);
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        error = path + ": cannot write: the folder " + folder + " does not exist";
+        return false;
+    }
+    const std::size_t longest = LongestName(folder);
+    if (target.filename().string().size() > longest) {
+        error = path + ": cannot write: the name is longer than the " + std::to_string(longest) +
+                " bytes that its folder takes";
+        return false;
+    }
+    if (!MayTakeNewFiles(folder)) {
+        error = path + ": cannot write: the folder " + folder + " takes no new files";
+        return false;
+    }
+    // What permissions do not tell (a read-only file system, /proc) a trial file does.
+    std::string trial;
+    int failure = 0;
+    const int fd = CreateTemporary(target, trial, failure);
+    if (fd < 0) {
+        error = path + ": cannot write: " + Reason(failure);
+        return false;
+    }
+    const int place = AddTemporaryFileToRemove(trial.c_str()); // a second signal removes it too
+    CloseFile(fd);
+    std::remove(trial.c_str());
+    ForgetTemporaryFile(place);
+    return true;
+}
+
+bool OutputFile::Open(const std::string &outputPath, std::string &error) {
+    Discard();
+    path = outputPath;
+    failure = 0;
+    const FileFacts facts = ExamineFile(path);
+    if (Refused(path, facts, error)) {
+        return false;
+    }
+    if (facts.standardStream != 0) {
+        mode = Mode::Stream;
+        fd = facts.standardStream;
+        FlushStreams();
+        return true;
+    }
+    int reason = 0;
+    if (WrittenInPlace(facts)) {
+        fd = OpenInPlace(path, facts.kind == FileFacts::Kind::Fifo, reason);
+        if (fd < 0) {
+            error = path + ": cannot write: " +
+                    (reason == EINTR ? std::string("interrupted while waiting for a reader")
+                                     : Reason(reason));
+            return false;
+        }
+        mode = Mode::InPlace;
+        return true;
+    }
+    target = FollowLinks(path).string();
+    fd = CreateTemporary(target, temporary, reason);
+    if (fd < 0) {
+        error = path + ": cannot write: " + Reason(reason);
+        return false;
+    }
+    mode = Mode::Replace;
+    temporaryPlace = AddTemporaryFileToRemove(temporary.c_str());
+    KeepMode(fd, target);
+    return true;
+}
+
+bool OutputFile::Write(const char *data, std::size_t size) {
+    if (mode == Mode::Closed || failure != 0) {
+        return false;
+    }
+    if (mode == Mode::Stream) {
+        FlushStreams();
+    }
+    return WriteAll(fd, data, size, failure);
+}
+
+bool OutputFile::Finish(std::string &error) {
+    const Mode finished = mode;
+    int reason = failure;
+    if (finished == Mode::Closed) {
+        error = path + ": cannot write: not open";
+        return false;
+    }
+    if (reason == 0 && finished == Mode::Replace && !SyncFile(fd)) {
+        reason = errno;
+    }
+    if (finished != Mode::Stream) {
+        if (CloseFile(fd) != 0 && reason == 0) {
+            reason = errno;
+        }
+        fd = -1;
+    }
+    std::string why = reason != 0 ? Reason(reason) : std::string();
+    bool done = reason == 0;
+    if (done && finished == Mode::Replace) {
+        done = Rename(temporary, target, why);
+        if (done) {
+            ForgetTemporaryFile(temporaryPlace);
+            temporaryPlace = -1;
+            temporary.clear();
+            SyncFolder(FolderOf(target));
+        }
+    }
+    const bool replacing = reason == 0 && finished == Mode::Replace;
+    Discard();
+    if (!done) {
+        error = path + (replacing ? ": cannot replace: " : ": cannot write: ") + why;
+    }
+    return done;
+}
+
+void OutputFile::Discard() {
+    if (mode == Mode::Replace || mode == Mode::InPlace) {
+        if (fd >= 0) {
+            CloseFile(fd);
+        }
+    }
+    if (!temporary.empty()) {
+        std::remove(temporary.c_str());
+        temporary.clear();
+    }
+    ForgetTemporaryFile(temporaryPlace);
+    temporaryPlace = -1;
+    fd = -1;
+    mode = Mode::Closed;
+}
+
+bool WriteOutputFile(const std::string &path, const std::string &content, std::string &error) {
+    OutputFile file;
+    if (!file.Open(path, error)) {
+        return false;
+    }
+    file.Write(content.data(), content.size());
+    return file.Finish(error);
+}
+
+OutputFileBuffer::int_type OutputFileBuffer::overflow(int_type c) {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+        return traits_type::not_eof(c);
+    }
+    const char byte = traits_type::to_char_type(c);
+    return file.Write(&byte, 1) ? c : traits_type::eof();
+}
+
+std::streamsize OutputFileBuffer::xsputn(const char *data, std::streamsize size) {
+    return size > 0 && file.Write(data, static_cast<std::size_t>(size)) ? size : 0;
+}
+
+} // namespace standin

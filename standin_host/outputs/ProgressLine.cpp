@@ -1,0 +1,84 @@
+#include "standin_host/outputs/ProgressLine.h"
+
+#include "standin_host/platform/TerminalWidth.h"
+#include "standin_host/text/NumberText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace standin {
+namespace {
+
+constexpr std::chrono::milliseconds firstShownAfter(1000);
+constexpr std::chrono::milliseconds redrawnEvery(250);
+
+// "1h02m03s", "4m05s", "6s": the time left, rough as it is.
+std::string Duration(double seconds) {
+    if (!(seconds < 1e9)) {
+        return "a very long time";
+    }
+    const long long total = std::llround(seconds);
+    const std::string h = std::to_string(total / 3600);
+    const std::string m = std::to_string(total / 60 % 60);
+    const std::string s = std::to_string(total % 60);
+    if (total >= 3600) {
+        return h + "h" + (m.size() < 2 ? "0" : "") + m + "m" + (s.size() < 2 ? "0" : "") + s + "s";
+    }
+    if (total >= 60) {
+        return m + "m" + (s.size() < 2 ? "0" : "") + s + "s";
+    }
+    return s + "s";
+}
+
+} // namespace
+
+std::string ProgressText(double simTime, double done, double stepsPerSecond, double secondsLeft,
+                         std::size_t columns) {
+    std::string text = "t=" + FormatFixed(simTime, 3) + "  " + FormatFixed(done * 100.0, 1) +
+                       "%  " + FormatFixed(stepsPerSecond, 0) + " steps/s  " +
+                       Duration(secondsLeft) + " left";
+    text.resize(std::min(text.size(), columns > 0 ? columns - 1 : 0));
+    return text;
+}
+
+ProgressLine::ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime)
+    : terminal(terminal), shown(shown), startTime(startTime), endTime(endTime),
+      started(Clock::now()), lastDrawn(started) {}
+
+ProgressLine::~ProgressLine() {
+    Clear();
+}
+
+void ProgressLine::Look(double simTime) {
+    const Clock::time_point now = Clock::now();
+    if (now - started < firstShownAfter || now - lastDrawn < redrawnEvery) {
+        return;
+    }
+    lastDrawn = now;
+    const double elapsed = std::chrono::duration<double>(now - started).count();
+    const double span = endTime - startTime;
+    const double done = span > 0 ? std::clamp((simTime - startTime) / span, 0.0, 1.0) : 1.0;
+    const double stepsPerSecond = static_cast<double>(steps) / elapsed;
+    const double left = done > 0 ? elapsed * (1.0 - done) / done : 1e99;
+    const std::size_t columns = ErrorStreamColumns();
+    std::string text = ProgressText(simTime, done, stepsPerSecond, left, columns);
+    // "\r" and blanks over the rest of the last line redraw it in place on any terminal; none
+    // reach the last column, even if the window has narrowed since.
+    const std::size_t length = text.size();
+    const std::size_t cleared = std::min(drawnLength, columns > 0 ? columns - 1 : 0);
+    text.append(cleared > length ? cleared - length : 0, ' ');
+    terminal << '\r' << text << std::flush;
+    drawnLength = length;
+}
+
+void ProgressLine::Clear() {
+    if (drawnLength > 0) {
+        const std::size_t columns = ErrorStreamColumns();
+        terminal << '\r' << std::string(std::min(drawnLength, columns > 0 ? columns - 1 : 0), ' ')
+                 << '\r' << std::flush;
+        drawnLength = 0;
+    }
+}
+
+} // namespace standin

@@ -1,0 +1,51 @@
+#include "standin_host/outputs/RunLog.h"
+
+#include "standin_host/outputs/ProgressLine.h"
+#include "standin_host/text/MessageText.h"
+#include "standin_host/text/NumberText.h"
+
+#include <cmath>
+
+namespace standin {
+namespace {
+
+int DecimalsFor(double stepLength) {
+    constexpr int fewest = 3;
+    constexpr int most = 9;
+    int decimals = fewest;
+    double scaled = stepLength * 1e3;
+    while (decimals < most && std::fabs(scaled - std::round(scaled)) > 1e-9 * scaled) {
+        scaled *= 10.0;
+        ++decimals;
+    }
+    return decimals;
+}
+
+} // namespace
+
+RunLog::RunLog(std::ostream &out, double stepLength, std::ostream &warnings)
+    : out(out), warnings(warnings), decimals(DecimalsFor(stepLength)) {}
+
+void RunLog::Line(double simTime, const std::string &text) {
+    if (progress != nullptr) {
+        progress->Clear();
+    }
+    line.assign("[t=").append(FormatFixed(simTime, decimals)).append("] ");
+    AppendEscaped(line, text);
+    line += '\n';
+    out << line;
+}
+
+void RunLog::Warning(const std::string &file, int lineNumber, const std::string &text) {
+    if (progress != nullptr) {
+        progress->Clear();
+    }
+    warnings << Escaped(file) << ':' << lineNumber << ": warning: " << Escaped(text) << '\n';
+}
+
+bool RunLog::WriteFailed() {
+    out.flush();
+    return !out;
+}
+
+} // namespace standin

@@ -1,0 +1,105 @@
+#include "standin_host/outputs/TraceWriter.h"
+
+#include "standin_host/simulation/CameraDistance.h"
+#include "standin_host/simulation/Simulation.h"
+#include "standin_host/text/NumberText.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace standin {
+namespace {
+
+constexpr std::size_t flushSize = std::size_t{1} << 16;
+
+// A CSV field, in quotes with its quotes doubled when it holds a separator, a quote or a line end.
+void AppendField(std::string &row, const char *text) {
+    if (std::strpbrk(text, ",\"\r\n") == nullptr) {
+        row.append(text);
+        return;
+    }
+    row.push_back('"');
+    for (const char *c = text; *c != '\0'; ++c) {
+        if (*c == '"') {
+            row.push_back('"');
+        }
+        row.push_back(*c);
+    }
+    row.push_back('"');
+}
+
+} // namespace
+
+TraceWriter::TraceWriter(std::ostream &out, std::size_t every)
+    : out(out), every(every == 0 ? 1 : every) {
+    rows.reserve(flushSize + 1024);
+    rows.append("time,vessel,class,x,y,z,camera_distance,camera_target,debug_line,event\n");
+}
+
+void TraceWriter::VesselCreated(const Simulation & /*simulation*/, const SimVessel &vessel) {
+    created.push_back(&vessel);
+}
+
+void TraceWriter::StepStarting(const Simulation &simulation) {
+    WriteCreated(simulation);
+}
+
+void TraceWriter::WriteCreated(const Simulation &simulation) {
+    const auto *target = static_cast<const SimVessel *>(simulation.CameraTarget());
+    for (const SimVessel *vessel : created) {
+        AppendRow(simulation.Time(), *vessel, simulation.CameraPosition(), vessel == target, "",
+                  "created");
+    }
+    created.clear();
+}
+
+void TraceWriter::StepDone(const Simulation &simulation, const StepFacts &facts) {
+    const bool sampled = ++steps % every == 0;
+    if (!sampled && simulation.PendingDeletions() == 0) {
+        return;
+    }
+    for (const std::unique_ptr<SimVessel> &vessel : simulation.Vessels()) {
+        if (!sampled && !vessel->deletionRequested) {
+            continue;
+        }
+        AppendRow(facts.time, *vessel, simulation.CameraPosition(),
+                  vessel.get() == facts.cameraTarget,
+                  vessel.get() == facts.debugLineTaker ? facts.debugLine : "",
+                  vessel->deletionRequested ? "deleted" : "");
+    }
+}
+
+void TraceWriter::RunEnded(const Simulation &simulation) {
+    WriteCreated(simulation);
+    Flush();
+    out.flush();
+}
+
+void TraceWriter::AppendRow(double time, const SimVessel &vessel, const VECTOR3 &camera,
+                            bool targeted, const char *debugLine, const char *event) {
+    const VECTOR3 &p = vessel.position;
+    AppendExact(rows, time);
+    rows.push_back(',');
+    AppendField(rows, vessel.name.c_str());
+    rows.push_back(',');
+    AppendField(rows, vessel.vesselClass->name.c_str());
+    for (const double value : {p.x, p.y, p.z, CameraDistance(vessel, camera)}) {
+        rows.push_back(',');
+        AppendExact(rows, value);
+    }
+    rows.append(targeted ? ",1," : ",0,");
+    AppendField(rows, debugLine);
+    rows.push_back(',');
+    rows.append(event);
+    rows.push_back('\n');
+    if (rows.size() >= flushSize) {
+        Flush();
+    }
+}
+
+void TraceWriter::Flush() {
+    out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
+    rows.clear();
+}
+
+} // namespace standin

@@ -1,0 +1,44 @@
+// The run's trace: a CSV row per vessel per step (or every N-th step), written as the run goes,
+// with numbers that read back as the same double whatever the locale.
+#pragma once
+
+#include "host/HostTypes.h"
+#include "standin_host/simulation/RunObserver.h"
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+class TraceWriter : public RunObserver {
+public:
+    // Step rows go out every `every`-th step (1: every step); rows of a creation or a deletion
+    // always do. `out` must stay open for the run.
+    TraceWriter(std::ostream &out, std::size_t every);
+
+    void VesselCreated(const Simulation &simulation, const SimVessel &vessel) override;
+    void CameraTargeted(const Simulation &, const SimVessel *) override {}
+    void StepStarting(const Simulation &simulation) override;
+    void StepDone(const Simulation &simulation, const StepFacts &facts) override;
+    void RunEnded(const Simulation &simulation) override;
+
+    // False once a write has failed; the rest of the trace is lost.
+    bool Good() const { return out.good(); }
+
+private:
+    void WriteCreated(const Simulation &simulation);
+    void AppendRow(double time, const SimVessel &vessel, const VECTOR3 &camera, bool targeted,
+                   const char *debugLine, const char *event);
+    void Flush();
+
+    std::ostream &out;
+    std::size_t every;
+    std::size_t steps = 0;
+    std::string rows; // written out in large pieces
+    // Created at the current boundary, written once its events have all fired.
+    std::vector<const SimVessel *> created;
+};
+
+} // namespace standin

@@ -1,0 +1,386 @@
+#include "standin_host/scenario/ScenarioFile.h"
+
+#include "standin_host/text/MessageText.h"
+#include "standin_host/text/NumberText.h"
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+#include <string_view>
+
+namespace standin {
+namespace {
+
+// A stray '\r' separates words like a blank: a word never ends in one, which the line end of a
+// saved scenario would take away.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::vector<std::string_view> SplitWords(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && IsBlank(line[i])) {
+            ++i;
+        }
+        if (i == line.size() || line[i] == '#') {
+            break; // a word starting with '#' begins a comment
+        }
+        const std::size_t start = i;
+        while (i < line.size() && !IsBlank(line[i])) {
+            ++i;
+        }
+        words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
+std::string_view StripIndentation(std::string_view line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    return first == std::string_view::npos ? std::string_view() : line.substr(first);
+}
+
+// Parses the words of one line, reporting the first fault with the file and line.
+class LineParser {
+public:
+    LineParser(const std::string &fileName, std::string_view line, int number, std::string &error)
+        : fileName(fileName), number(number), words(SplitWords(line)), error(error) {}
+
+    const std::vector<std::string_view> &Words() const { return words; }
+    std::size_t Count() const { return words.size(); }
+
+    bool Fail(const std::string &message) {
+        error = fileName + ":" + std::to_string(number) + ": " + message;
+        return false;
+    }
+
+    bool Number(std::size_t index, double &value) {
+        if (index >= words.size()) {
+            return Fail("a number is missing");
+        }
+        if (!ParseFiniteNumber(words[index], value)) {
+            return Fail(Quoted(words[index]) + " " + WhyNotAFiniteNumber(words[index]) +
+                        NonAsciiNote(words[index]));
+        }
+        return true;
+    }
+
+    bool Vector(std::size_t index, VECTOR3 &value) {
+        return Number(index, value.x) && Number(index + 1, value.y) && Number(index + 2, value.z);
+    }
+
+    bool Name(std::size_t index, std::string &value, const char *what) {
+        if (index >= words.size()) {
+            return Fail(std::string("a ") + what + " name is missing");
+        }
+        value = std::string(words[index]);
+        if (!IsValidName(value)) {
+            return Fail(Quoted(value) + " is not a valid " + what +
+                        " name (letters, digits, '_', '-', '.')");
+        }
+        if (value == "NONE") {
+            return Fail(std::string("NONE means no camera target; it cannot name a ") + what);
+        }
+        return true;
+    }
+
+    bool Exactly(std::size_t count) {
+        if (words.size() != count) {
+            return Fail("expected " + std::to_string(count) + " words, found " +
+                        std::to_string(words.size()));
+        }
+        return true;
+    }
+
+private:
+    const std::string &fileName;
+    int number;
+    std::vector<std::string_view> words;
+    std::string &error;
+};
+
+// CAMERA POS x y z | CAMERA VEL x y z | CAMERA TARGET name|NONE, starting at word `at`.
+bool ParseCamera(LineParser &p, std::size_t at, ScenarioEvent &event) {
+    if (p.Count() <= at) {
+        return p.Fail("CAMERA needs POS, VEL or TARGET");
+    }
+    const std::string_view what = p.Words()[at];
+    if (what == "POS" || what == "VEL") {
+        event.kind = what == "POS" ? ScenarioEvent::Kind::CameraPosition
+                                   : ScenarioEvent::Kind::CameraVelocity;
+        return p.Exactly(at + 4) && p.Vector(at + 1, event.vector);
+    }
+    if (what == "TARGET") {
+        event.kind = ScenarioEvent::Kind::CameraTarget;
+        if (!p.Exactly(at + 2)) {
+            return false;
+        }
+        if (p.Words()[at + 1] == "NONE") {
+            event.name.clear();
+            return true;
+        }
+        return p.Name(at + 1, event.name, "vessel");
+    }
+    return p.Fail("CAMERA needs POS, VEL or TARGET, not " + Quoted(what) + NonAsciiNote(what));
+}
+
+// SPAWN name class [POS x y z] [VEL x y z], starting at word `at`.
+bool ParseSpawn(LineParser &p, std::size_t at, ScenarioEvent &event) {
+    event.kind = ScenarioEvent::Kind::Spawn;
+    if (!p.Name(at + 1, event.name, "vessel") || !p.Name(at + 2, event.className, "class")) {
+        return false;
+    }
+    for (std::size_t i = at + 3; i < p.Count(); i += 4) {
+        const std::string_view what = p.Words()[i];
+        VECTOR3 *target = what == "POS"   ? &event.status.position
+                          : what == "VEL" ? &event.status.velocity
+                                          : nullptr;
+        if (target == nullptr) {
+            return p.Fail("SPAWN takes POS and VEL, not " + Quoted(what) + NonAsciiNote(what));
+        }
+        if (i + 4 > p.Count()) {
+            return p.Fail(std::string(what) + " needs three numbers");
+        }
+        if (!p.Vector(i + 1, *target)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void ApplyCamera(const ScenarioEvent &event, ScenarioDescription &scenario) {
+    switch (event.kind) {
+    case ScenarioEvent::Kind::CameraPosition:
+        scenario.cameraPosition = event.vector;
+        break;
+    case ScenarioEvent::Kind::CameraVelocity:
+        scenario.cameraVelocity = event.vector;
+        break;
+    default:
+        scenario.cameraTarget = event.name;
+        break;
+    }
+}
+
+// Checks that no two vessels share a name. Camera targets are resolved while the run goes on,
+// since a saved scenario may still name a vessel that no longer exists.
+bool CheckNamesUnique(const ScenarioDescription &scenario, std::string &error) {
+    std::set<std::string> names;
+    auto add = [&](const std::string &name, int line) {
+        if (!names.insert(name).second) {
+            error = scenario.fileName + ":" + std::to_string(line) + ": a vessel named '" + name +
+                    "' is there already";
+            return false;
+        }
+        return true;
+    };
+    for (const VesselEntry &vessel : scenario.vessels) {
+        if (!add(vessel.name, vessel.line)) {
+            return false;
+        }
+    }
+    for (const ScenarioEvent &event : scenario.events) {
+        if (event.kind == ScenarioEvent::Kind::Spawn && !add(event.name, event.line)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void AppendVector(std::ostringstream &out, const VECTOR3 &v) {
+    out << ' ' << FormatExact(v.x) << ' ' << FormatExact(v.y) << ' ' << FormatExact(v.z);
+}
+
+} // namespace
+
+bool IsValidName(const std::string &name) {
+    if (name.empty() || name[0] == '.') {
+        return false;
+    }
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_' || c == '-' || c == '.';
+    });
+}
+
+bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error) {
+    scenario = ScenarioDescription();
+    scenario.fileName = file.name;
+    // The line of each of TIME, STEP and END, 0 while there was none.
+    int timeLine = 0;
+    int stepLine = 0;
+    int endLine = 0;
+    VesselEntry *openVessel = nullptr;
+
+    TextLines lines(file.text);
+    for (std::string_view line; lines.Next(line);) {
+        const int number = lines.Number();
+        if (openVessel != nullptr) {
+            // The block's lines are the module's, delivered as they stand; only END_VESSEL (with a
+            // comment, if any) closes the block, and a VESSEL line means that it was never closed.
+            const std::vector<std::string_view> words = SplitWords(line);
+            if (!words.empty() && words[0] == "END_VESSEL") {
+                if (words.size() > 1) {
+                    error = file.name + ":" + std::to_string(number) +
+                            ": END_VESSEL takes nothing after it, found " + Quoted(words[1]);
+                    return false;
+                }
+                openVessel = nullptr;
+            } else if (!words.empty() && words[0] == "VESSEL") {
+                error = file.name + ":" + std::to_string(number) + ": VESSEL inside the block of " +
+                        openVessel->name + ", which has no END_VESSEL";
+                return false;
+            } else if (const std::string_view text = StripIndentation(line); !text.empty()) {
+                openVessel->block.push_back(SourceLine{std::string(text), number});
+            }
+            continue;
+        }
+        LineParser p(file.name, line, number, error);
+        if (p.Count() == 0) {
+            continue;
+        }
+        const std::string_view keyword = p.Words()[0];
+        if (keyword == "TIME" || keyword == "STEP" || keyword == "END") {
+            int &seenAt = keyword == "TIME" ? timeLine : keyword == "STEP" ? stepLine : endLine;
+            if (seenAt != 0) {
+                return p.Fail(std::string(keyword) + " is given twice, here and at line " +
+                              std::to_string(seenAt));
+            }
+            seenAt = number;
+            double value = 0.0;
+            if (!p.Exactly(2) || !p.Number(1, value)) {
+                return false;
+            }
+            if (keyword == "TIME") {
+                scenario.time = value;
+            } else if (keyword == "STEP") {
+                if (value <= 0.0) {
+                    return p.Fail("STEP must be greater than zero");
+                }
+                scenario.step = value;
+            } else {
+                scenario.end = value;
+            }
+        } else if (keyword == "CAMERA") {
+            ScenarioEvent event;
+            if (!ParseCamera(p, 1, event)) {
+                return false;
+            }
+            ApplyCamera(event, scenario);
+        } else if (keyword == "VESSEL") {
+            VesselEntry vessel;
+            vessel.line = number;
+            if (!p.Exactly(3) || !p.Name(1, vessel.name, "vessel") ||
+                !p.Name(2, vessel.className, "class")) {
+                return false;
+            }
+            scenario.vessels.push_back(std::move(vessel));
+            openVessel = &scenario.vessels.back();
+        } else if (keyword == "AT") {
+            ScenarioEvent event;
+            event.line = number;
+            if (!p.Number(1, event.time)) {
+                return false;
+            }
+            if (p.Count() < 3) {
+                return p.Fail("AT needs an event: CAMERA, SPAWN or SAVE");
+            }
+            const std::string_view what = p.Words()[2];
+            if (what == "CAMERA") {
+                if (!ParseCamera(p, 3, event)) {
+                    return false;
+                }
+            } else if (what == "SPAWN") {
+                if (!ParseSpawn(p, 2, event)) {
+                    return false;
+                }
+            } else if (what == "SAVE") {
+                if (!p.Exactly(4)) {
+                    return false;
+                }
+                event.kind = ScenarioEvent::Kind::Save;
+                event.path = std::string(p.Words()[3]);
+            } else {
+                return p.Fail("unknown event " + Quoted(what) + " (CAMERA, SPAWN or SAVE)" +
+                              NonAsciiNote(what));
+            }
+            scenario.events.push_back(std::move(event));
+        } else {
+            return p.Fail("unknown keyword " + Quoted(keyword) + NonAsciiNote(keyword));
+        }
+    }
+
+    if (openVessel != nullptr) {
+        error = file.name + ":" + std::to_string(openVessel->line) + ": VESSEL " +
+                openVessel->name + " has no END_VESSEL";
+        return false;
+    }
+    if (stepLine == 0 || endLine == 0) {
+        error = file.name + ": the scenario needs " +
+                (stepLine == 0 && endLine == 0 ? "STEP and END"
+                 : stepLine == 0               ? "STEP, the length of a step"
+                                               : "END, the time at which the run ends");
+        return false;
+    }
+    if (scenario.end < scenario.time) {
+        error = file.name + ": END lies before TIME";
+        return false;
+    }
+    std::stable_sort(
+        scenario.events.begin(), scenario.events.end(),
+        [](const ScenarioEvent &a, const ScenarioEvent &b) { return a.time < b.time; });
+    return CheckNamesUnique(scenario, error);
+}
+
+std::string FormatScenario(const ScenarioDescription &scenario) {
+    std::ostringstream out;
+    out << "TIME " << FormatExact(scenario.time) << '\n';
+    out << "STEP " << FormatExact(scenario.step) << '\n';
+    out << "END " << FormatExact(scenario.end) << '\n';
+    out << "CAMERA POS";
+    AppendVector(out, scenario.cameraPosition);
+    out << "\nCAMERA VEL";
+    AppendVector(out, scenario.cameraVelocity);
+    out << "\nCAMERA TARGET " << (scenario.cameraTarget.empty() ? "NONE" : scenario.cameraTarget)
+        << '\n';
+    for (const VesselEntry &vessel : scenario.vessels) {
+        out << "\nVESSEL " << vessel.name << ' ' << vessel.className << '\n';
+        for (const SourceLine &line : vessel.block) {
+            out << "  " << line.text << '\n';
+        }
+        out << "END_VESSEL\n";
+    }
+    if (!scenario.events.empty()) {
+        out << '\n';
+    }
+    for (const ScenarioEvent &event : scenario.events) {
+        out << "AT " << FormatExact(event.time) << ' ';
+        switch (event.kind) {
+        case ScenarioEvent::Kind::CameraPosition:
+            out << "CAMERA POS";
+            AppendVector(out, event.vector);
+            break;
+        case ScenarioEvent::Kind::CameraVelocity:
+            out << "CAMERA VEL";
+            AppendVector(out, event.vector);
+            break;
+        case ScenarioEvent::Kind::CameraTarget:
+            out << "CAMERA TARGET " << (event.name.empty() ? "NONE" : event.name);
+            break;
+        case ScenarioEvent::Kind::Spawn:
+            out << "SPAWN " << event.name << ' ' << event.className << " POS";
+            AppendVector(out, event.status.position);
+            out << " VEL";
+            AppendVector(out, event.status.velocity);
+            break;
+        case ScenarioEvent::Kind::Save:
+            out << "SAVE " << event.path;
+            break;
+        }
+        out << '\n';
+    }
+    return out.str();
+}
+
+} // namespace standin

@@ -1,0 +1,56 @@
+// The stand-in host's scenario file: the camera, the vessels with their scenario blocks, the
+// events of the run, and the simulation clock. A saved scenario is written in the same form, so
+// that it loads back like any other.
+#pragma once
+
+#include "standin_host/interface/LineReader.h"
+#include "standin_host/scenario/TextFile.h"
+#include "standin_host/simulation/VesselStatus.h"
+
+#include <string>
+#include <vector>
+
+namespace standin {
+
+struct VesselEntry {
+    std::string name;
+    std::string className;
+    std::vector<SourceLine> block; // delivered to the vessel's module, indentation removed
+    int line = 0;
+};
+
+struct ScenarioEvent {
+    enum class Kind { CameraPosition, CameraVelocity, CameraTarget, Spawn, Save };
+    double time = 0.0;
+    Kind kind = Kind::Save;
+    VECTOR3 vector{};      // CameraPosition, CameraVelocity
+    std::string name;      // CameraTarget (empty: no target), Spawn
+    std::string className; // Spawn
+    VesselStatus status;   // Spawn
+    std::string path;      // Save
+    int line = 0;
+};
+
+struct ScenarioDescription {
+    std::string fileName;
+    double time = 0.0;
+    double step = 0.0;
+    double end = 0.0;
+    VECTOR3 cameraPosition{};
+    VECTOR3 cameraVelocity{};
+    std::string cameraTarget; // empty: no target
+    std::vector<VesselEntry> vessels;
+    std::vector<ScenarioEvent> events; // in the order of their times, ties in file order
+};
+
+// Parses a scenario. On a malformed line it returns false with "file:line: message".
+bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error);
+
+// Writes a scenario in the form that ParseScenario reads, with numbers that read back exactly.
+std::string FormatScenario(const ScenarioDescription &scenario);
+
+// Vessel and class names: letters, digits, '_', '-' and '.', not starting with '.', so that a
+// class name can never leave the configuration folder.
+bool IsValidName(const std::string &name);
+
+} // namespace standin

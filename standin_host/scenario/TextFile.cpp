@@ -1,0 +1,88 @@
+#include "standin_host/scenario/TextFile.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+namespace standin {
+namespace {
+
+// Far above the largest scenario the host writes (a million vessels take about 72 MB); the
+// limit keeps an endless file such as /dev/zero from filling the memory.
+constexpr long long maxFileSize = 1024LL * 1024 * 1024;
+
+// Editors on Windows start a UTF-8 file with a byte-order mark, which is no text of the file.
+constexpr char byteOrderMark[] = "\xef\xbb\xbf";
+
+struct FileCloser {
+    void operator()(std::FILE *f) const { std::fclose(f); }
+};
+using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
+
+std::string Reason() {
+    return std::strerror(errno);
+}
+
+} // namespace
+
+bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = path + ": is a folder, not a file";
+        return false;
+    }
+    FilePointer in(std::fopen(path.c_str(), "rb"));
+    if (!in) {
+        error = path + ": cannot open: " + Reason();
+        return false;
+    }
+    std::string content;
+    // A regular file's size is known: the text is read into storage of that size, not into one
+    // grown by doubling, which would at times need three times the file.
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > static_cast<std::uintmax_t>(maxFileSize)) {
+        error = path + ": larger than " + std::to_string(maxFileSize) + " bytes";
+        return false;
+    }
+    if (!ec) {
+        content.reserve(static_cast<std::size_t>(size));
+    }
+    char chunk[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, in.get())) > 0) {
+        if (content.size() + got > static_cast<std::size_t>(maxFileSize)) {
+            error = path + ": larger than " + std::to_string(maxFileSize) + " bytes";
+            return false;
+        }
+        content.append(chunk, got);
+    }
+    if (std::ferror(in.get())) {
+        error = path + ": cannot read: " + Reason();
+        return false;
+    }
+    if (content.rfind(byteOrderMark, 0) == 0) {
+        content.erase(0, sizeof byteOrderMark - 1);
+    }
+
+    const std::size_t nul = content.find('\0');
+    if (nul != std::string::npos) {
+        // The line that holds the byte is the first to end beyond it.
+        TextLines lines(content);
+        std::string_view line;
+        while (lines.Next(line) && line.data() + line.size() <= content.data() + nul) {
+        }
+        error = path + ":" + std::to_string(lines.Number()) + ": holds a NUL byte; not a text file";
+        return false;
+    }
+    file.name = path;
+    file.text = std::move(content);
+    return true;
+}
+
+} // namespace standin

@@ -1,0 +1,443 @@
+#include "standin_host/simulation/Simulation.h"
+
+#include "standin_host/interface/ScenarioWriter.h"
+#include "standin_host/outputs/OutputFile.h"
+#include "standin_host/outputs/ProgressLine.h"
+#include "standin_host/platform/RunInterrupt.h"
+#include "standin_host/text/MessageText.h"
+#include "standin_host/text/NumberText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+namespace standin {
+namespace {
+
+// Modified Julian Date of the simulation's time zero, handed to the step callbacks.
+constexpr double mjdAtTimeZero = 51544.5;
+constexpr double secondsPerDay = 86400.0;
+
+bool IsFinite(const VECTOR3 &v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+void Advance(VECTOR3 &position, const VECTOR3 &velocity, double dt) {
+    position.x += velocity.x * dt;
+    position.y += velocity.y * dt;
+    position.z += velocity.z * dt;
+}
+
+std::string Describe(const VECTOR3 &v) {
+    return FormatExact(v.x) + " " + FormatExact(v.y) + " " + FormatExact(v.z);
+}
+
+// "KEY x y z" with the key matched exactly; the host's own state lines.
+bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value) {
+    if (line.substr(0, key.size()) != key) {
+        return false;
+    }
+    std::string_view rest = line.substr(key.size());
+    double parts[3];
+    for (double &part : parts) {
+        const std::size_t start = rest.find_first_not_of(" \t");
+        if (start == std::string_view::npos || start == 0) {
+            return false;
+        }
+        rest = rest.substr(start);
+        const std::size_t end = std::min(rest.find_first_of(" \t"), rest.size());
+        if (!ParseFiniteNumber(rest.substr(0, end), part)) {
+            return false;
+        }
+        rest = rest.substr(end);
+    }
+    if (rest.find_first_not_of(" \t") != std::string_view::npos) {
+        return false;
+    }
+    value = VECTOR3{parts[0], parts[1], parts[2]};
+    return true;
+}
+
+} // namespace
+
+Simulation::Simulation(const ScenarioDescription &scenario, VesselClasses &classes, RunLog &log,
+                       SimulationOptions options)
+    : scenario(scenario), classes(classes), log(log), options(options), time(scenario.time),
+      step(scenario.step), clock(scenario.time, scenario.step),
+      cameraPosition(scenario.cameraPosition), cameraVelocity(scenario.cameraVelocity),
+      previousActive(active) {
+    active = this;
+}
+
+Simulation::~Simulation() {
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        if (vessel->instance != nullptr) {
+            vessel->vesselClass->module->Exit()(vessel->instance);
+            vessel->instance = nullptr;
+        }
+    }
+    active = previousActive;
+}
+
+Simulation *Simulation::active = nullptr;
+
+bool Simulation::Start(std::string &error) {
+    // Every class the run will need is found before anything is created, so that a missing class
+    // is reported at once and not in the middle of the run.
+    for (const ScenarioEvent &event : scenario.events) {
+        if (event.kind == ScenarioEvent::Kind::Spawn &&
+            classes.Find(event.className, error) == nullptr) {
+            error.insert(0, scenario.fileName + ":" + std::to_string(event.line) + ": ");
+            return false;
+        }
+    }
+    for (const VesselEntry &entry : scenario.vessels) {
+        const VesselClass *vesselClass = classes.Find(entry.className, error);
+        if (vesselClass == nullptr) {
+            error.insert(0, scenario.fileName + ":" + std::to_string(entry.line) + ": ");
+            return false;
+        }
+        CreateVessel(entry.name, *vesselClass, scenario.fileName, &entry.block, VesselStatus());
+    }
+    if (scenario.cameraTarget.empty()) {
+        return true; // the camera starts without a target; nothing to tell
+    }
+    ScenarioEvent target;
+    target.kind = ScenarioEvent::Kind::CameraTarget;
+    target.name = scenario.cameraTarget;
+    return Fire(target, error);
+}
+
+SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &vesselClass,
+                                    const std::string &fileName,
+                                    const std::vector<SourceLine> *block,
+                                    const VesselStatus &status) {
+    vessels.push_back(std::make_unique<SimVessel>());
+    SimVessel &vessel = *vessels.back();
+    vessel.name = name;
+    vessel.vesselClass = &vesselClass;
+    VESSEL *created = vesselClass.module->Init()(&vessel, 1);
+    if (created == nullptr) {
+        log.Line(time, "could not create " + name +
+                           ": its module returned no instance; its scenario block is kept");
+        VesselEntry kept;
+        kept.name = name;
+        kept.className = vesselClass.name;
+        if (block != nullptr) {
+            kept.block = *block;
+        } else {
+            kept.block = {SourceLine{"POS " + Describe(status.position), 0},
+                          SourceLine{"VEL " + Describe(status.velocity), 0}};
+        }
+        uncreated.push_back(std::move(kept));
+        vessels.pop_back();
+        return nullptr;
+    }
+    // Every vessel class derives from VESSEL2, so the host may call its callbacks.
+    vessel.instance = static_cast<VESSEL2 *>(created);
+    liveVessels.insert(&vessel);
+    liveByName[name] = &vessel;
+    log.Line(time, "created " + name + " (class " + vesselClass.name + ")");
+
+    // The host calls a vessel in this order: class capabilities, then its initial state.
+    LineReader config(vesselClass.config.name, vesselClass.config.text);
+    vessel.instance->clbkSetClassCaps(&config);
+    if (vessel.instance != nullptr && block != nullptr) {
+        VesselStatus loaded;
+        LineReader reader(fileName, *block);
+        loadingFrom = &reader;
+        vessel.instance->clbkLoadStateEx(&reader, &loaded);
+        loadingFrom = nullptr;
+        vessel.position = loaded.position;
+        vessel.velocity = loaded.velocity;
+    } else if (vessel.instance != nullptr) {
+        vessel.instance->clbkSetStateEx(&status);
+    }
+    if (vessel.instance != nullptr) {
+        vessel.instance->clbkPostCreation();
+    }
+    WidenBounds(vessel);
+    for (RunObserver *observer : observers) {
+        observer->VesselCreated(*this, vessel);
+    }
+    return &vessel;
+}
+
+SimVessel *Simulation::FindVessel(const std::string &name) const {
+    const auto found = liveByName.find(name);
+    return found == liveByName.end() ? nullptr : found->second;
+}
+
+bool Simulation::RunUntil(double endTime, std::string &error) {
+    // The run's length is a count of steps, the same that the host checks before the run.
+    const double lastStep = clock.StepsUntil(endTime);
+    while (true) {
+        if (!FireDueEvents(error)) {
+            return false;
+        }
+        if (!(stepsTaken < lastStep) || RunInterruptSignal() != 0) {
+            return true;
+        }
+        const double next = clock.TimeAfter(stepsTaken + 1.0);
+        if (next == time) {
+            // At this magnitude the step is lost in the clock's rounding: the run would never end.
+            error = scenario.fileName + ": the clock does not advance by STEP " +
+                    FormatExact(step) + " at TIME " + FormatExact(time);
+            return false;
+        }
+        if (!std::isfinite(next)) {
+            error = scenario.fileName + ": the clock overflows: TIME " + FormatExact(time) +
+                    " and STEP " + FormatExact(step) + " make no finite number";
+            return false;
+        }
+        if (!NextStepStaysFinite(error)) {
+            return false;
+        }
+        stepsTaken += 1.0;
+        StepTo(next, step);
+        if (progress != nullptr) {
+            progress->Stepped(time, vessels.size());
+        }
+    }
+}
+
+void Simulation::Step(double length) {
+    StepTo(time + length, length);
+    clock = StepClock(time, step);
+    stepsTaken = 0.0;
+}
+
+void Simulation::StepTo(double next, double length) {
+    for (RunObserver *observer : observers) {
+        observer->StepStarting(*this);
+    }
+    // A vessel destroyed inside its deletion request clears the camera's target at once; the
+    // observers still learn whom the camera targeted while the vessels were called.
+    const SimVessel *const targetDuringStep = cameraTarget;
+    time = next;
+    const double mjd = mjdAtTimeZero + time / secondsPerDay;
+    Advance(cameraPosition, cameraVelocity, length);
+    // One pass over the vessels: a vessel's callback sees its own position and the camera's, both
+    // already advanced; the host interface shows it no other vessel's.
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        Advance(vessel->position, vessel->velocity, length);
+        if (vessel->instance != nullptr) {
+            steppingVessel = vessel.get();
+            vessel->instance->clbkPostStep(time, length, mjd);
+        }
+    }
+    steppingVessel = nullptr;
+    LogDebugLine();
+    if (!observers.empty()) {
+        const StepFacts facts{time, targetDuringStep, debugLineTaker, debugString};
+        for (RunObserver *observer : observers) {
+            observer->StepDone(*this, facts);
+        }
+    }
+    debugLineTaker = nullptr;
+    FinishDeletions();
+}
+
+bool Simulation::FireDueEvents(std::string &error) {
+    while (nextEvent < scenario.events.size() && HasReached(scenario.events[nextEvent].time)) {
+        if (!Fire(scenario.events[nextEvent++], error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
+    switch (event.kind) {
+    case ScenarioEvent::Kind::CameraPosition:
+        cameraPosition = event.vector;
+        log.Line(time, "camera moves to " + Describe(event.vector));
+        return true;
+    case ScenarioEvent::Kind::CameraVelocity:
+        cameraVelocity = event.vector;
+        log.Line(time, "camera velocity " + Describe(event.vector));
+        return true;
+    case ScenarioEvent::Kind::CameraTarget:
+        cameraTarget = event.name.empty() ? nullptr : FindVessel(event.name);
+        if (event.name.empty()) {
+            log.Line(time, "camera targets nothing");
+        } else if (cameraTarget != nullptr) {
+            log.Line(time, "camera targets " + event.name);
+        } else {
+            log.Line(time, "camera cannot target " + event.name + ": no such vessel");
+        }
+        for (RunObserver *observer : observers) {
+            observer->CameraTargeted(*this, cameraTarget);
+        }
+        return true;
+    case ScenarioEvent::Kind::Spawn: {
+        const VesselClass *vesselClass = classes.Find(event.className, error);
+        if (vesselClass == nullptr) {
+            return false;
+        }
+        CreateVessel(event.name, *vesselClass, scenario.fileName, nullptr, event.status);
+        return true;
+    }
+    case ScenarioEvent::Kind::Save:
+        if (!Save(event.path, error)) {
+            error.insert(0, scenario.fileName + ":" + std::to_string(event.line) + ": ");
+            return false;
+        }
+        log.Line(time, "saved scenario to " + event.path);
+        return true;
+    }
+    return true;
+}
+
+ScenarioDescription Simulation::Snapshot() const {
+    ScenarioDescription saved;
+    saved.fileName = scenario.fileName;
+    saved.time = time;
+    saved.step = step;
+    // The last step can pass an END that lies between two boundaries, and --until can run past
+    // it; END never lies before TIME, so that the saved scenario loads back.
+    saved.end = std::max(scenario.end, time);
+    saved.cameraPosition = cameraPosition;
+    saved.cameraVelocity = cameraVelocity;
+    saved.cameraTarget = cameraTarget != nullptr ? cameraTarget->name : std::string();
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        if (vessel->instance == nullptr) {
+            continue;
+        }
+        ScenarioWriter writer;
+        vessel->instance->clbkSaveState(&writer);
+        VesselEntry entry;
+        entry.name = vessel->name;
+        entry.className = vessel->vesselClass->name;
+        for (const std::string &line : writer.Lines()) {
+            entry.block.push_back(SourceLine{line, 0});
+        }
+        saved.vessels.push_back(std::move(entry));
+    }
+    saved.vessels.insert(saved.vessels.end(), uncreated.begin(), uncreated.end());
+    saved.events.assign(scenario.events.begin() + static_cast<std::ptrdiff_t>(nextEvent),
+                        scenario.events.end());
+    return saved;
+}
+
+bool Simulation::NextStepStaysFinite(std::string &error) {
+    VECTOR3 camera = cameraPosition;
+    Advance(camera, cameraVelocity, step);
+    std::string what;
+    if (!IsFinite(camera)) {
+        what = "the camera position";
+    }
+    // Positions grow by at most `speedBound` a second in every coordinate: while their bound is
+    // finite, no vessel needs a look of its own.
+    const double nextReach = reachBound + speedBound * step;
+    if (what.empty() && !std::isfinite(nextReach)) {
+        for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+            VECTOR3 position = vessel->position;
+            Advance(position, vessel->velocity, step);
+            if (vessel->instance != nullptr && !IsFinite(position)) {
+                what = "the position of vessel " + vessel->name;
+                break;
+            }
+        }
+    }
+    reachBound = nextReach;
+    if (what.empty()) {
+        return true;
+    }
+    error = what + " overflows in the step after simulation time " + FormatExact(time) +
+            "; a scenario holding it could not be read back";
+    return false;
+}
+
+void Simulation::WidenBounds(const SimVessel &vessel) {
+    const auto largest = [](const VECTOR3 &v) {
+        return std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
+    };
+    reachBound = std::max(reachBound, largest(vessel.position));
+    speedBound = std::max(speedBound, largest(vessel.velocity));
+}
+
+bool Simulation::Save(const std::string &path, std::string &error) const {
+    return WriteOutputFile(path, FormatScenario(Snapshot()), error);
+}
+
+bool Simulation::RequestDeletion(ObjectHandle handle) {
+    auto *vessel = static_cast<SimVessel *>(handle);
+    if (liveVessels.count(vessel) == 0) {
+        return false;
+    }
+    // A repeated request for a vessel already marked changes nothing.
+    if (!vessel->deletionRequested) {
+        vessel->deletionRequested = true;
+        ++pendingDeletions;
+        if (options.deleteAtOnce) {
+            Destroy(*vessel);
+        }
+    }
+    return true;
+}
+
+void Simulation::Destroy(SimVessel &vessel) {
+    vessel.vesselClass->module->Exit()(vessel.instance);
+    vessel.instance = nullptr;
+    liveVessels.erase(&vessel);
+    liveByName.erase(vessel.name);
+    log.Line(time, "deleted " + vessel.name);
+    if (cameraTarget == &vessel) {
+        cameraTarget = nullptr;
+        log.Line(time, "camera target " + vessel.name + " is gone; the camera targets nothing");
+        for (RunObserver *observer : observers) {
+            observer->CameraTargeted(*this, nullptr);
+        }
+    }
+}
+
+void Simulation::FinishDeletions() {
+    if (pendingDeletions == 0) {
+        return;
+    }
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        if (vessel->deletionRequested && vessel->instance != nullptr) {
+            Destroy(*vessel);
+        }
+    }
+    vessels.erase(std::remove_if(vessels.begin(), vessels.end(),
+                                 [](const std::unique_ptr<SimVessel> &vessel) {
+                                     return vessel->deletionRequested;
+                                 }),
+                  vessels.end());
+    pendingDeletions = 0;
+}
+
+void Simulation::LogDebugLine() {
+    // A line that nobody was handed since the last look has not changed: no text is compared.
+    // Nor is it shown again with --verbose, which would show a deleted vessel's last line on.
+    if (!debugStringHandedOut) {
+        return;
+    }
+    debugStringHandedOut = false;
+    if (options.verbose || loggedDebugString != debugString) {
+        loggedDebugString = debugString;
+        debugLogLine.assign("debug \"").append(loggedDebugString).append("\"");
+        log.Line(time, debugLogLine);
+    }
+}
+
+void Simulation::NotifyRunEnded() const {
+    for (RunObserver *observer : observers) {
+        observer->RunEnded(*this);
+    }
+}
+
+void Simulation::ParseDefaultLine(const char *line, VesselStatus &status) {
+    if (ParseVectorItem(line, "POS", status.position) ||
+        ParseVectorItem(line, "VEL", status.velocity)) {
+        return;
+    }
+    // Neither the module nor the host takes this line: say so, and go on.
+    log.Warning(loadingFrom != nullptr ? loadingFrom->FileName() : scenario.fileName,
+                loadingFrom != nullptr ? loadingFrom->CurrentLineNumber() : 0,
+                "scenario line not understood: " + Quoted(line));
+}
+
+} // namespace standin
