@@ -3,7 +3,7 @@
 #include "standin_host/modules/VesselClasses.h"
 #include "standin_host/outputs/OutputFile.h"
 #include "standin_host/outputs/PlotRecorder.h"
-#include "standin_host/outputs/PlotSvg.h"
+#include "standin_host/outputs/picture/PlotSvg.h"
 #include "standin_host/outputs/ProgressLine.h"
 #include "standin_host/outputs/TraceWriter.h"
 #include "standin_host/platform/RunInterrupt.h"
