@@ -166,8 +166,8 @@ struct Until {
 
 // '.' is the decimal point under every locale; signs and exponents as in a scenario file.
 TEST(CommandLine, ReadsUntilAsAFiniteDecimalNumber) {
-    const Until untils[] = {{"1e3", 1000.0}, {"1.5", 1.5},   {"+2", 2.0},
-                            {"-0.25", -0.25}, {".5", 0.5},   {"7E-1", 0.7}};
+    const Until untils[] = {{"1e3", 1000.0},  {"1.5", 1.5}, {"+2", 2.0},
+                            {"-0.25", -0.25}, {".5", 0.5},  {"7E-1", 0.7}};
     for (const Until &until : untils) {
         const CommandLine line = ParseCommandLine({"--until", until.text, "run.scn"});
         ASSERT_EQ(line.request, Request::Run) << line.message;

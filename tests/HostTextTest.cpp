@@ -20,11 +20,23 @@ struct Grid {
 
 TEST(DecimalsToTellApart, TakesTheFewestThatShowEveryPointOfTheGrid) {
     const Grid grids[] = {
-        {1.0, 0, 0},     {10.0, 0, 0},   {0.5, 0, 1},    {0.1, 0, 1},    {0.25, 0, 2},
-        {0.02, 0, 2},    {1e-3, 0, 3},   {1.0, 3, 3},    {0.02, 3, 3},   {1e-4, 3, 4},
-        {0.0625, 3, 4},  {1e-9, 3, 9},   {1.0 / 3, 3, 9}, {1e-12, 3, 9},
+        {1.0, 0, 0},
+        {10.0, 0, 0},
+        {0.5, 0, 1},
+        {0.1, 0, 1},
+        {0.25, 0, 2},
+        {0.02, 0, 2},
+        {1e-3, 0, 3},
+        {1.0, 3, 3},
+        {0.02, 3, 3},
+        {1e-4, 3, 4},
+        {0.0625, 3, 4},
+        {1e-9, 3, 9},
+        {1.0 / 3, 3, 9},
+        {1e-12, 3, 9},
         // A step far below a second still gets every decimal there is to give.
-        {1e-10, 0, 9},   {1e6 + 0.5, 0, 1},
+        {1e-10, 0, 9},
+        {1e6 + 0.5, 0, 1},
     };
     for (const Grid &grid : grids) {
         EXPECT_EQ(standin::DecimalsToTellApart(grid.step, grid.fewest), grid.decimals)
@@ -56,8 +68,8 @@ TEST(DecodeUtf8, TakesWellFormedCharactersOnly) {
         {"\xed\xa0\x80", 0, 0},     // surrogate
         {"\xf4\x90\x80\x80", 0, 0}, // beyond U+10FFFF
         {"\xf5\x80\x80\x80", 0, 0},
-        {"\x80", 0, 0},      // a continuation byte alone
-        {"\xe2\x80", 0, 0},  // cut short
+        {"\x80", 0, 0},     // a continuation byte alone
+        {"\xe2\x80", 0, 0}, // cut short
         {"\xe2\x41\x80", 0, 0},
     };
     for (const Sequence &s : sequences) {

@@ -17,7 +17,7 @@ struct CommandLine {
         Refused, // a bad command line: show `message`, end with BadCommandLineStatus
     };
     Request request = Request::Run;
-    HostOptions options; // its `progress` is the program's to decide: it depends on the terminal
+    HostOptions options;  // its `progress` is the program's to decide: it depends on the terminal
     int x87Precision = 0; // --x87-precision: 24, 53 or 64 bits; 0 leaves the unit as it is
     std::string message;  // Refused: the whole text for the standard error, newline included
 };

@@ -56,8 +56,8 @@ int Main(int argc, char **argv) {
     }
     line.options.progress = standin::ErrorStreamIsTerminal();
     standin::InstallRunInterrupt();
-    const int status = standin::RunHost(line.options, standin::ProgramPath(argv[0]), std::cout,
-                                        std::cerr);
+    const int status =
+        standin::RunHost(line.options, standin::ProgramPath(argv[0]), std::cout, std::cerr);
     // A module or library that changed the setting would have made the run prove nothing.
     if (x87Precision != 0 && standin::X87Precision() != x87Precision) {
         std::cerr << "standin-host: the x87 precision was changed during the run, to "

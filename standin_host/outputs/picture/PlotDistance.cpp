@@ -44,8 +44,7 @@ void LimitLines(SvgWriter &svg, const PlotRecord &record, const Scale &distance)
         svg.Line(plotLeft, y, plotRight, y,
                  "stroke=\"#000\" stroke-width=\"1.5\" stroke-dasharray=\"6 4\"");
         svg.Text(plotLeft + 6, y - 7,
-                 "MaxCamDistance of class " + limit.className + ": " +
-                     FormatExact(limit.distance) +
+                 "MaxCamDistance of class " + limit.className + ": " + FormatExact(limit.distance) +
                      " m; farther away, a vessel is deleted unless the camera targets it",
                  13, halo);
     }

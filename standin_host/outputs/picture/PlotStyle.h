@@ -11,7 +11,7 @@ namespace standin {
 namespace picture {
 
 constexpr double pictureWidth = 1200.0;
-constexpr double plotLeft = 190.0;  // room for the lanes' names and the value axis
+constexpr double plotLeft = 190.0; // room for the lanes' names and the value axis
 constexpr double plotRight = 1150.0;
 
 // Text with a white halo, readable over lines and bars.

@@ -98,8 +98,8 @@ double AliveCurve(SvgWriter &svg, const PlotRecord &record, const Scale &time, d
         if (points.empty()) {
             points = SvgNumber(x) + "," + SvgNumber(bottom);
         }
-        points += " " + SvgNumber(x) + "," + SvgNumber(y) + " " + SvgNumber(x + 2) + "," +
-                  SvgNumber(y);
+        points +=
+            " " + SvgNumber(x) + "," + SvgNumber(y) + " " + SvgNumber(x + 2) + "," + SvgNumber(y);
         ++shown;
     }
     if (shown != 0) {

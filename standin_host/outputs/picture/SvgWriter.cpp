@@ -65,8 +65,8 @@ void SvgWriter::Text(double x, double y, std::string_view text, double size,
 }
 
 void SvgWriter::Line(double x1, double y1, double x2, double y2, std::string_view style) {
-    out += "<line x1=\"" + SvgNumber(x1) + "\" y1=\"" + SvgNumber(y1) + "\" x2=\"" +
-           SvgNumber(x2) + "\" y2=\"" + SvgNumber(y2) + "\" " + std::string(style) + "/>\n";
+    out += "<line x1=\"" + SvgNumber(x1) + "\" y1=\"" + SvgNumber(y1) + "\" x2=\"" + SvgNumber(x2) +
+           "\" y2=\"" + SvgNumber(y2) + "\" " + std::string(style) + "/>\n";
 }
 
 void SvgWriter::Rect(double x, double y, double w, double h, std::string_view style) {
