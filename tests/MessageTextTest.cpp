@@ -2,7 +2,7 @@
 // what it shows are escaped; every other character is shown as it is.
 #include "standin_host/text/MessageText.h"
 #include "standin_host/outputs/PlotRecorder.h"
-#include "standin_host/outputs/PlotSvg.h"
+#include "standin_host/outputs/picture/PlotSvg.h"
 
 #include <gtest/gtest.h>
 

@@ -1,164 +1,20 @@
 #include "standin_host/outputs/OutputFile.h"
 
+#include "standin_host/platform/FileCalls.h"
 #include "standin_host/platform/FileFacts.h"
 #include "standin_host/platform/RunInterrupt.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
-
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#include <process.h>
-#include <sys/stat.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace standin {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Reason(int number) {
-    return std::strerror(number);
-}
-
-// ---- the platform's file calls ----
-
-#if defined(_WIN32)
-int OpenNew(const std::string &path) {
-    return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
-int OpenInPlace(const std::string &path, bool /*fifo*/, int &failure) {
-    const int fd = _open(path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
-    failure = errno;
-    return fd;
-}
-long WriteSome(int fd, const char *data, std::size_t size) {
-    return _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
-}
-bool SyncFile(int fd) {
-    return _commit(fd) == 0;
-}
-int CloseFile(int fd) {
-    return _close(fd);
-}
-void KeepMode(int /*fd*/, const std::string & /*like*/) {}
-bool Rename(const std::string &from, const std::string &to, std::string &reason) {
-    // Write-through: the rename is on disk when the call returns.
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-    }
-    reason = "Windows error " + std::to_string(GetLastError());
-    return false;
-}
-void SyncFolder(const std::string & /*folder*/) {}
-std::size_t LongestName(const std::string & /*folder*/) {
-    return 255;
-}
-bool MayTakeNewFiles(const std::string & /*folder*/) {
-    return true; // the trial file below tells
-}
-int ProcessId() {
-    return _getpid();
-}
-#else
-int OpenNew(const std::string &path) {
-    return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-// A FIFO's open waits for a reader. It is tried without waiting, again and again, so that a SIGINT
-// or SIGTERM (whose handler lets blocked calls go on) ends the wait within a fraction of a second.
-int OpenInPlace(const std::string &path, bool fifo, int &failure) {
-    if (!fifo) {
-        const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        failure = errno;
-        return fd;
-    }
-    while (true) {
-        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) {
-            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK); // writes wait for the reader
-            return fd;
-        }
-        if (errno != ENXIO) { // ENXIO: no reader yet
-            failure = errno;
-            return -1;
-        }
-        if (RunInterruptSignal() != 0) {
-            failure = EINTR;
-            return -1;
-        }
-        usleep(20000);
-    }
-}
-long WriteSome(int fd, const char *data, std::size_t size) {
-    return static_cast<long>(write(fd, data, size));
-}
-bool SyncFile(int fd) {
-    return fsync(fd) == 0;
-}
-int CloseFile(int fd) {
-    return close(fd);
-}
-// The replacement keeps the permissions of the file it replaces.
-void KeepMode(int fd, const std::string &like) {
-    struct stat old {};
-    if (stat(like.c_str(), &old) == 0) {
-        fchmod(fd, old.st_mode & 07777);
-    }
-}
-bool Rename(const std::string &from, const std::string &to, std::string &reason) {
-    if (std::rename(from.c_str(), to.c_str()) == 0) {
-        return true;
-    }
-    reason = Reason(errno);
-    return false;
-}
-// Makes the rename itself durable.
-void SyncFolder(const std::string &folder) {
-    const int fd = open(folder.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-}
-std::size_t LongestName(const std::string &folder) {
-    const long most = pathconf(folder.c_str(), _PC_NAME_MAX);
-    return most > 0 ? static_cast<std::size_t>(most) : 255;
-}
-bool MayTakeNewFiles(const std::string &folder) {
-    return access(folder.c_str(), W_OK | X_OK) == 0;
-}
-int ProcessId() {
-    return static_cast<int>(getpid());
-}
-#endif
-
-bool WriteAll(int fd, const char *data, std::size_t size, int &failure) {
-    std::size_t done = 0;
-    while (done < size) {
-        const long written = WriteSome(fd, data + done, size - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            failure = written < 0 ? errno : EIO;
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 // A fresh file beside `target`, created exclusively, so that no existing file is ever taken.
 int CreateTemporary(const fs::path &target, std::string &temporary, int &failure) {
@@ -180,7 +36,7 @@ int CreateTemporary(const fs::path &target, std::string &temporary, int &failure
         std::string name = stem;
         name.append(".partial-").append(suffix);
         temporary = (fs::path(folder) / name).string();
-        const int fd = OpenNew(temporary);
+        const int fd = OpenNewFile(temporary);
         if (fd >= 0 || errno != EEXIST) {
             failure = errno;
             return fd;
@@ -203,7 +59,7 @@ bool Refused(const std::string &path, const FileFacts &facts, std::string &error
     case FileFacts::Kind::Unreachable:
         error = path + ": cannot write: " +
                 (facts.reason == ELOOP ? std::string("a loop of symbolic links")
-                                       : Reason(facts.reason));
+                                       : SystemErrorText(facts.reason));
         return true;
     case FileFacts::Kind::Folder:
         error = path + ": cannot write: is a folder";
@@ -260,7 +116,7 @@ bool CheckOutputFile(const std::string &path, std::string &error) {
     int failure = 0;
     const int fd = CreateTemporary(target, trial, failure);
     if (fd < 0) {
-        error = path + ": cannot write: " + Reason(failure);
+        error = path + ": cannot write: " + SystemErrorText(failure);
         return false;
     }
     const int place = AddTemporaryFileToRemove(trial.c_str()); // a second signal removes it too
@@ -290,7 +146,7 @@ bool OutputFile::Open(const std::string &outputPath, std::string &error) {
         if (fd < 0) {
             error = path + ": cannot write: " +
                     (reason == EINTR ? std::string("interrupted while waiting for a reader")
-                                     : Reason(reason));
+                                     : SystemErrorText(reason));
             return false;
         }
         mode = Mode::InPlace;
@@ -299,7 +155,7 @@ bool OutputFile::Open(const std::string &outputPath, std::string &error) {
     target = FollowLinks(path).string();
     fd = CreateTemporary(target, temporary, reason);
     if (fd < 0) {
-        error = path + ": cannot write: " + Reason(reason);
+        error = path + ": cannot write: " + SystemErrorText(reason);
         return false;
     }
     mode = Mode::Replace;
@@ -334,10 +190,10 @@ bool OutputFile::Finish(std::string &error) {
         }
         fd = -1;
     }
-    std::string why = reason != 0 ? Reason(reason) : std::string();
+    std::string why = reason != 0 ? SystemErrorText(reason) : std::string();
     bool done = reason == 0;
     if (done && finished == Mode::Replace) {
-        done = Rename(temporary, target, why);
+        done = RenameOver(temporary, target, why);
         if (done) {
             ForgetTemporaryFile(temporaryPlace);
             temporaryPlace = -1;

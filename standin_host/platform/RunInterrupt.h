@@ -1,6 +1,6 @@
 // Ending a run cleanly on SIGINT or SIGTERM: the handler only raises a flag, and the step loop
 // ends the run at the next step boundary, so that the scenario is saved as it stands, and a wait
-// for a FIFO's reader gives up (OutputFile.h). A second signal ends the process at once, after
+// for a FIFO's reader gives up (FileCalls.h). A second signal ends the process at once, after
 // removing the temporary files of the outputs being written.
 #pragma once
 

@@ -1,6 +1,8 @@
 #include "standin_host/platform/TerminalWidth.h"
 
 #if defined(_WIN32)
+#include <cstdio>
+#include <io.h>
 #include <windows.h>
 #else
 #include <sys/ioctl.h>
@@ -28,6 +30,14 @@ std::size_t ErrorStreamColumns() {
     }
 #endif
     return usualColumns;
+}
+
+bool ErrorStreamIsTerminal() {
+#if defined(_WIN32)
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
 }
 
 } // namespace standin

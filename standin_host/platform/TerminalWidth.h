@@ -1,4 +1,5 @@
-// How many columns wide the terminal is that shows the error stream.
+// The terminal that shows the error stream, where the progress line goes: whether there is one,
+// and how many columns wide it is.
 #pragma once
 
 #include <cstddef>
@@ -8,5 +9,8 @@ namespace standin {
 // The width of the terminal of the error stream, asked of the system each time (the window may
 // have been resized); 80 when it cannot be told, as when the stream is not a terminal.
 std::size_t ErrorStreamColumns();
+
+// Whether the error stream goes to a terminal, where a progress line that redraws itself belongs.
+bool ErrorStreamIsTerminal();
 
 } // namespace standin

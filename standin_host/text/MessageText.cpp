@@ -1,6 +1,7 @@
 #include "standin_host/text/MessageText.h"
 
 #include "standin_host/text/BidiControl.h"
+#include "standin_host/text/Utf8.h"
 
 namespace standin {
 namespace {
@@ -10,41 +11,6 @@ void AppendHex(std::string &out, unsigned char byte) {
     out += "\\x";
     out += hex[byte >> 4];
     out += hex[byte & 0xf];
-}
-
-// The length of the well-formed UTF-8 sequence at `text[at]`, 0 if there is none, and its code
-// point.
-std::size_t Utf8Sequence(std::string_view text, std::size_t at, unsigned &codePoint) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 0;
-    unsigned lowest = 0;
-    if (lead >= 0xc2 && lead <= 0xdf) {
-        length = 2;
-        codePoint = lead & 0x1f;
-        lowest = 0x80;
-    } else if (lead >= 0xe0 && lead <= 0xef) {
-        length = 3;
-        codePoint = lead & 0x0f;
-        lowest = 0x800;
-    } else if (lead >= 0xf0 && lead <= 0xf4) {
-        length = 4;
-        codePoint = lead & 0x07;
-        lowest = 0x10000;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xc0) != 0x80) {
-            return 0;
-        }
-        codePoint = codePoint << 6 | (next & 0x3f);
-    }
-    const bool surrogate = codePoint >= 0xd800 && codePoint <= 0xdfff;
-    return codePoint < lowest || codePoint > 0x10ffff || surrogate ? 0 : length;
 }
 
 std::string CodePointText(unsigned codePoint) {
@@ -107,9 +73,9 @@ void AppendEscaped(std::string &out, std::string_view text) {
             ++i;
             continue;
         }
-        unsigned codePoint = 0;
-        const std::size_t length = Utf8Sequence(text, i, codePoint);
-        if (length == 0 || codePoint <= 0x9f || IsBidiControl(codePoint)) {
+        const Utf8Character character = DecodeUtf8(text.substr(i));
+        const std::size_t length = character.length;
+        if (length == 0 || character.codePoint <= 0x9f || IsBidiControl(character.codePoint)) {
             const std::size_t bytes = length == 0 ? 1 : length;
             for (std::size_t k = 0; k < bytes; ++k) {
                 AppendHex(out, static_cast<unsigned char>(text[i + k]));
@@ -146,8 +112,9 @@ std::string NonAsciiNote(std::string_view word) {
         if (byte < 0x80) {
             continue;
         }
-        unsigned codePoint = 0;
-        if (Utf8Sequence(word, i, codePoint) == 0) {
+        const Utf8Character character = DecodeUtf8(word.substr(i));
+        const unsigned codePoint = character.codePoint;
+        if (character.length == 0) {
             std::string note = " (it holds the byte ";
             AppendHex(note, byte);
             return note + ", which is not UTF-8 text)";

@@ -91,4 +91,16 @@ std::string FormatFixed(double value, int decimals) {
     return std::string(text, result.ptr);
 }
 
+int DecimalsToTellApart(double step, int fewest) {
+    constexpr int most = 9;
+    int decimals = fewest;
+    double scaled = step * std::pow(10.0, fewest);
+    // The tolerance is relative, so that a step far below a second still gets its decimals.
+    while (decimals < most && std::fabs(scaled - std::round(scaled)) > 1e-9 * scaled) {
+        scaled *= 10.0;
+        ++decimals;
+    }
+    return decimals;
+}
+
 } // namespace standin

@@ -24,4 +24,9 @@ void AppendExact(std::string &text, double value);
 // Fixed notation with `decimals` decimals, for the run log.
 std::string FormatFixed(double value, int decimals);
 
+// The decimals that times on a grid of `step` need to tell its points apart: at least `fewest`,
+// at most 9. The run log shows at least milliseconds (3); the picture's labels need none for
+// whole seconds (0).
+int DecimalsToTellApart(double step, int fewest);
+
 } // namespace standin

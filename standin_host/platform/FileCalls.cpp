@@ -1,0 +1,159 @@
+#include "standin_host/platform/FileCalls.h"
+
+#include "standin_host/platform/RunInterrupt.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace standin {
+namespace {
+
+#if defined(_WIN32)
+long WriteSome(int fd, const char *data, std::size_t size) {
+    return _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+}
+#else
+long WriteSome(int fd, const char *data, std::size_t size) {
+    return static_cast<long>(write(fd, data, size));
+}
+#endif
+
+} // namespace
+
+std::string SystemErrorText(int number) {
+    return std::strerror(number);
+}
+
+bool WriteAll(int fd, const char *data, std::size_t size, int &failure) {
+    std::size_t done = 0;
+    while (done < size) {
+        const long written = WriteSome(fd, data + done, size - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            failure = written < 0 ? errno : EIO;
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+#if defined(_WIN32)
+int OpenNewFile(const std::string &path) {
+    return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+int OpenInPlace(const std::string &path, bool /*fifo*/, int &failure) {
+    const int fd = _open(path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
+    failure = errno;
+    return fd;
+}
+bool SyncFile(int fd) {
+    return _commit(fd) == 0;
+}
+int CloseFile(int fd) {
+    return _close(fd);
+}
+void KeepMode(int /*fd*/, const std::string & /*like*/) {}
+bool RenameOver(const std::string &from, const std::string &to, std::string &reason) {
+    // Write-through: the rename is on disk when the call returns.
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    reason = "Windows error " + std::to_string(GetLastError());
+    return false;
+}
+void SyncFolder(const std::string & /*folder*/) {}
+std::size_t LongestName(const std::string & /*folder*/) {
+    return 255;
+}
+bool MayTakeNewFiles(const std::string & /*folder*/) {
+    return true; // the output's trial file tells
+}
+int ProcessId() {
+    return _getpid();
+}
+#else
+int OpenNewFile(const std::string &path) {
+    return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+// A FIFO's open waits for a reader. It is tried without waiting, again and again, so that a SIGINT
+// or SIGTERM (whose handler lets blocked calls go on) ends the wait within a fraction of a second.
+int OpenInPlace(const std::string &path, bool fifo, int &failure) {
+    if (!fifo) {
+        const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        failure = errno;
+        return fd;
+    }
+    while (true) {
+        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK); // writes wait for the reader
+            return fd;
+        }
+        if (errno != ENXIO) { // ENXIO: no reader yet
+            failure = errno;
+            return -1;
+        }
+        if (RunInterruptSignal() != 0) {
+            failure = EINTR;
+            return -1;
+        }
+        usleep(20000);
+    }
+}
+bool SyncFile(int fd) {
+    return fsync(fd) == 0;
+}
+int CloseFile(int fd) {
+    return close(fd);
+}
+void KeepMode(int fd, const std::string &like) {
+    struct stat old {};
+    if (stat(like.c_str(), &old) == 0) {
+        fchmod(fd, old.st_mode & 07777);
+    }
+}
+bool RenameOver(const std::string &from, const std::string &to, std::string &reason) {
+    if (std::rename(from.c_str(), to.c_str()) == 0) {
+        return true;
+    }
+    reason = SystemErrorText(errno);
+    return false;
+}
+// A rename is durable only once its folder is flushed too.
+void SyncFolder(const std::string &folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+std::size_t LongestName(const std::string &folder) {
+    const long most = pathconf(folder.c_str(), _PC_NAME_MAX);
+    return most > 0 ? static_cast<std::size_t>(most) : 255;
+}
+bool MayTakeNewFiles(const std::string &folder) {
+    return access(folder.c_str(), W_OK | X_OK) == 0;
+}
+int ProcessId() {
+    return static_cast<int>(getpid());
+}
+#endif
+
+} // namespace standin

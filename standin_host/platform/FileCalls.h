@@ -1,0 +1,46 @@
+// The system's file calls that the outputs make, one function for each, so that the output
+// policy (OutputFile) reads the same on every platform. Errors are the system's error numbers
+// (errno), as the calls leave them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace standin {
+
+// The system's text for an error number.
+std::string SystemErrorText(int number);
+
+// Creates `path` for writing, failing if anything is there already; -1 and errno on failure.
+int OpenNewFile(const std::string &path);
+
+// Opens an existing device or FIFO for writing in place. A FIFO's open waits for a reader; the
+// wait ends with EINTR in `failure` when SIGINT or SIGTERM asks the run to end.
+int OpenInPlace(const std::string &path, bool fifo, int &failure);
+
+// Writes all `size` bytes, going on after an interrupted call; false with the error number in
+// `failure` (EIO for a write that took nothing).
+bool WriteAll(int fd, const char *data, std::size_t size, int &failure);
+
+// Flushes the file's data to the disk.
+bool SyncFile(int fd);
+int CloseFile(int fd);
+
+// Gives the new file at `fd` the permissions of the file `like`, which it is to replace.
+void KeepMode(int fd, const std::string &like);
+
+// Renames `from` over `to`, replacing it in one step; false with the system's reason.
+bool RenameOver(const std::string &from, const std::string &to, std::string &reason);
+
+// Makes the renames in `folder` durable, where the system asks for that.
+void SyncFolder(const std::string &folder);
+
+// The longest file name that `folder` takes, in bytes.
+std::size_t LongestName(const std::string &folder);
+
+// Whether this process may create files in `folder`, as far as permissions tell.
+bool MayTakeNewFiles(const std::string &folder);
+
+int ProcessId();
+
+} // namespace standin
