@@ -5,7 +5,7 @@
 
 #include "standin_host/interface/LineReader.h"
 #include "standin_host/scenario/TextFile.h"
-#include "standin_host/simulation/VesselStatus.h"
+#include "standin_host/interface/VesselStatus.h"
 
 #include <string>
 #include <vector>
