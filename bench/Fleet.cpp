@@ -110,8 +110,8 @@ Fleet::Fleet(Case caseId, Subject subject, std::size_t count)
     if (!started || simulation.Vessels().size() != count ||
         (caseId == Case::Targeted && simulation.CameraTarget() == nullptr)) {
         std::cerr << "brevlet_bench: cannot set up " << count << " vessels of class "
-                  << ClassFor(Info(caseId), subject)
-                  << ": " << (error.empty() ? "not every vessel was created" : error) << '\n';
+                  << ClassFor(Info(caseId), subject) << ": "
+                  << (error.empty() ? "not every vessel was created" : error) << '\n';
         std::exit(1);
     }
 }

@@ -74,8 +74,8 @@ standin::SimVessel &HostHarness::CreateFromBlock(const std::string &name,
 
 standin::SimVessel &HostHarness::CreateFromStatus(const std::string &name,
                                                   const standin::VesselStatus &status) {
-    standin::SimVessel *vessel =
-        session.Sim().CreateVessel(name, *vesselClass, session.Scenario().fileName, nullptr, status);
+    standin::SimVessel *vessel = session.Sim().CreateVessel(
+        name, *vesselClass, session.Scenario().fileName, nullptr, status);
     if (vessel == nullptr) {
         throw std::runtime_error("the module created no vessel " + name);
     }

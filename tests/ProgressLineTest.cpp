@@ -41,8 +41,8 @@ TEST(ProgressLine, DrawnAsTheRunStepsAndGoneAtItsEnd) {
     // vessel calls.
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     const standin::StepFacts facts{50.0, nullptr, nullptr, ""};
-    for (standin::RunObserver *observer : {static_cast<standin::RunObserver *>(&line),
-                                           static_cast<standin::RunObserver *>(&off)}) {
+    for (standin::RunObserver *observer :
+         {static_cast<standin::RunObserver *>(&line), static_cast<standin::RunObserver *>(&off)}) {
         for (int step = 0; step < 70000; ++step) {
             observer->StepDone(run, facts);
         }

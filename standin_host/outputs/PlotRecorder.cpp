@@ -80,8 +80,7 @@ void PlotRecorder::VesselCreated(const RunView &run, const SimVessel &vessel) {
     lane.created = run.Time();
     lane.vessel = &vessel;
     lane.lastColumn = ColumnOf(run.Time());
-    lane.distance.push_back(
-        PlotSample{run.Time(), CameraDistance(vessel, run.CameraPosition())});
+    lane.distance.push_back(PlotSample{run.Time(), CameraDistance(vessel, run.CameraPosition())});
     record.lanes.push_back(std::move(lane));
 }
 

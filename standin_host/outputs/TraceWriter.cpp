@@ -1,9 +1,9 @@
 #include "standin_host/outputs/TraceWriter.h"
 
+#include "standin_host/modules/VesselClasses.h"
 #include "standin_host/simulation/CameraDistance.h"
 #include "standin_host/simulation/RunView.h"
 #include "standin_host/simulation/SimVessel.h"
-#include "standin_host/modules/VesselClasses.h"
 #include "standin_host/text/NumberText.h"
 
 #include <cmath>
@@ -63,8 +63,7 @@ void TraceWriter::StepDone(const RunView &run, const StepFacts &facts) {
         if (!sampled && !vessel->deletionRequested) {
             continue;
         }
-        AppendRow(facts.time, *vessel, run.CameraPosition(),
-                  vessel.get() == facts.cameraTarget,
+        AppendRow(facts.time, *vessel, run.CameraPosition(), vessel.get() == facts.cameraTarget,
                   vessel.get() == facts.debugLineTaker ? facts.debugLine : "",
                   vessel->deletionRequested ? "deleted" : "");
     }

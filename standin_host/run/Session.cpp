@@ -89,8 +89,7 @@ bool CheckStepCount(const ScenarioDescription &scenario, double end, bool untilG
 
 Session::Session(ScenarioDescription scenario, const std::string &configFolder,
                  const std::string &moduleFolder)
-    : scenario(std::move(scenario)), classes(configFolder, moduleFolder),
-      end(this->scenario.end) {}
+    : scenario(std::move(scenario)), classes(configFolder, moduleFolder), end(this->scenario.end) {}
 
 Session::Session(ScenarioDescription scenario, const std::string &configFolder,
                  const std::string &moduleFolder, std::ostream &log, std::ostream &warnings,
@@ -108,8 +107,7 @@ void Session::Begin(std::ostream &logStream, std::ostream &warnings, SimulationO
 }
 
 std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::string &programPath,
-                                       std::ostream &out, std::ostream &err,
-                                       std::string &error) {
+                                       std::ostream &out, std::ostream &err, std::string &error) {
     ScenarioDescription scenario;
     {
         TextFile file; // gone once parsed: a large scenario is not held twice
@@ -119,11 +117,11 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
         }
     }
     // Every file of the run is known, and checked, before anything is written.
-    std::unique_ptr<Session> session(new Session(
-        std::move(scenario),
-        options.configFolder.empty() ? FolderOf(options.scenarioPath) + "/config"
-                                     : options.configFolder,
-        options.moduleFolder.empty() ? FolderOf(programPath) : options.moduleFolder));
+    std::unique_ptr<Session> session(
+        new Session(std::move(scenario),
+                    options.configFolder.empty() ? FolderOf(options.scenarioPath) + "/config"
+                                                 : options.configFolder,
+                    options.moduleFolder.empty() ? FolderOf(programPath) : options.moduleFolder));
     Session &run = *session;
     run.outputPath =
         options.outputPath.empty() ? DefaultOutputPath(options.scenarioPath) : options.outputPath;

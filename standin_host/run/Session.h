@@ -37,9 +37,8 @@ public:
     // every file that the run reads and writes and the number of its steps. Nothing is written.
     // The run log goes to `out`, or to `err` when an output takes the standard output; messages
     // and warnings to `err`. Null, with `error` set, for a run that is refused.
-    static std::unique_ptr<Session> Plan(const HostOptions &options,
-                                         const std::string &programPath, std::ostream &out,
-                                         std::ostream &err, std::string &error);
+    static std::unique_ptr<Session> Plan(const HostOptions &options, const std::string &programPath,
+                                         std::ostream &out, std::ostream &err, std::string &error);
 
     ~Session();
     Session(const Session &) = delete;

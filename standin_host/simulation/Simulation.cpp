@@ -1,7 +1,7 @@
 #include "standin_host/simulation/Simulation.h"
 
-#include "standin_host/interface/ScenarioWriter.h"
 #include "standin_host/interface/LineReader.h"
+#include "standin_host/interface/ScenarioWriter.h"
 #include "standin_host/outputs/OutputFile.h"
 #include "standin_host/platform/RunInterrupt.h"
 #include "standin_host/text/NumberText.h"
