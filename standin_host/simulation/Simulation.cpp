@@ -198,15 +198,17 @@ void Simulation::StepTo(double next, double length) {
     Advance(camera, cameraVelocity, length);
     services.SetCameraPosition(camera);
     // One pass over the vessels: a vessel's callback sees its own position and the camera's, both
-    // already advanced; the host interface shows it no other vessel's.
+    // already advanced; the host interface shows it no other vessel's. The services are held in a
+    // local, which the callbacks cannot change, so that they are not looked up again per vessel.
+    ModuleServices &stepServices = services;
     for (const std::unique_ptr<SimVessel> &vessel : vessels) {
         Advance(vessel->position, vessel->velocity, length);
         if (vessel->instance != nullptr) {
-            services.SetSteppingVessel(vessel.get());
+            stepServices.SetSteppingVessel(vessel.get());
             vessel->instance->clbkPostStep(time, length, mjd);
         }
     }
-    services.SetSteppingVessel(nullptr);
+    stepServices.SetSteppingVessel(nullptr);
     LogDebugLine();
     const SimVessel *const debugLineTaker = services.TakeDebugLineTaker();
     if (!observers.empty()) {
