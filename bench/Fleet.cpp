@@ -41,6 +41,28 @@ double HeapInUse() {
 #endif
 }
 
+standin::ScenarioDescription FleetScenario(Case caseId, Subject subject, std::size_t count) {
+    const bool targeted = caseId == Case::Targeted;
+    standin::ScenarioDescription scenario;
+    scenario.fileName = "benchmark";
+    scenario.step = stepLength;
+    scenario.end = 1.0;
+    const std::string className = ClassFor(Info(caseId), subject);
+    scenario.vessels.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        standin::VesselEntry entry;
+        entry.name = "v" + std::to_string(i);
+        entry.className = className;
+        entry.block.push_back(
+            standin::SourceLine{targeted && i == 0 ? "POS 3000 4000 0" : PositionLine(i), 1});
+        scenario.vessels.push_back(std::move(entry));
+    }
+    if (targeted) {
+        scenario.cameraTarget = "v0";
+    }
+    return scenario;
+}
+
 } // namespace
 
 const std::vector<CaseInfo> &Cases() {
@@ -75,37 +97,21 @@ const char *Name(Subject subject) {
 }
 
 Fleet::Fleet(Case caseId, Subject subject, std::size_t count)
-    : count(count), discard(nullptr), classes(BENCH_CONFIG_FOLDER, BENCH_MODULE_FOLDER),
-      log(discard, stepLength) {
-    const bool targeted = caseId == Case::Targeted;
-    scenario.fileName = "benchmark";
-    scenario.step = stepLength;
-    scenario.end = 1.0;
-    const std::string className = ClassFor(Info(caseId), subject);
-    scenario.vessels.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        standin::VesselEntry entry;
-        entry.name = "v" + std::to_string(i);
-        entry.className = className;
-        entry.block.push_back(
-            standin::SourceLine{targeted && i == 0 ? "POS 3000 4000 0" : PositionLine(i), 1});
-        scenario.vessels.push_back(std::move(entry));
-    }
-    if (targeted) {
-        scenario.cameraTarget = "v0";
-    }
-    simulation =
-        std::make_unique<standin::Simulation>(scenario, classes, log, standin::SimulationOptions{});
+    : count(count), discard(nullptr),
+      session(FleetScenario(caseId, subject, count), BENCH_CONFIG_FOLDER, BENCH_MODULE_FOLDER,
+              discard, std::cerr) {
+    standin::Simulation &simulation = session.Sim();
     std::string error;
     const double heapBefore = HeapInUse();
-    const bool started = simulation->Start(error);
+    const bool started = simulation.Start(error);
     if (heapBefore >= 0.0 && count > 0) {
         heapBytesPerVessel = (HeapInUse() - heapBefore) / static_cast<double>(count);
     }
-    if (!started || simulation->Vessels().size() != count ||
-        (targeted && simulation->CameraTarget() == nullptr)) {
-        std::cerr << "brevlet_bench: cannot set up " << count << " vessels of class " << className
-                  << ": " << (error.empty() ? "not every vessel was created" : error) << '\n';
+    if (!started || simulation.Vessels().size() != count ||
+        (caseId == Case::Targeted && simulation.CameraTarget() == nullptr)) {
+        std::cerr << "brevlet_bench: cannot set up " << count << " vessels of class "
+                  << ClassFor(Info(caseId), subject) << ": "
+                  << (error.empty() ? "not every vessel was created" : error) << '\n';
         std::exit(1);
     }
 }

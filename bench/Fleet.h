@@ -1,13 +1,9 @@
 // A stand-in host simulation with many vessels of one class, for stepping in the benchmarks.
 #pragma once
 
-#include "standin_host/modules/VesselClasses.h"
-#include "standin_host/outputs/RunLog.h"
-#include "standin_host/scenario/ScenarioFile.h"
-#include "standin_host/simulation/Simulation.h"
+#include "standin_host/run/Session.h"
 
 #include <cstddef>
-#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -47,8 +43,8 @@ public:
     Fleet(const Fleet &) = delete;
     Fleet &operator=(const Fleet &) = delete;
 
-    void Step() { simulation->Step(stepLength); }
-    standin::Simulation &Simulation() { return *simulation; }
+    void Step() { session.Sim().Step(stepLength); }
+    standin::Simulation &Simulation() { return session.Sim(); }
     std::size_t Count() const { return count; }
     // Heap bytes in use per vessel after creating them all, host and module together; negative
     // where the C library cannot tell.
@@ -58,10 +54,7 @@ private:
     std::size_t count;
     double heapBytesPerVessel = -1.0;
     std::ostream discard;
-    standin::ScenarioDescription scenario;
-    standin::VesselClasses classes;
-    standin::RunLog log;
-    std::unique_ptr<standin::Simulation> simulation;
+    standin::Session session;
 };
 
 } // namespace bench

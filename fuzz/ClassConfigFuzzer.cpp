@@ -7,7 +7,7 @@
 #include "fuzz/SameBits.h"
 #include "host/ModuleEntry.h"
 #include "standin_host/interface/LineReader.h"
-#include "standin_host/simulation/Simulation.h"
+#include "standin_host/simulation/SimVessel.h"
 #include "vessel/Brevlet.h"
 
 #include <cstdint>

@@ -7,9 +7,11 @@
 #include "fuzz/SameBits.h"
 #include "host/ModuleEntry.h"
 #include "standin_host/interface/LineReader.h"
+#include "standin_host/interface/ModuleServices.h"
 #include "standin_host/interface/ScenarioWriter.h"
+#include "standin_host/interface/VesselStatus.h"
 #include "standin_host/outputs/RunLog.h"
-#include "standin_host/simulation/Simulation.h"
+#include "standin_host/simulation/SimVessel.h"
 #include "vessel/Brevlet.h"
 
 #include <cstdint>
@@ -23,13 +25,11 @@ namespace {
 
 using fuzzing::SameBits;
 
-// The host's default parser needs a simulation to answer to; one with no vessels will do.
+// The host's default parser answers through the services; no simulation is needed behind them.
 struct Host {
-    standin::ScenarioDescription scenario;
-    standin::VesselClasses classes{"", ""};
     std::ostringstream logText;
     standin::RunLog log{logText, 1.0};
-    standin::Simulation simulation{scenario, classes, log, standin::SimulationOptions{}};
+    standin::ModuleServices services{log, "fuzz.scn"};
 };
 
 bool IsLifetimeItem(const std::string &line) {
@@ -69,7 +69,10 @@ Loaded Load(standin::SimVessel &record, const std::vector<standin::SourceLine> &
         std::abort();
     }
     standin::LineReader reader("fuzz.scn", lines);
+    loaded.status.source = &reader;
     static_cast<VESSEL2 *>(loaded.vessel)->clbkLoadStateEx(&reader, &loaded.status);
+    loaded.status.source = nullptr; // the reader goes here
+
     return loaded;
 }
 

@@ -1,9 +1,9 @@
 // The simulation clock counts its steps: the time after k steps is TIME + k x STEP, so a long run
 // does not drift, ends at the boundary its END names, and fires each event at the boundary its
 // time names. The count that the host checks before a run is the count the run takes.
+#include "standin_host/run/Session.h"
 #include "standin_host/scenario/ScenarioFile.h"
 #include "standin_host/simulation/RunObserver.h"
-#include "standin_host/simulation/Simulation.h"
 #include "standin_host/simulation/StepClock.h"
 #include "standin_host/text/NumberText.h"
 
@@ -20,14 +20,13 @@ namespace {
 // Counts the steps of a run and notes where the camera turned, in steps and in time.
 class StepCounter : public standin::RunObserver {
 public:
-    void VesselCreated(const standin::Simulation &, const standin::SimVessel &) override {}
-    void CameraTargeted(const standin::Simulation &simulation,
-                        const standin::SimVessel *) override {
-        turns.emplace_back(steps, simulation.Time());
+    void VesselCreated(const standin::RunView &, const standin::SimVessel &) override {}
+    void CameraTargeted(const standin::RunView &run, const standin::SimVessel *) override {
+        turns.emplace_back(steps, run.Time());
     }
-    void StepStarting(const standin::Simulation &) override {}
-    void StepDone(const standin::Simulation &, const standin::StepFacts &) override { ++steps; }
-    void RunEnded(const standin::Simulation &) override {}
+    void StepStarting(const standin::RunView &) override {}
+    void StepDone(const standin::RunView &, const standin::StepFacts &) override { ++steps; }
+    void RunEnded(const standin::RunView &) override {}
 
     double steps = 0;
     std::vector<std::pair<double, double>> turns; // (steps taken, time)
@@ -45,12 +44,10 @@ void RunScenario(const std::string &text, ClockRun &run) {
     ASSERT_TRUE(standin::ParseScenario(standin::TextFile{"clock.scn", text}, run.scenario, error))
         << error;
     std::ostringstream log;
-    standin::RunLog runLog(log, run.scenario.step, log);
-    standin::VesselClasses classes("no-config", "no-modules");
-    standin::Simulation simulation(run.scenario, classes, runLog, standin::SimulationOptions());
-    simulation.AddObserver(run.counter);
-    ASSERT_TRUE(simulation.Start(error) && simulation.RunUntil(run.scenario.end, error)) << error;
-    run.saved = standin::FormatScenario(simulation.Snapshot());
+    standin::Session session(run.scenario, "no-config", "no-modules", log, log);
+    session.Sim().AddObserver(run.counter);
+    ASSERT_TRUE(session.Run(error)) << error;
+    run.saved = standin::FormatScenario(session.Sim().Snapshot());
 }
 
 TEST(Clock, EndsAtTheBoundaryItsEndNamesWithoutDrift) {

@@ -208,9 +208,9 @@ TEST_P(ExpiryMonitor, AsksTheHostOnlyForWhatTheStepNeeds) {
         standin::SimVessel &vessel =
             host.CreateFromBlock("Probe", {"POS 0 0 " + std::to_string(c.distance)});
         host.SetCamera({0, 0, 0}, c.targeted ? &vessel : nullptr);
-        const standin::HostCallCounts before = host.Sim().Calls();
+        const standin::HostCallCounts before = host.Calls();
         host.Step(1);
-        const standin::HostCallCounts &after = host.Sim().Calls();
+        const standin::HostCallCounts &after = host.Calls();
         EXPECT_EQ(after.cameraTarget - before.cameraTarget, c.expected.cameraTarget);
         EXPECT_EQ(after.cameraPosition - before.cameraPosition, c.expected.cameraPosition);
         EXPECT_EQ(after.vesselPosition - before.vesselPosition, c.expected.vesselPosition);

@@ -27,11 +27,19 @@ std::vector<std::string> UnknownLinesIn(const std::string &warnings) {
     return lines;
 }
 
+standin::ScenarioDescription HarnessScenario(double step) {
+    standin::ScenarioDescription scenario;
+    scenario.fileName = "test.scn";
+    scenario.step = step;
+    scenario.end = 1e9;
+    return scenario;
+}
+
 } // namespace
 
 HostHarness::HostHarness(const std::vector<std::string> &configLines, const HarnessOptions &options)
-    : log(logText, options.step, warningText),
-      classes(folder.Path().string(), BREVLET_MODULE_FOLDER) {
+    : session(HarnessScenario(options.step), folder.Path().string(), BREVLET_MODULE_FOLDER, logText,
+              warningText, options.simulation) {
     std::string config = options.moduleLine ? "Module = Brevlet\n" : "";
     for (const std::string &line : configLines) {
         config += line + "\n";
@@ -39,14 +47,10 @@ HostHarness::HostHarness(const std::vector<std::string> &configLines, const Harn
     folder.Write("Brevlet.cfg", config);
 
     std::string error;
-    vesselClass = classes.Find("Brevlet", error);
+    vesselClass = session.Classes().Find("Brevlet", error);
     if (vesselClass == nullptr) {
         throw std::runtime_error("cannot load the Brevlet class: " + error);
     }
-    scenario.fileName = "test.scn";
-    scenario.step = options.step;
-    scenario.end = 1e9;
-    simulation = std::make_unique<standin::Simulation>(scenario, classes, log, options.simulation);
 }
 
 HostHarness::~HostHarness() = default;
@@ -59,8 +63,8 @@ standin::SimVessel &HostHarness::CreateFromBlock(const std::string &name,
         block.push_back(standin::SourceLine{line, static_cast<int>(block.size()) + 1});
     }
     warningText.str("");
-    standin::SimVessel *vessel = simulation->CreateVessel(name, *vesselClass, scenario.fileName,
-                                                          &block, standin::VesselStatus());
+    standin::SimVessel *vessel = session.Sim().CreateVessel(
+        name, *vesselClass, session.Scenario().fileName, &block, standin::VesselStatus());
     unknownLines = UnknownLinesIn(warningText.str());
     if (vessel == nullptr) {
         throw std::runtime_error("the module created no vessel " + name);
@@ -70,8 +74,8 @@ standin::SimVessel &HostHarness::CreateFromBlock(const std::string &name,
 
 standin::SimVessel &HostHarness::CreateFromStatus(const std::string &name,
                                                   const standin::VesselStatus &status) {
-    standin::SimVessel *vessel =
-        simulation->CreateVessel(name, *vesselClass, scenario.fileName, nullptr, status);
+    standin::SimVessel *vessel = session.Sim().CreateVessel(
+        name, *vesselClass, session.Scenario().fileName, nullptr, status);
     if (vessel == nullptr) {
         throw std::runtime_error("the module created no vessel " + name);
     }
@@ -79,24 +83,25 @@ standin::SimVessel &HostHarness::CreateFromStatus(const std::string &name,
 }
 
 void HostHarness::SetCamera(const VECTOR3 &position, standin::SimVessel *target) {
-    simulation->SetCameraPosition(position);
-    simulation->SetCameraTarget(target);
+    session.Services().SetCameraPosition(position);
+    session.Services().SetCameraTarget(target);
 }
 
 void HostHarness::Step(double length) {
-    simulation->Step(length);
+    session.Sim().Step(length);
 }
 
 standin::SimVessel *HostHarness::Find(const std::string &name) const {
-    return simulation->FindVessel(name);
+    return session.Sim().FindVessel(name);
 }
 
-std::string HostHarness::DebugLine() {
-    return simulation->DebugString();
+std::string HostHarness::DebugLine() const {
+    return session.Services().DebugLine();
 }
 
 void HostHarness::SetDebugLine(const std::string &text) {
-    char *buffer = simulation->DebugString();
+    // Written as a module writes it, so that the next step looks at it.
+    char *buffer = session.Services().HandOutDebugString();
     const std::size_t length = std::min(text.size(), DebugStringCapacity - 1);
     std::memcpy(buffer, text.data(), length);
     buffer[length] = '\0';

@@ -3,15 +3,10 @@
 // loaders, and a simulation whose vessels, camera and clock the tests drive step by step.
 #pragma once
 
-#include "standin_host/modules/VesselClasses.h"
-#include "standin_host/outputs/RunLog.h"
-#include "standin_host/scenario/ScenarioFile.h"
-#include "standin_host/simulation/Simulation.h"
+#include "standin_host/run/Session.h"
 #include "tests/TempFolder.h"
 #include "vessel/Brevlet.h"
 
-#include <filesystem>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -51,7 +46,7 @@ public:
     // The live vessel of that name, or null once it has been deleted.
     standin::SimVessel *Find(const std::string &name) const;
 
-    std::string DebugLine();
+    std::string DebugLine() const;
     // Overwrites the debug line, to tell whether a step wrote it.
     void SetDebugLine(const std::string &text);
 
@@ -60,7 +55,9 @@ public:
 
     std::string Log() const { return logText.str(); }
     const std::vector<std::string> &UnknownLines() const { return unknownLines; }
-    standin::Simulation &Sim() { return *simulation; }
+    standin::Simulation &Sim() { return session.Sim(); }
+    // How often the module called each host service of the step.
+    const standin::HostCallCounts &Calls() const { return session.Services().Calls(); }
     const standin::VesselClass &Class() const { return *vesselClass; }
 
     // The module's object behind a vessel; the header's inline accessors read its fields.
@@ -68,13 +65,10 @@ public:
 
 private:
     TempFolder folder;
-    standin::ScenarioDescription scenario;
     std::ostringstream logText;
     std::ostringstream warningText;
-    standin::RunLog log;
-    standin::VesselClasses classes;
+    standin::Session session;
     const standin::VesselClass *vesselClass = nullptr;
-    std::unique_ptr<standin::Simulation> simulation; // destroyed first: it calls into the module
     std::vector<std::string> unknownLines;
 };
 

@@ -1,12 +1,61 @@
 // The progress line fits the terminal: it never reaches the last column, where a terminal would
-// wrap it and a redraw in place would leave the wrapped part behind.
+// wrap it and a redraw in place would leave the wrapped part behind. It is told of the run as an
+// observer, and is gone when the run tells it of its end.
 #include "standin_host/outputs/ProgressLine.h"
+#include "standin_host/simulation/SimVessel.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
+
+// A run without vessels, halfway from 0 to 100.
+class HalfwayRun : public standin::RunView {
+public:
+    double Time() const override { return 50.0; }
+    const std::vector<std::unique_ptr<standin::SimVessel>> &Vessels() const override {
+        return vessels;
+    }
+    std::size_t PendingDeletions() const override { return 0; }
+    const VECTOR3 &CameraPosition() const override { return camera; }
+    const standin::SimVessel *CameraTarget() const override { return nullptr; }
+
+private:
+    std::vector<std::unique_ptr<standin::SimVessel>> vessels;
+    VECTOR3 camera{};
+};
+
+TEST(ProgressLine, DrawnAsTheRunStepsAndGoneAtItsEnd) {
+    std::ostringstream terminal;
+    std::ostringstream logFile;
+    standin::ProgressLine line(terminal, true, 0.0, 100.0);
+    standin::ProgressLine off(logFile, false, 0.0, 100.0); // not a terminal
+    const HalfwayRun run;
+    // Shown only once the run has lasted a second, and then after some tens of thousands of
+    // vessel calls.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    const standin::StepFacts facts{50.0, nullptr, nullptr, ""};
+    for (standin::RunObserver *observer :
+         {static_cast<standin::RunObserver *>(&line), static_cast<standin::RunObserver *>(&off)}) {
+        for (int step = 0; step < 70000; ++step) {
+            observer->StepDone(run, facts);
+        }
+        observer->RunEnded(run);
+    }
+    EXPECT_EQ(logFile.str(), "");
+    const std::string written = terminal.str();
+    const std::size_t end = written.find('\r', 1);
+    ASSERT_NE(end, std::string::npos) << written;
+    const std::string drawn = written.substr(0, end);
+    EXPECT_EQ(drawn.rfind("\rt=50.000  50.0%  ", 0), 0u) << drawn;
+    EXPECT_EQ(written.substr(end), "\r" + std::string(drawn.size() - 1, ' ') + "\r");
+}
 
 TEST(ProgressLine, TextIsCutShortOfTheTerminalsLastColumn) {
     const std::string full = standin::ProgressText(1234.5, 0.25, 1234567, 3725, 1000);

@@ -1,14 +1,17 @@
 // The host interface as the stand-in host implements it: the VESSEL services, the default
 // behaviour of the VESSEL2 callbacks, and the oapi functions. Modules reach these through the
-// host executable's exported symbols.
+// host executable's exported symbols; they in turn reach the run through the active
+// ModuleServices, and a vessel's own record through its handle.
 #include "host/HostServices.h"
 #include "host/Vessel.h"
 #include "standin_host/interface/LineReader.h"
+#include "standin_host/interface/ModuleServices.h"
 #include "standin_host/interface/ScenarioWriter.h"
-#include "standin_host/simulation/Simulation.h"
+#include "standin_host/interface/VesselStatus.h"
+#include "standin_host/simulation/SimVessel.h"
 #include "standin_host/text/NumberText.h"
 
-using standin::Simulation;
+using standin::ModuleServices;
 using standin::SimVessel;
 
 namespace {
@@ -38,7 +41,7 @@ void VESSEL::SetEnableFocus(bool enable) const {
 }
 
 void VESSEL::GetGlobalPos(VECTOR3 &pos) const {
-    ++Simulation::Active()->Calls().vesselPosition;
+    ++ModuleServices::Active()->Calls().vesselPosition;
     pos = Record(vesselHandle).position;
 }
 
@@ -50,7 +53,7 @@ void VESSEL::SaveDefaultState(FileHandle scn) const {
 }
 
 void VESSEL::ParseScenarioLineEx(char *line, void *status) const {
-    Simulation::Active()->ParseDefaultLine(line, *static_cast<standin::VesselStatus *>(status));
+    ModuleServices::Active()->ParseDefaultLine(line, *static_cast<standin::VesselStatus *>(status));
 }
 
 void VESSEL::DefSetStateEx(const void *status) const {
@@ -58,7 +61,7 @@ void VESSEL::DefSetStateEx(const void *status) const {
     SimVessel &vessel = Record(vesselHandle);
     vessel.position = record.position;
     vessel.velocity = record.velocity;
-    Simulation::Active()->WidenBounds(vessel);
+    ModuleServices::Active()->StateSet(vessel);
 }
 
 // ---- VESSEL2: the default behaviour of every callback ----
@@ -134,25 +137,25 @@ void oapiWriteScenario_float(FileHandle scn, char *item, double value) {
 }
 
 ObjectHandle oapiCameraTarget() {
-    Simulation &simulation = *Simulation::Active();
-    ++simulation.Calls().cameraTarget;
-    return simulation.CameraTarget();
+    ModuleServices &services = *ModuleServices::Active();
+    ++services.Calls().cameraTarget;
+    return services.CameraTarget();
 }
 
 void oapiCameraGlobalPos(VECTOR3 *pos) {
-    Simulation &simulation = *Simulation::Active();
-    ++simulation.Calls().cameraPosition;
-    *pos = simulation.CameraPosition();
+    ModuleServices &services = *ModuleServices::Active();
+    ++services.Calls().cameraPosition;
+    *pos = services.CameraPosition();
 }
 
 char *oapiDebugString() {
-    Simulation &simulation = *Simulation::Active();
-    ++simulation.Calls().debugString;
-    return simulation.DebugString();
+    ModuleServices &services = *ModuleServices::Active();
+    ++services.Calls().debugString;
+    return services.HandOutDebugString();
 }
 
 bool oapiDeleteVessel(ObjectHandle vessel, ObjectHandle /*newFocus*/) {
-    Simulation &simulation = *Simulation::Active();
-    ++simulation.Calls().deletionRequests;
-    return simulation.RequestDeletion(vessel);
+    ModuleServices &services = *ModuleServices::Active();
+    ++services.Calls().deletionRequests;
+    return services.RequestDeletion(vessel);
 }

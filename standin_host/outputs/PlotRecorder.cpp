@@ -1,7 +1,10 @@
 #include "standin_host/outputs/PlotRecorder.h"
 
+#include "standin_host/interface/LineReader.h"
+#include "standin_host/modules/VesselClasses.h"
 #include "standin_host/simulation/CameraDistance.h"
-#include "standin_host/simulation/Simulation.h"
+#include "standin_host/simulation/RunView.h"
+#include "standin_host/simulation/SimVessel.h"
 #include "vessel/ClassConfig.h"
 
 #include <algorithm>
@@ -65,48 +68,47 @@ void PlotRecorder::NoteClass(const SimVessel &vessel) {
     }
 }
 
-void PlotRecorder::VesselCreated(const Simulation &simulation, const SimVessel &vessel) {
+void PlotRecorder::VesselCreated(const RunView &run, const SimVessel &vessel) {
     ++record.vesselsCreated;
-    NoteAlive(simulation.Time(), simulation.Vessels().size() - simulation.PendingDeletions());
+    NoteAlive(run.Time(), run.Vessels().size() - run.PendingDeletions());
     NoteClass(vessel);
     if (record.lanes.size() == MaxLanes) {
         return;
     }
     PlotLane lane;
     lane.name = vessel.name;
-    lane.created = simulation.Time();
+    lane.created = run.Time();
     lane.vessel = &vessel;
-    lane.lastColumn = ColumnOf(simulation.Time());
-    lane.distance.push_back(
-        PlotSample{simulation.Time(), CameraDistance(vessel, simulation.CameraPosition())});
+    lane.lastColumn = ColumnOf(run.Time());
+    lane.distance.push_back(PlotSample{run.Time(), CameraDistance(vessel, run.CameraPosition())});
     record.lanes.push_back(std::move(lane));
 }
 
-void PlotRecorder::CameraTargeted(const Simulation &simulation, const SimVessel *target) {
+void PlotRecorder::CameraTargeted(const RunView &run, const SimVessel *target) {
     if (targetLane != nullptr) {
-        targetLane->targeted.back().to = simulation.Time();
+        targetLane->targeted.back().to = run.Time();
         targetLane = nullptr;
     }
     for (PlotLane &lane : record.lanes) {
         if (target != nullptr && lane.vessel == target) {
-            lane.targeted.push_back(PlotInterval{simulation.Time(), simulation.Time()});
+            lane.targeted.push_back(PlotInterval{run.Time(), run.Time()});
             targetLane = &lane;
         }
     }
 }
 
-void PlotRecorder::StepDone(const Simulation &simulation, const StepFacts &facts) {
-    const std::size_t deletions = simulation.PendingDeletions();
+void PlotRecorder::StepDone(const RunView &run, const StepFacts &facts) {
+    const std::size_t deletions = run.PendingDeletions();
     record.vesselsDeleted += deletions;
-    NoteAlive(facts.time, simulation.Vessels().size() - deletions);
+    NoteAlive(facts.time, run.Vessels().size() - deletions);
     const int column = ColumnOf(facts.time);
-    const VECTOR3 &camera = simulation.CameraPosition();
+    const VECTOR3 &camera = run.CameraPosition();
 
     // The spread of distances, from the first step of each column.
     if (column != lastDistanceColumn) {
         lastDistanceColumn = column;
         PlotColumn &spread = record.columns[static_cast<std::size_t>(column)];
-        for (const std::unique_ptr<SimVessel> &vessel : simulation.Vessels()) {
+        for (const std::unique_ptr<SimVessel> &vessel : run.Vessels()) {
             const double distance = CameraDistance(*vessel, camera);
             spread.distanceMin =
                 spread.distanceCount == 0 ? distance : std::min(spread.distanceMin, distance);
@@ -133,11 +135,11 @@ void PlotRecorder::StepDone(const Simulation &simulation, const StepFacts &facts
     }
 }
 
-void PlotRecorder::RunEnded(const Simulation &simulation) {
-    record.end = std::max(plannedEnd, simulation.Time());
-    record.stopped = simulation.Time();
+void PlotRecorder::RunEnded(const RunView &run) {
+    record.end = std::max(plannedEnd, run.Time());
+    record.stopped = run.Time();
     if (targetLane != nullptr) {
-        targetLane->targeted.back().to = simulation.Time();
+        targetLane->targeted.back().to = run.Time();
         targetLane = nullptr;
     }
     for (PlotLane &lane : record.lanes) {

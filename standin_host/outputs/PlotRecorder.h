@@ -75,11 +75,11 @@ public:
     // `plannedEnd`: where the run is meant to end, which fixes the time columns.
     PlotRecorder(std::string scenarioName, double start, double plannedEnd, double step);
 
-    void VesselCreated(const Simulation &simulation, const SimVessel &vessel) override;
-    void CameraTargeted(const Simulation &simulation, const SimVessel *target) override;
-    void StepStarting(const Simulation &) override {}
-    void StepDone(const Simulation &simulation, const StepFacts &facts) override;
-    void RunEnded(const Simulation &simulation) override;
+    void VesselCreated(const RunView &run, const SimVessel &vessel) override;
+    void CameraTargeted(const RunView &run, const SimVessel *target) override;
+    void StepStarting(const RunView &) override {}
+    void StepDone(const RunView &run, const StepFacts &facts) override;
+    void RunEnded(const RunView &run) override;
 
     const PlotRecord &Record() const { return record; }
 

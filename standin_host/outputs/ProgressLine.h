@@ -1,8 +1,12 @@
 // The progress of a long run, shown on a terminal: one line on the error stream with the
 // simulation time, the share of the run done, steps per second and the time left, redrawn in
 // place and cleared at the end. Shown only when the run has lasted a second, and only when the
-// stream is a terminal, so that nothing of it reaches a log file.
+// stream is a terminal, so that nothing of it reaches a log file. The run tells it of its steps and
+// its end as it tells every observer.
 #pragma once
+
+#include "standin_host/simulation/RunObserver.h"
+#include "standin_host/simulation/RunView.h"
 
 #include <chrono>
 #include <cstddef>
@@ -18,26 +22,30 @@ namespace standin {
 std::string ProgressText(double simTime, double done, double stepsPerSecond, double secondsLeft,
                          std::size_t columns);
 
-class ProgressLine {
+class ProgressLine : public RunObserver {
 public:
     // `shown` false: the line stays off (the stream is not a terminal).
     ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime);
-    ~ProgressLine();
+    ~ProgressLine() override;
     ProgressLine(const ProgressLine &) = delete;
     ProgressLine &operator=(const ProgressLine &) = delete;
 
-    // Called after every step of `vessels` vessels. Looks at the clock only after some tens of
-    // thousands of vessel calls, whether they make many small steps or a few large ones.
-    void Stepped(double simTime, std::size_t vessels) {
+    void VesselCreated(const RunView &, const SimVessel &) override {}
+    void CameraTargeted(const RunView &, const SimVessel *) override {}
+    void StepStarting(const RunView &) override {}
+    // Looks at the clock only after some tens of thousands of vessel calls, whether they make
+    // many small steps or a few large ones.
+    void StepDone(const RunView &run, const StepFacts &facts) override {
         if (shown) {
             ++steps;
-            work += vessels + 1;
+            work += run.Vessels().size() - run.PendingDeletions() + 1;
             if (work >= workBetweenLooks) {
                 work = 0;
-                Look(simTime);
+                Look(facts.time);
             }
         }
     }
+    void RunEnded(const RunView &) override { Clear(); }
 
     // Takes the line away, so that the run log or a message can be written on a clean line.
     void Clear();

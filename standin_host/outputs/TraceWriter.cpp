@@ -1,7 +1,9 @@
 #include "standin_host/outputs/TraceWriter.h"
 
+#include "standin_host/modules/VesselClasses.h"
 #include "standin_host/simulation/CameraDistance.h"
-#include "standin_host/simulation/Simulation.h"
+#include "standin_host/simulation/RunView.h"
+#include "standin_host/simulation/SimVessel.h"
 #include "standin_host/text/NumberText.h"
 
 #include <cmath>
@@ -36,41 +38,39 @@ TraceWriter::TraceWriter(std::ostream &out, std::size_t every)
     rows.append("time,vessel,class,x,y,z,camera_distance,camera_target,debug_line,event\n");
 }
 
-void TraceWriter::VesselCreated(const Simulation & /*simulation*/, const SimVessel &vessel) {
+void TraceWriter::VesselCreated(const RunView & /*run*/, const SimVessel &vessel) {
     created.push_back(&vessel);
 }
 
-void TraceWriter::StepStarting(const Simulation &simulation) {
-    WriteCreated(simulation);
+void TraceWriter::StepStarting(const RunView &run) {
+    WriteCreated(run);
 }
 
-void TraceWriter::WriteCreated(const Simulation &simulation) {
-    const auto *target = static_cast<const SimVessel *>(simulation.CameraTarget());
+void TraceWriter::WriteCreated(const RunView &run) {
+    const SimVessel *target = run.CameraTarget();
     for (const SimVessel *vessel : created) {
-        AppendRow(simulation.Time(), *vessel, simulation.CameraPosition(), vessel == target, "",
-                  "created");
+        AppendRow(run.Time(), *vessel, run.CameraPosition(), vessel == target, "", "created");
     }
     created.clear();
 }
 
-void TraceWriter::StepDone(const Simulation &simulation, const StepFacts &facts) {
+void TraceWriter::StepDone(const RunView &run, const StepFacts &facts) {
     const bool sampled = ++steps % every == 0;
-    if (!sampled && simulation.PendingDeletions() == 0) {
+    if (!sampled && run.PendingDeletions() == 0) {
         return;
     }
-    for (const std::unique_ptr<SimVessel> &vessel : simulation.Vessels()) {
+    for (const std::unique_ptr<SimVessel> &vessel : run.Vessels()) {
         if (!sampled && !vessel->deletionRequested) {
             continue;
         }
-        AppendRow(facts.time, *vessel, simulation.CameraPosition(),
-                  vessel.get() == facts.cameraTarget,
+        AppendRow(facts.time, *vessel, run.CameraPosition(), vessel.get() == facts.cameraTarget,
                   vessel.get() == facts.debugLineTaker ? facts.debugLine : "",
                   vessel->deletionRequested ? "deleted" : "");
     }
 }
 
-void TraceWriter::RunEnded(const Simulation &simulation) {
-    WriteCreated(simulation);
+void TraceWriter::RunEnded(const RunView &run) {
+    WriteCreated(run);
     Flush();
     out.flush();
 }

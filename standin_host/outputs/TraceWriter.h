@@ -18,17 +18,14 @@ public:
     // always do. `out` must stay open for the run.
     TraceWriter(std::ostream &out, std::size_t every);
 
-    void VesselCreated(const Simulation &simulation, const SimVessel &vessel) override;
-    void CameraTargeted(const Simulation &, const SimVessel *) override {}
-    void StepStarting(const Simulation &simulation) override;
-    void StepDone(const Simulation &simulation, const StepFacts &facts) override;
-    void RunEnded(const Simulation &simulation) override;
-
-    // False once a write has failed; the rest of the trace is lost.
-    bool Good() const { return out.good(); }
+    void VesselCreated(const RunView &run, const SimVessel &vessel) override;
+    void CameraTargeted(const RunView &, const SimVessel *) override {}
+    void StepStarting(const RunView &run) override;
+    void StepDone(const RunView &run, const StepFacts &facts) override;
+    void RunEnded(const RunView &run) override;
 
 private:
-    void WriteCreated(const Simulation &simulation);
+    void WriteCreated(const RunView &run);
     void AppendRow(double time, const SimVessel &vessel, const VECTOR3 &camera, bool targeted,
                    const char *debugLine, const char *event);
     void Flush();

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "standin_host/interface/LineReader.h"
+#include "standin_host/interface/VesselStatus.h"
 #include "standin_host/scenario/TextFile.h"
-#include "standin_host/simulation/VesselStatus.h"
 
 #include <string>
 #include <vector>

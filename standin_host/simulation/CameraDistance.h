@@ -1,7 +1,7 @@
 // A vessel's distance from the camera, as the trace and the picture show it.
 #pragma once
 
-#include "standin_host/simulation/Simulation.h"
+#include "standin_host/simulation/SimVessel.h"
 
 #include <cmath>
 

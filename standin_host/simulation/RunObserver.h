@@ -1,11 +1,12 @@
-// What the host tells those who watch a run (the trace, the picture): vessels created, the camera
-// turning, and each step once its vessels have been called. Without observers the host's step
-// loop pays one store per vessel for this: it notes whose callback runs.
+// What the run tells those who watch it (the trace, the picture, the progress line): vessels
+// created, the camera turning, each step once its vessels have been called, with the vessels that
+// go in it, and the run's end. Without observers the host's step loop pays one store per vessel
+// for this: it notes whose callback runs.
 #pragma once
 
 namespace standin {
 
-class Simulation;
+class RunView;
 struct SimVessel;
 
 // What a step leaves behind besides the vessels' own state.
@@ -24,16 +25,16 @@ public:
     virtual ~RunObserver() = default;
 
     // A vessel was created at the current step boundary; its module has its state.
-    virtual void VesselCreated(const Simulation &simulation, const SimVessel &vessel) = 0;
+    virtual void VesselCreated(const RunView &run, const SimVessel &vessel) = 0;
     // The camera turned to `target`, or to nothing.
-    virtual void CameraTargeted(const Simulation &simulation, const SimVessel *target) = 0;
+    virtual void CameraTargeted(const RunView &run, const SimVessel *target) = 0;
     // A step is about to begin; the events of the boundary have fired.
-    virtual void StepStarting(const Simulation &simulation) = 0;
-    // Every vessel has been called. Vessels that asked for deletion in this step are still in
-    // simulation.Vessels(), with deletionRequested set; they go right after this call.
-    virtual void StepDone(const Simulation &simulation, const StepFacts &facts) = 0;
-    // The run has reached its end (or stopped on an error).
-    virtual void RunEnded(const Simulation &simulation) = 0;
+    virtual void StepStarting(const RunView &run) = 0;
+    // Every vessel has been called. The vessels deleted in this step are still in run.Vessels(),
+    // with deletionRequested set (run.PendingDeletions() of them); they go right after this call.
+    virtual void StepDone(const RunView &run, const StepFacts &facts) = 0;
+    // The run has reached its end, or stopped on an error or a signal; the run tells it once.
+    virtual void RunEnded(const RunView &run) = 0;
 };
 
 } // namespace standin

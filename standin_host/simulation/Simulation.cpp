@@ -1,15 +1,13 @@
 #include "standin_host/simulation/Simulation.h"
 
+#include "standin_host/interface/LineReader.h"
 #include "standin_host/interface/ScenarioWriter.h"
 #include "standin_host/outputs/OutputFile.h"
-#include "standin_host/outputs/ProgressLine.h"
 #include "standin_host/platform/RunInterrupt.h"
-#include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
 #include <algorithm>
 #include <cmath>
-#include <string_view>
 
 namespace standin {
 namespace {
@@ -32,41 +30,16 @@ std::string Describe(const VECTOR3 &v) {
     return FormatExact(v.x) + " " + FormatExact(v.y) + " " + FormatExact(v.z);
 }
 
-// "KEY x y z" with the key matched exactly; the host's own state lines.
-bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value) {
-    if (line.substr(0, key.size()) != key) {
-        return false;
-    }
-    std::string_view rest = line.substr(key.size());
-    double parts[3];
-    for (double &part : parts) {
-        const std::size_t start = rest.find_first_not_of(" \t");
-        if (start == std::string_view::npos || start == 0) {
-            return false;
-        }
-        rest = rest.substr(start);
-        const std::size_t end = std::min(rest.find_first_of(" \t"), rest.size());
-        if (!ParseFiniteNumber(rest.substr(0, end), part)) {
-            return false;
-        }
-        rest = rest.substr(end);
-    }
-    if (rest.find_first_not_of(" \t") != std::string_view::npos) {
-        return false;
-    }
-    value = VECTOR3{parts[0], parts[1], parts[2]};
-    return true;
-}
-
 } // namespace
 
 Simulation::Simulation(const ScenarioDescription &scenario, VesselClasses &classes, RunLog &log,
-                       SimulationOptions options)
-    : scenario(scenario), classes(classes), log(log), options(options), time(scenario.time),
-      step(scenario.step), clock(scenario.time, scenario.step),
-      cameraPosition(scenario.cameraPosition), cameraVelocity(scenario.cameraVelocity),
-      previousActive(active) {
-    active = this;
+                       ModuleServices &services, SimulationOptions options)
+    : scenario(scenario), classes(classes), log(log), services(services), options(options),
+      time(scenario.time), step(scenario.step), clock(scenario.time, scenario.step),
+      cameraVelocity(scenario.cameraVelocity) {
+    services.SetCameraPosition(scenario.cameraPosition);
+    services.SetCameraTarget(nullptr);
+    services.TakeRequestsFrom(this);
 }
 
 Simulation::~Simulation() {
@@ -76,12 +49,12 @@ Simulation::~Simulation() {
             vessel->instance = nullptr;
         }
     }
-    active = previousActive;
+    services.TakeRequestsFrom(nullptr);
+    services.SetCameraTarget(nullptr);
 }
 
-Simulation *Simulation::active = nullptr;
-
 bool Simulation::Start(std::string &error) {
+    started = true;
     // Every class the run will need is found before anything is created, so that a missing class
     // is reported at once and not in the middle of the run.
     for (const ScenarioEvent &event : scenario.events) {
@@ -143,11 +116,10 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     LineReader config(vesselClass.config.name, vesselClass.config.text);
     vessel.instance->clbkSetClassCaps(&config);
     if (vessel.instance != nullptr && block != nullptr) {
-        VesselStatus loaded;
         LineReader reader(fileName, *block);
-        loadingFrom = &reader;
+        VesselStatus loaded;
+        loaded.source = &reader;
         vessel.instance->clbkLoadStateEx(&reader, &loaded);
-        loadingFrom = nullptr;
         vessel.position = loaded.position;
         vessel.velocity = loaded.velocity;
     } else if (vessel.instance != nullptr) {
@@ -156,7 +128,7 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     if (vessel.instance != nullptr) {
         vessel.instance->clbkPostCreation();
     }
-    WidenBounds(vessel);
+    StateSet(vessel);
     for (RunObserver *observer : observers) {
         observer->VesselCreated(*this, vessel);
     }
@@ -166,6 +138,14 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
 SimVessel *Simulation::FindVessel(const std::string &name) const {
     const auto found = liveByName.find(name);
     return found == liveByName.end() ? nullptr : found->second;
+}
+
+bool Simulation::Run(double endTime, std::string &error) {
+    const bool ran = (started || Start(error)) && RunUntil(endTime, error);
+    for (RunObserver *observer : observers) {
+        observer->RunEnded(*this);
+    }
+    return ran;
 }
 
 bool Simulation::RunUntil(double endTime, std::string &error) {
@@ -193,11 +173,9 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
         if (!NextStepStaysFinite(error)) {
             return false;
         }
+        reachBound = ReachAfterStep();
         stepsTaken += 1.0;
         StepTo(next, step);
-        if (progress != nullptr) {
-            progress->Stepped(time, vessels.size());
-        }
     }
 }
 
@@ -213,28 +191,32 @@ void Simulation::StepTo(double next, double length) {
     }
     // A vessel destroyed inside its deletion request clears the camera's target at once; the
     // observers still learn whom the camera targeted while the vessels were called.
-    const SimVessel *const targetDuringStep = cameraTarget;
+    const SimVessel *const targetDuringStep = services.CameraTarget();
     time = next;
     const double mjd = mjdAtTimeZero + time / secondsPerDay;
-    Advance(cameraPosition, cameraVelocity, length);
+    VECTOR3 camera = services.CameraPosition();
+    Advance(camera, cameraVelocity, length);
+    services.SetCameraPosition(camera);
     // One pass over the vessels: a vessel's callback sees its own position and the camera's, both
-    // already advanced; the host interface shows it no other vessel's.
+    // already advanced; the host interface shows it no other vessel's. The services are held in a
+    // local, which the callbacks cannot change, so that they are not looked up again per vessel.
+    ModuleServices &stepServices = services;
     for (const std::unique_ptr<SimVessel> &vessel : vessels) {
         Advance(vessel->position, vessel->velocity, length);
         if (vessel->instance != nullptr) {
-            steppingVessel = vessel.get();
+            stepServices.SetSteppingVessel(vessel.get());
             vessel->instance->clbkPostStep(time, length, mjd);
         }
     }
-    steppingVessel = nullptr;
+    stepServices.SetSteppingVessel(nullptr);
     LogDebugLine();
+    const SimVessel *const debugLineTaker = services.TakeDebugLineTaker();
     if (!observers.empty()) {
-        const StepFacts facts{time, targetDuringStep, debugLineTaker, debugString};
+        const StepFacts facts{time, targetDuringStep, debugLineTaker, services.DebugLine()};
         for (RunObserver *observer : observers) {
             observer->StepDone(*this, facts);
         }
     }
-    debugLineTaker = nullptr;
     FinishDeletions();
 }
 
@@ -250,26 +232,25 @@ bool Simulation::FireDueEvents(std::string &error) {
 bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
     switch (event.kind) {
     case ScenarioEvent::Kind::CameraPosition:
-        cameraPosition = event.vector;
+        services.SetCameraPosition(event.vector);
         log.Line(time, "camera moves to " + Describe(event.vector));
         return true;
     case ScenarioEvent::Kind::CameraVelocity:
         cameraVelocity = event.vector;
         log.Line(time, "camera velocity " + Describe(event.vector));
         return true;
-    case ScenarioEvent::Kind::CameraTarget:
-        cameraTarget = event.name.empty() ? nullptr : FindVessel(event.name);
+    case ScenarioEvent::Kind::CameraTarget: {
+        SimVessel *const target = event.name.empty() ? nullptr : FindVessel(event.name);
         if (event.name.empty()) {
             log.Line(time, "camera targets nothing");
-        } else if (cameraTarget != nullptr) {
+        } else if (target != nullptr) {
             log.Line(time, "camera targets " + event.name);
         } else {
             log.Line(time, "camera cannot target " + event.name + ": no such vessel");
         }
-        for (RunObserver *observer : observers) {
-            observer->CameraTargeted(*this, cameraTarget);
-        }
+        TargetCamera(target);
         return true;
+    }
     case ScenarioEvent::Kind::Spawn: {
         const VesselClass *vesselClass = classes.Find(event.className, error);
         if (vesselClass == nullptr) {
@@ -297,9 +278,10 @@ ScenarioDescription Simulation::Snapshot() const {
     // The last step can pass an END that lies between two boundaries, and --until can run past
     // it; END never lies before TIME, so that the saved scenario loads back.
     saved.end = std::max(scenario.end, time);
-    saved.cameraPosition = cameraPosition;
+    saved.cameraPosition = services.CameraPosition();
     saved.cameraVelocity = cameraVelocity;
-    saved.cameraTarget = cameraTarget != nullptr ? cameraTarget->name : std::string();
+    const SimVessel *const target = services.CameraTarget();
+    saved.cameraTarget = target != nullptr ? target->name : std::string();
     for (const std::unique_ptr<SimVessel> &vessel : vessels) {
         if (vessel->instance == nullptr) {
             continue;
@@ -320,8 +302,8 @@ ScenarioDescription Simulation::Snapshot() const {
     return saved;
 }
 
-bool Simulation::NextStepStaysFinite(std::string &error) {
-    VECTOR3 camera = cameraPosition;
+bool Simulation::NextStepStaysFinite(std::string &error) const {
+    VECTOR3 camera = services.CameraPosition();
     Advance(camera, cameraVelocity, step);
     std::string what;
     if (!IsFinite(camera)) {
@@ -329,8 +311,7 @@ bool Simulation::NextStepStaysFinite(std::string &error) {
     }
     // Positions grow by at most `speedBound` a second in every coordinate: while their bound is
     // finite, no vessel needs a look of its own.
-    const double nextReach = reachBound + speedBound * step;
-    if (what.empty() && !std::isfinite(nextReach)) {
+    if (what.empty() && !std::isfinite(ReachAfterStep())) {
         for (const std::unique_ptr<SimVessel> &vessel : vessels) {
             VECTOR3 position = vessel->position;
             Advance(position, vessel->velocity, step);
@@ -340,7 +321,6 @@ bool Simulation::NextStepStaysFinite(std::string &error) {
             }
         }
     }
-    reachBound = nextReach;
     if (what.empty()) {
         return true;
     }
@@ -349,7 +329,7 @@ bool Simulation::NextStepStaysFinite(std::string &error) {
     return false;
 }
 
-void Simulation::WidenBounds(const SimVessel &vessel) {
+void Simulation::StateSet(const SimVessel &vessel) {
     const auto largest = [](const VECTOR3 &v) {
         return std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
     };
@@ -383,12 +363,9 @@ void Simulation::Destroy(SimVessel &vessel) {
     liveVessels.erase(&vessel);
     liveByName.erase(vessel.name);
     log.Line(time, "deleted " + vessel.name);
-    if (cameraTarget == &vessel) {
-        cameraTarget = nullptr;
+    if (services.CameraTarget() == &vessel) {
         log.Line(time, "camera target " + vessel.name + " is gone; the camera targets nothing");
-        for (RunObserver *observer : observers) {
-            observer->CameraTargeted(*this, nullptr);
-        }
+        TargetCamera(nullptr);
     }
 }
 
@@ -409,35 +386,25 @@ void Simulation::FinishDeletions() {
     pendingDeletions = 0;
 }
 
+void Simulation::TargetCamera(SimVessel *target) {
+    services.SetCameraTarget(target);
+    for (RunObserver *observer : observers) {
+        observer->CameraTargeted(*this, target);
+    }
+}
+
 void Simulation::LogDebugLine() {
     // A line that nobody was handed since the last look has not changed: no text is compared.
     // Nor is it shown again with --verbose, which would show a deleted vessel's last line on.
-    if (!debugStringHandedOut) {
+    if (!services.TakeDebugStringHandedOut()) {
         return;
     }
-    debugStringHandedOut = false;
+    const char *const debugString = services.DebugLine();
     if (options.verbose || loggedDebugString != debugString) {
         loggedDebugString = debugString;
         debugLogLine.assign("debug \"").append(loggedDebugString).append("\"");
         log.Line(time, debugLogLine);
     }
-}
-
-void Simulation::NotifyRunEnded() const {
-    for (RunObserver *observer : observers) {
-        observer->RunEnded(*this);
-    }
-}
-
-void Simulation::ParseDefaultLine(const char *line, VesselStatus &status) {
-    if (ParseVectorItem(line, "POS", status.position) ||
-        ParseVectorItem(line, "VEL", status.velocity)) {
-        return;
-    }
-    // Neither the module nor the host takes this line: say so, and go on.
-    log.Warning(loadingFrom != nullptr ? loadingFrom->FileName() : scenario.fileName,
-                loadingFrom != nullptr ? loadingFrom->CurrentLineNumber() : 0,
-                "scenario line not understood: " + Quoted(line));
 }
 
 } // namespace standin

@@ -78,7 +78,7 @@ TEST_P(HostGoesOn, ReportsTheVesselAndCreatesTheOthers) {
     const std::size_t failedBefore = FailedNothrowAllocations();
     std::string error;
     FailNthNothrowAllocation(c.failingAllocation);
-    const bool ran = host.Sim().Start(error) && host.Sim().RunUntil(4.0, error);
+    const bool ran = host.Sim().Run(4.0, error);
     FailNthNothrowAllocation(0);
     ASSERT_TRUE(ran) << error;
     EXPECT_EQ(FailedNothrowAllocations(), failedBefore + 1);

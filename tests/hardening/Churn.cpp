@@ -5,11 +5,12 @@
 //
 // usage: brevlet_churn [CYCLES [MAX_GROWTH_KIB]]
 #include "standin_host/interface/LineReader.h"
+#include "standin_host/interface/ModuleServices.h"
 #include "standin_host/interface/ScenarioWriter.h"
+#include "standin_host/interface/VesselStatus.h"
 #include "standin_host/modules/ModuleLibrary.h"
-#include "standin_host/modules/VesselClasses.h"
 #include "standin_host/outputs/RunLog.h"
-#include "standin_host/simulation/Simulation.h"
+#include "standin_host/simulation/SimVessel.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,7 +51,7 @@ std::vector<standin::SourceLine> Lines(std::initializer_list<const char *> texts
 // One vessel's whole life. In odd cycles the camera targets the vessel. Half the cycles load a
 // scenario block whose lifetime runs out in the third step; the others take a status record 2 km
 // from the camera, where the vessel is culled by distance unless it is targeted.
-bool Cycle(const standin::ModuleLibrary &module, standin::Simulation &simulation, long cycle,
+bool Cycle(const standin::ModuleLibrary &module, standin::ModuleServices &services, long cycle,
            const std::vector<standin::SourceLine> &config,
            const std::vector<standin::SourceLine> &block) {
     standin::SimVessel record;
@@ -71,13 +72,13 @@ bool Cycle(const standin::ModuleLibrary &module, standin::Simulation &simulation
         vessel->clbkSetStateEx(&status);
     }
     record.position = status.position;
-    simulation.SetCameraTarget(cycle % 2 == 1 ? &record : nullptr);
+    services.SetCameraTarget(cycle % 2 == 1 ? &record : nullptr);
     for (int step = 0; step < 3; ++step) {
         vessel->clbkPostStep(static_cast<double>(step + 1), 1.0, 51544.5);
     }
     standin::ScenarioWriter writer;
     vessel->clbkSaveState(&writer);
-    simulation.SetCameraTarget(nullptr);
+    services.SetCameraTarget(nullptr);
     module.Exit()(created);
     return !writer.Lines().empty();
 }
@@ -99,13 +100,11 @@ int main(int argc, char **argv) {
         std::cerr << error << '\n';
         return 1;
     }
-    // The host services that the callbacks call answer from a simulation with no vessels.
-    standin::ScenarioDescription scenario;
-    standin::VesselClasses classes("", "");
+    // The host services that the callbacks call answer without a simulation behind them.
     std::ostringstream logText;
     standin::RunLog log(logText, 1.0);
-    standin::Simulation simulation(scenario, classes, log, standin::SimulationOptions{});
-    simulation.SetCameraPosition(VECTOR3{0.0, 0.0, 0.0});
+    standin::ModuleServices services(log, "");
+    services.SetCameraPosition(VECTOR3{0.0, 0.0, 0.0});
 
     const auto config = Lines({"Module = Brevlet", "LifeTime = 10", "MaxCamDistance = 1000",
                                "Mass = 5 ; the host's business"});
@@ -121,7 +120,7 @@ int main(int argc, char **argv) {
         } else if (cycle == warmUp + (cycles - warmUp) / 2) {
             middle = ResidentKiB();
         }
-        if (!Cycle(*module, simulation, cycle, config, block)) {
+        if (!Cycle(*module, services, cycle, config, block)) {
             return 1;
         }
     }

@@ -87,8 +87,7 @@ TEST_P(NoTouchAfterDeletion, EachVesselIsDeletedOnceAtItsTime) {
     hardening::InProcessHost host(c.scenario, std::string("Module = Brevlet\n") + c.classConfig,
                                   options);
     std::string error;
-    ASSERT_TRUE(host.Sim().Start(error)) << error;
-    ASSERT_TRUE(host.Sim().RunUntil(host.Sim().Time() + 4.0, error)) << error;
+    ASSERT_TRUE(host.Sim().Run(host.Sim().Time() + 4.0, error)) << error;
     // A snapshot asks every remaining vessel to save itself, as a scenario saved now would.
     const standin::ScenarioDescription saved = host.Sim().Snapshot();
 

@@ -2,7 +2,9 @@
 
 #include "standin_host/scenario/TextFile.h"
 
+#include <iostream>
 #include <stdexcept>
+#include <utility>
 
 namespace hardening {
 
@@ -17,14 +19,14 @@ InProcessHost::InProcessHost(const std::string &scenarioText, const std::string 
     const std::string scenarioPath = folder.Write("run.scn", scenarioText);
     folder.Write("config/Brevlet.cfg", classConfig);
     standin::TextFile file;
+    standin::ScenarioDescription scenario;
     std::string error;
     if (!standin::ReadTextFile(scenarioPath, file, error) ||
         !standin::ParseScenario(file, scenario, error)) {
         throw std::runtime_error(error);
     }
-    log = std::make_unique<standin::RunLog>(logText, scenario.step);
-    classes = std::make_unique<standin::VesselClasses>(folder / "config", ModuleFolder());
-    simulation = std::make_unique<standin::Simulation>(scenario, *classes, *log, options);
+    session = std::make_unique<standin::Session>(std::move(scenario), folder / "config",
+                                                 ModuleFolder(), logText, std::cerr, options);
 }
 
 InProcessHost::~InProcessHost() = default;

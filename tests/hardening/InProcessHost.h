@@ -2,13 +2,9 @@
 // to a temporary folder, and the real Brevlet module loaded through the host's own loaders.
 #pragma once
 
-#include "standin_host/modules/VesselClasses.h"
-#include "standin_host/outputs/RunLog.h"
-#include "standin_host/scenario/ScenarioFile.h"
-#include "standin_host/simulation/Simulation.h"
+#include "standin_host/run/Session.h"
 #include "tests/TempFolder.h"
 
-#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -28,16 +24,13 @@ public:
                   standin::SimulationOptions options);
     ~InProcessHost();
 
-    standin::Simulation &Sim() { return *simulation; }
+    standin::Simulation &Sim() { return session->Sim(); }
     std::string Log() const { return logText.str(); }
 
 private:
     TempFolder folder;
-    standin::ScenarioDescription scenario;
     std::ostringstream logText;
-    std::unique_ptr<standin::RunLog> log;
-    std::unique_ptr<standin::VesselClasses> classes;
-    std::unique_ptr<standin::Simulation> simulation; // destroyed first: it calls into the module
+    std::unique_ptr<standin::Session> session;
 };
 
 } // namespace hardening

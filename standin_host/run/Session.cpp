@@ -1,0 +1,182 @@
+#include "standin_host/run/Session.h"
+
+#include "standin_host/outputs/picture/PlotSvg.h"
+#include "standin_host/platform/FileFacts.h"
+#include "standin_host/scenario/TextFile.h"
+#include "standin_host/simulation/StepClock.h"
+#include "standin_host/text/NumberText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <utility>
+
+namespace standin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// More steps than a run of days at full speed: a mistyped STEP, END or --until.
+constexpr double mostSteps = 1e12;
+
+std::string DefaultOutputPath(const std::string &scenarioPath) {
+    return fs::path(scenarioPath).stem().string() + ".saved.scn";
+}
+
+// Every class that the scenario names, loaded before the run's files are checked: a class's
+// configuration names its module, and both are files that the run reads. Loading writes nothing;
+// the classes are found in the same order as Simulation::Start finds them, so that a missing one
+// is reported as it would be there.
+bool LoadClasses(const ScenarioDescription &scenario, VesselClasses &classes, RunFiles &files,
+                 std::string &error) {
+    auto load = [&](const std::string &name, int line) {
+        const VesselClass *found = classes.Find(name, error);
+        if (found == nullptr) {
+            error.insert(0, scenario.fileName + ":" + std::to_string(line) + ": ");
+            return false;
+        }
+        files.AddInput("the class configuration of " + name, found->config.name);
+        files.AddInput("the module of class " + name, found->module->Path());
+        return true;
+    };
+    for (const ScenarioEvent &event : scenario.events) {
+        if (event.kind == ScenarioEvent::Kind::Spawn && !load(event.className, event.line)) {
+            return false;
+        }
+    }
+    for (const VesselEntry &entry : scenario.vessels) {
+        if (!load(entry.className, entry.line)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// What the run writes, in the order in which a clash names them.
+void AddOutputs(const HostOptions &options, const ScenarioDescription &scenario,
+                const std::string &output, RunFiles &files) {
+    files.AddOutput("--output", output, "");
+    for (const ScenarioEvent &event : scenario.events) {
+        if (event.kind == ScenarioEvent::Kind::Save) {
+            files.AddOutput("SAVE", event.path,
+                            scenario.fileName + ":" + std::to_string(event.line), "SAVE");
+        }
+    }
+    if (!options.tracePath.empty()) {
+        files.AddOutput("--trace", options.tracePath, "");
+    }
+    if (!options.plotPath.empty()) {
+        files.AddOutput("--plot", options.plotPath, "");
+    }
+}
+
+// The number of steps from the scenario's TIME to `end` is known before the first one.
+bool CheckStepCount(const ScenarioDescription &scenario, double end, bool untilGiven,
+                    std::string &error) {
+    const double steps = StepClock(scenario.time, scenario.step).StepsUntil(end);
+    if (steps <= mostSteps) {
+        return true;
+    }
+    error = scenario.fileName + ": the run would take " +
+            (std::isfinite(steps) ? FormatFixed(steps, 0) : std::string("more than 1e308")) +
+            " steps of STEP " + FormatExact(scenario.step) + " from TIME " +
+            FormatExact(scenario.time) + " to " + (untilGiven ? "--until " : "END ") +
+            FormatExact(end) + "; more than 10^12 steps are refused (a mistyped STEP or END?)";
+    return false;
+}
+
+} // namespace
+
+Session::Session(ScenarioDescription scenario, const std::string &configFolder,
+                 const std::string &moduleFolder)
+    : scenario(std::move(scenario)), classes(configFolder, moduleFolder), end(this->scenario.end) {}
+
+Session::Session(ScenarioDescription scenario, const std::string &configFolder,
+                 const std::string &moduleFolder, std::ostream &log, std::ostream &warnings,
+                 SimulationOptions options)
+    : Session(std::move(scenario), configFolder, moduleFolder) {
+    Begin(log, warnings, options);
+}
+
+Session::~Session() = default;
+
+void Session::Begin(std::ostream &logStream, std::ostream &warnings, SimulationOptions options) {
+    log = std::make_unique<RunLog>(logStream, scenario.step, warnings);
+    services = std::make_unique<ModuleServices>(*log, scenario.fileName);
+    simulation = std::make_unique<Simulation>(scenario, classes, *log, *services, options);
+}
+
+std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::string &programPath,
+                                       std::ostream &out, std::ostream &err, std::string &error) {
+    ScenarioDescription scenario;
+    {
+        TextFile file; // gone once parsed: a large scenario is not held twice
+        if (!ReadTextFile(options.scenarioPath, file, error) ||
+            !ParseScenario(file, scenario, error)) {
+            return nullptr;
+        }
+    }
+    // Every file of the run is known, and checked, before anything is written.
+    std::unique_ptr<Session> session(
+        new Session(std::move(scenario),
+                    options.configFolder.empty() ? FolderOf(options.scenarioPath) + "/config"
+                                                 : options.configFolder,
+                    options.moduleFolder.empty() ? FolderOf(programPath) : options.moduleFolder));
+    Session &run = *session;
+    run.outputPath =
+        options.outputPath.empty() ? DefaultOutputPath(options.scenarioPath) : options.outputPath;
+    run.end = options.until ? *options.until : run.scenario.end;
+    run.tracePath = options.tracePath;
+    run.traceEvery = options.traceEvery;
+    run.plotPath = options.plotPath;
+    run.files.AddInput("the scenario", options.scenarioPath);
+    if (!LoadClasses(run.scenario, run.classes, run.files, error)) {
+        return nullptr;
+    }
+    AddOutputs(options, run.scenario, run.outputPath, run.files);
+    if (!run.files.Check(error) ||
+        !CheckStepCount(run.scenario, run.end, options.until.has_value(), error)) {
+        return nullptr;
+    }
+    // A progress line would break up an output that goes to the terminal's error stream.
+    run.progressWanted = options.progress && !run.files.WritesStandardError();
+    run.terminal = &err;
+    // The standard output carries one product whole: the log makes way for an output written there.
+    run.Begin(run.files.WritesStandardOutput() ? err : out, err,
+              SimulationOptions{options.deleteAtOnce, options.verbose});
+    return session;
+}
+
+bool Session::OpenOutputs(std::string &error) {
+    // The progress line is told first, so that it is gone before the others write at the end.
+    if (progressWanted) {
+        progress = std::make_unique<ProgressLine>(*terminal, true, scenario.time, end);
+        log->ShareTerminalWith(progress.get());
+        simulation->AddObserver(*progress);
+    }
+    // The trace is written as the run goes; the picture at the end, from what the run kept.
+    if (!tracePath.empty()) {
+        if (!traceFile.Open(tracePath, error)) {
+            return false;
+        }
+        trace = std::make_unique<TraceWriter>(traceStream, traceEvery);
+        simulation->AddObserver(*trace);
+    }
+    if (!plotPath.empty()) {
+        plot = std::make_unique<PlotRecorder>(fs::path(scenario.fileName).filename().string(),
+                                              scenario.time, std::max(end, scenario.time),
+                                              scenario.step);
+        simulation->AddObserver(*plot);
+    }
+    return true;
+}
+
+bool Session::SaveScenario(std::string &error) const {
+    return simulation->Save(outputPath, error);
+}
+
+bool Session::DrawPicture(std::string &error) const {
+    return WriteOutputFile(plotPath, RenderPlotSvg(plot->Record()), error);
+}
+
+} // namespace standin

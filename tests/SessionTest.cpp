@@ -1,0 +1,100 @@
+// A run tells those who watch it of its creations, steps, deletions and camera turns, and of its
+// end exactly once, however it ends: at END, on an error in the middle, or before it starts.
+#include "standin_host/run/Session.h"
+#include "standin_host/scenario/ScenarioFile.h"
+#include "standin_host/simulation/RunObserver.h"
+#include "tests/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using brevlet_test::TempFolder;
+
+// Writes down what the run tells it, as "what name@time".
+class Witness : public standin::RunObserver {
+public:
+    void VesselCreated(const standin::RunView &run, const standin::SimVessel &vessel) override {
+        Note("created " + vessel.name, run.Time());
+    }
+    void CameraTargeted(const standin::RunView &run, const standin::SimVessel *target) override {
+        Note("camera " + (target != nullptr ? target->name : std::string("nothing")), run.Time());
+    }
+    void StepStarting(const standin::RunView &) override { ++starting; }
+    void StepDone(const standin::RunView &run, const standin::StepFacts &facts) override {
+        ++done;
+        for (const auto &vessel : run.Vessels()) {
+            if (vessel->deletionRequested) {
+                Note("deleted " + vessel->name, facts.time);
+            }
+        }
+    }
+    void RunEnded(const standin::RunView &run) override { Note("ended", run.Time()); }
+
+    std::vector<std::string> told;
+    int starting = 0;
+    int done = 0;
+
+private:
+    void Note(const std::string &what, double time) {
+        std::ostringstream text;
+        text << what << '@' << time;
+        told.push_back(text.str());
+    }
+};
+
+struct WatchCase {
+    const char *name;
+    const char *scenario;
+    bool runs; // whether the run reaches its end without an error
+    int steps;
+    std::vector<std::string> told;
+};
+
+TEST(Session, TellsItsObserversOfTheRunAndOfItsEndOnce) {
+    const WatchCase cases[] = {
+        {"to its end",
+         "STEP 1\nEND 4\nCAMERA TARGET A\nVESSEL A Brevlet\nEND_VESSEL\n"
+         "AT 1 SPAWN B Brevlet POS 0 0 0\n",
+         true,
+         4,
+         {"created A@0", "camera A@0", "created B@1", "deleted A@2", "camera nothing@2",
+          "deleted B@3", "ended@4"}},
+        // The coming step would take the vessel past the largest double: the run stops before it.
+        {"stopped by an error",
+         "STEP 1\nEND 4\nVESSEL A Brevlet\n  POS 1.5e308 0 0\n  VEL 1e308 0 0\nEND_VESSEL\n",
+         false,
+         0,
+         {"created A@0", "ended@0"}},
+        {"refused before its start",
+         "STEP 1\nEND 4\nVESSEL A Missing\nEND_VESSEL\n",
+         false,
+         0,
+         {"ended@0"}},
+    };
+    for (const WatchCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        folder.Write("config/Brevlet.cfg", "LifeTime = 2\n");
+        standin::ScenarioDescription scenario;
+        std::string error;
+        ASSERT_TRUE(
+            standin::ParseScenario(standin::TextFile{"watched.scn", c.scenario}, scenario, error))
+            << error;
+        std::ostringstream log;
+        standin::Session session(scenario, folder / "config", BREVLET_MODULE_FOLDER, log, log);
+        Witness witness;
+        session.Sim().AddObserver(witness);
+
+        EXPECT_EQ(session.Run(error), c.runs) << error;
+        EXPECT_EQ(witness.told, c.told) << log.str();
+        EXPECT_EQ(witness.starting, c.steps);
+        EXPECT_EQ(witness.done, c.steps);
+    }
+}
+
+} // namespace
