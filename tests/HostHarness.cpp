@@ -2,6 +2,7 @@
 
 #include "standin_host/interface/ScenarioWriter.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/VectorText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -118,8 +119,7 @@ Brevlet &HostHarness::Module(standin::SimVessel &vessel) {
 }
 
 std::string Describe(const VECTOR3 &v) {
-    return standin::FormatExact(v.x) + " " + standin::FormatExact(v.y) + " " +
-           standin::FormatExact(v.z);
+    return standin::VectorText(v);
 }
 
 } // namespace brevlet_test

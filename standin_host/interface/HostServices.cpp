@@ -10,6 +10,7 @@
 #include "standin_host/interface/VesselStatus.h"
 #include "standin_host/simulation/SimVessel.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/VectorText.h"
 
 using standin::ModuleServices;
 using standin::SimVessel;
@@ -18,11 +19,6 @@ namespace {
 
 SimVessel &Record(ObjectHandle handle) {
     return *static_cast<SimVessel *>(handle);
-}
-
-std::string VectorText(const VECTOR3 &v) {
-    return standin::FormatExact(v.x) + " " + standin::FormatExact(v.y) + " " +
-           standin::FormatExact(v.z);
 }
 
 } // namespace
@@ -48,8 +44,8 @@ void VESSEL::GetGlobalPos(VECTOR3 &pos) const {
 void VESSEL::SaveDefaultState(FileHandle scn) const {
     auto &writer = *static_cast<standin::ScenarioWriter *>(scn);
     const SimVessel &vessel = Record(vesselHandle);
-    writer.WriteItem("POS", VectorText(vessel.position));
-    writer.WriteItem("VEL", VectorText(vessel.velocity));
+    writer.WriteItem("POS", standin::VectorText(vessel.position));
+    writer.WriteItem("VEL", standin::VectorText(vessel.velocity));
 }
 
 void VESSEL::ParseScenarioLineEx(char *line, void *status) const {

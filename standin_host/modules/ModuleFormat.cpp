@@ -1,4 +1,5 @@
 #include "standin_host/modules/ModuleFormat.h"
+#include "standin_host/platform/FilePointer.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -59,14 +60,10 @@ std::string OwnMachine() {
     return machine != nullptr ? machine->name : bits;
 }
 
-struct FileCloser {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
 } // namespace
 
 std::string ForeignModuleReason(const std::string &path) {
-    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(path.c_str(), "rb"));
+    FilePointer in(std::fopen(path.c_str(), "rb"));
     unsigned char header[512] = {};
     const std::size_t got = in ? std::fread(header, 1, sizeof header, in.get()) : 0;
     const auto word = [&](std::size_t at, bool bigEndian) -> unsigned {

@@ -1,6 +1,7 @@
 #include "standin_host/modules/VesselClasses.h"
 
 #include "standin_host/scenario/ScenarioFile.h"
+#include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/MessageText.h"
 
 #include <string_view>
@@ -8,19 +9,6 @@
 
 namespace standin {
 namespace {
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (fold(a[i]) != fold(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string_view Trim(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");

@@ -4,27 +4,10 @@
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
-#include <cmath>
-
 namespace standin {
-namespace {
-
-int DecimalsFor(double stepLength) {
-    constexpr int fewest = 3;
-    constexpr int most = 9;
-    int decimals = fewest;
-    double scaled = stepLength * 1e3;
-    while (decimals < most && std::fabs(scaled - std::round(scaled)) > 1e-9 * scaled) {
-        scaled *= 10.0;
-        ++decimals;
-    }
-    return decimals;
-}
-
-} // namespace
 
 RunLog::RunLog(std::ostream &out, double stepLength, std::ostream &warnings)
-    : out(out), warnings(warnings), decimals(DecimalsFor(stepLength)) {}
+    : out(out), warnings(warnings), decimals(DecimalsToTellApart(stepLength, 3)) {}
 
 void RunLog::Line(double simTime, const std::string &text) {
     if (progress != nullptr) {

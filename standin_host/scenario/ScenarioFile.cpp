@@ -2,6 +2,7 @@
 
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/VectorText.h"
 
 #include <algorithm>
 #include <set>
@@ -188,10 +189,6 @@ bool CheckNamesUnique(const ScenarioDescription &scenario, std::string &error) {
     return true;
 }
 
-void AppendVector(std::ostringstream &out, const VECTOR3 &v) {
-    out << ' ' << FormatExact(v.x) << ' ' << FormatExact(v.y) << ' ' << FormatExact(v.z);
-}
-
 } // namespace
 
 bool IsValidName(const std::string &name) {
@@ -339,9 +336,9 @@ std::string FormatScenario(const ScenarioDescription &scenario) {
     out << "STEP " << FormatExact(scenario.step) << '\n';
     out << "END " << FormatExact(scenario.end) << '\n';
     out << "CAMERA POS";
-    AppendVector(out, scenario.cameraPosition);
+    out << ' ' << VectorText(scenario.cameraPosition);
     out << "\nCAMERA VEL";
-    AppendVector(out, scenario.cameraVelocity);
+    out << ' ' << VectorText(scenario.cameraVelocity);
     out << "\nCAMERA TARGET " << (scenario.cameraTarget.empty() ? "NONE" : scenario.cameraTarget)
         << '\n';
     for (const VesselEntry &vessel : scenario.vessels) {
@@ -359,20 +356,20 @@ std::string FormatScenario(const ScenarioDescription &scenario) {
         switch (event.kind) {
         case ScenarioEvent::Kind::CameraPosition:
             out << "CAMERA POS";
-            AppendVector(out, event.vector);
+            out << ' ' << VectorText(event.vector);
             break;
         case ScenarioEvent::Kind::CameraVelocity:
             out << "CAMERA VEL";
-            AppendVector(out, event.vector);
+            out << ' ' << VectorText(event.vector);
             break;
         case ScenarioEvent::Kind::CameraTarget:
             out << "CAMERA TARGET " << (event.name.empty() ? "NONE" : event.name);
             break;
         case ScenarioEvent::Kind::Spawn:
             out << "SPAWN " << event.name << ' ' << event.className << " POS";
-            AppendVector(out, event.status.position);
+            out << ' ' << VectorText(event.status.position);
             out << " VEL";
-            AppendVector(out, event.status.velocity);
+            out << ' ' << VectorText(event.status.velocity);
             break;
         case ScenarioEvent::Kind::Save:
             out << "SAVE " << event.path;

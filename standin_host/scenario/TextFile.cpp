@@ -1,4 +1,5 @@
 #include "standin_host/scenario/TextFile.h"
+#include "standin_host/platform/FilePointer.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -19,11 +20,6 @@ constexpr long long maxFileSize = 1024LL * 1024 * 1024;
 
 // Editors on Windows start a UTF-8 file with a byte-order mark, which is no text of the file.
 constexpr char byteOrderMark[] = "\xef\xbb\xbf";
-
-struct FileCloser {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string Reason() {
     return std::strerror(errno);

@@ -5,6 +5,7 @@
 #include "standin_host/outputs/OutputFile.h"
 #include "standin_host/platform/RunInterrupt.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/VectorText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,10 +25,6 @@ void Advance(VECTOR3 &position, const VECTOR3 &velocity, double dt) {
     position.x += velocity.x * dt;
     position.y += velocity.y * dt;
     position.z += velocity.z * dt;
-}
-
-std::string Describe(const VECTOR3 &v) {
-    return FormatExact(v.x) + " " + FormatExact(v.y) + " " + FormatExact(v.z);
 }
 
 } // namespace
@@ -99,8 +96,8 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
         if (block != nullptr) {
             kept.block = *block;
         } else {
-            kept.block = {SourceLine{"POS " + Describe(status.position), 0},
-                          SourceLine{"VEL " + Describe(status.velocity), 0}};
+            kept.block = {SourceLine{"POS " + VectorText(status.position), 0},
+                          SourceLine{"VEL " + VectorText(status.velocity), 0}};
         }
         uncreated.push_back(std::move(kept));
         vessels.pop_back();
@@ -233,11 +230,11 @@ bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
     switch (event.kind) {
     case ScenarioEvent::Kind::CameraPosition:
         services.SetCameraPosition(event.vector);
-        log.Line(time, "camera moves to " + Describe(event.vector));
+        log.Line(time, "camera moves to " + VectorText(event.vector));
         return true;
     case ScenarioEvent::Kind::CameraVelocity:
         cameraVelocity = event.vector;
-        log.Line(time, "camera velocity " + Describe(event.vector));
+        log.Line(time, "camera velocity " + VectorText(event.vector));
         return true;
     case ScenarioEvent::Kind::CameraTarget: {
         SimVessel *const target = event.name.empty() ? nullptr : FindVessel(event.name);
