@@ -17,7 +17,7 @@ MemoryFigures MeasureMemory() {
 
     // One more instance straight through the module's entry points, so that only the module's
     // own allocations are counted.
-    const standin::SimVessel &first = *fleet.Simulation().Vessels().front();
+    const standin::SimVessel &first = fleet.Simulation().Vessels().front();
     const OvcInitFunction init = first.vesselClass->module->Init();
     const OvcExitFunction exit = first.vesselClass->module->Exit();
     standin::SimVessel record;

@@ -19,9 +19,7 @@ namespace {
 class HalfwayRun : public standin::RunView {
 public:
     double Time() const override { return 50.0; }
-    const std::vector<std::unique_ptr<standin::SimVessel>> &Vessels() const override {
-        return vessels;
-    }
+    standin::VesselList Vessels() const override { return standin::VesselList(vessels); }
     std::size_t PendingDeletions() const override { return 0; }
     const VECTOR3 &CameraPosition() const override { return camera; }
     const standin::SimVessel *CameraTarget() const override { return nullptr; }

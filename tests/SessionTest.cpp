@@ -27,9 +27,9 @@ public:
     void StepStarting(const standin::RunView &) override { ++starting; }
     void StepDone(const standin::RunView &run, const standin::StepFacts &facts) override {
         ++done;
-        for (const auto &vessel : run.Vessels()) {
-            if (vessel->deletionRequested) {
-                Note("deleted " + vessel->name, facts.time);
+        for (const standin::SimVessel &vessel : run.Vessels()) {
+            if (vessel.deletionRequested) {
+                Note("deleted " + vessel.name, facts.time);
             }
         }
     }

@@ -82,12 +82,19 @@ public:
     HostCallCounts &Calls() { return calls; }
     const HostCallCounts &Calls() const { return calls; }
 
-    // ---- What the simulation keeps here and looks at ----
+    const char *DebugLine() const { return debugString; }
+
+    // ---- What the driver of a run sets: the simulation, or a test that drives a module alone ----
+
+    void SetCameraTarget(SimVessel *target) { cameraTarget = target; }
+    void SetCameraPosition(const VECTOR3 &position) { cameraPosition = position; }
+
+private:
+    // ---- What the simulation keeps here and looks at: its own, not the modules' ----
+    friend class Simulation;
 
     // The simulation that takes the modules' requests, or null for none.
     void TakeRequestsFrom(ModuleRequests *simulation) { requests = simulation; }
-    void SetCameraTarget(SimVessel *target) { cameraTarget = target; }
-    void SetCameraPosition(const VECTOR3 &position) { cameraPosition = position; }
     // The vessel whose step callback runs (null between callbacks): a module that takes the debug
     // line buffer in its callback becomes the line's taker for this step.
     void SetSteppingVessel(const SimVessel *vessel) { steppingVessel = vessel; }
@@ -103,9 +110,7 @@ public:
         debugLineTaker = nullptr;
         return taker;
     }
-    const char *DebugLine() const { return debugString; }
 
-private:
     RunLog &log;
     std::string scenarioName;
     ModuleRequests *requests = nullptr;

@@ -108,8 +108,8 @@ void PlotRecorder::StepDone(const RunView &run, const StepFacts &facts) {
     if (column != lastDistanceColumn) {
         lastDistanceColumn = column;
         PlotColumn &spread = record.columns[static_cast<std::size_t>(column)];
-        for (const std::unique_ptr<SimVessel> &vessel : run.Vessels()) {
-            const double distance = CameraDistance(*vessel, camera);
+        for (const SimVessel &vessel : run.Vessels()) {
+            const double distance = CameraDistance(vessel, camera);
             spread.distanceMin =
                 spread.distanceCount == 0 ? distance : std::min(spread.distanceMin, distance);
             spread.distanceMax = std::max(spread.distanceMax, distance);

@@ -59,13 +59,13 @@ void TraceWriter::StepDone(const RunView &run, const StepFacts &facts) {
     if (!sampled && run.PendingDeletions() == 0) {
         return;
     }
-    for (const std::unique_ptr<SimVessel> &vessel : run.Vessels()) {
-        if (!sampled && !vessel->deletionRequested) {
+    for (const SimVessel &vessel : run.Vessels()) {
+        if (!sampled && !vessel.deletionRequested) {
             continue;
         }
-        AppendRow(facts.time, *vessel, run.CameraPosition(), vessel.get() == facts.cameraTarget,
-                  vessel.get() == facts.debugLineTaker ? facts.debugLine : "",
-                  vessel->deletionRequested ? "deleted" : "");
+        AppendRow(facts.time, vessel, run.CameraPosition(), &vessel == facts.cameraTarget,
+                  &vessel == facts.debugLineTaker ? facts.debugLine : "",
+                  vessel.deletionRequested ? "deleted" : "");
     }
 }
 

@@ -23,7 +23,7 @@ std::string ProgramPath(const char *argv0) {
         return self.string();
     }
 #endif
-    return argv0;
+    return argv0 != nullptr ? argv0 : ""; // started with no arguments at all
 }
 
 } // namespace standin

@@ -12,12 +12,43 @@ namespace standin {
 
 struct SimVessel;
 
+// The run's vessels, each seen as const: an observer reads them and changes none.
+class VesselList {
+public:
+    using Owned = std::vector<std::unique_ptr<SimVessel>>;
+
+    class Iterator {
+    public:
+        explicit Iterator(Owned::const_iterator at) : at(at) {}
+        const SimVessel &operator*() const { return **at; }
+        Iterator &operator++() {
+            ++at;
+            return *this;
+        }
+        bool operator==(const Iterator &other) const { return at == other.at; }
+        bool operator!=(const Iterator &other) const { return at != other.at; }
+
+    private:
+        Owned::const_iterator at;
+    };
+
+    explicit VesselList(const Owned &owned) : owned(&owned) {}
+    Iterator begin() const { return Iterator(owned->begin()); }
+    Iterator end() const { return Iterator(owned->end()); }
+    std::size_t size() const { return owned->size(); }
+    bool empty() const { return owned->empty(); }
+    const SimVessel &front() const { return *owned->front(); }
+
+private:
+    const Owned *owned;
+};
+
 class RunView {
 public:
     virtual double Time() const = 0;
     // Every vessel of the run in the order of creation, those that asked for deletion in the
     // current step among them until the step has ended.
-    virtual const std::vector<std::unique_ptr<SimVessel>> &Vessels() const = 0;
+    virtual VesselList Vessels() const = 0;
     // How many of Vessels() asked for deletion in the current step.
     virtual std::size_t PendingDeletions() const = 0;
     virtual const VECTOR3 &CameraPosition() const = 0;

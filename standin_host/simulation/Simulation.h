@@ -77,7 +77,7 @@ public:
 
     // The run as its observers see it.
     double Time() const override { return time; }
-    const std::vector<std::unique_ptr<SimVessel>> &Vessels() const override { return vessels; }
+    VesselList Vessels() const override { return VesselList(vessels); }
     std::size_t PendingDeletions() const override { return pendingDeletions; }
     const VECTOR3 &CameraPosition() const override { return services.CameraPosition(); }
     const SimVessel *CameraTarget() const override { return services.CameraTarget(); }

@@ -1,5 +1,6 @@
 // Keys that fold case for ASCII letters only: the user's locale, and any letter beyond ASCII,
-// play no part, so that a key reads the same on every system.
+// play no part, so that a key reads the same on every system. The module folds its keys with a
+// copy of its own (vessel/TextScan.cpp), since it is built alone and takes nothing of the host.
 #pragma once
 
 #include <cstddef>
