@@ -54,6 +54,9 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
             dup2(out, 1) < 0 || dup2(err, 2) < 0) {
             _exit(127);
         }
+        if (conditions.closedStream != 0) {
+            close(conditions.closedStream);
+        }
         execv(host.c_str(), argv.data());
         _exit(127);
     }

@@ -291,6 +291,28 @@ TEST(StandardOutput, HoldsOneProductThatReadsBack) {
     }
 }
 
+// A host started without its standard output or error (`>&-`) writes nothing of its log or its
+// messages into the files it opens: the trace stays CSV, the saved scenario runs again. What goes
+// to the closed stream is lost, as into /dev/null; a failed output still fails the run.
+TEST(ClosedStandardStream, TakesNoOutputsFile) {
+    for (const int stream : {1, 2}) {
+        SCOPED_TRACE("stream " + std::to_string(stream));
+        TempFolder folder;
+        hardening::HostConditions conditions;
+        conditions.closedStream = stream;
+        const hardening::HostOutcome outcome = hardening::RunHostProcess(
+            RunArguments(folder, {"--verbose", "--trace", "t.csv", "--plot", "/dev/full",
+                                  "--output", "out.scn"}),
+            folder.Path().string(), conditions);
+        EXPECT_EQ(outcome.exitCode, 1) << outcome.err;
+        const std::string trace = ReadWhole(folder / "t.csv");
+        EXPECT_EQ(FieldsPerLine(trace), std::vector<std::size_t>(8, 10)) << trace;
+        EXPECT_EQ(ReadWhole(folder / "out.scn").find("standin-host"), std::string::npos);
+        EXPECT_EQ(ReadWhole(folder / "out.scn").find("[t="), std::string::npos);
+        EXPECT_EQ(stream == 1 ? outcome.out : outcome.err, "");
+    }
+}
+
 // An output that is a FIFO nobody reads: one SIGINT or SIGTERM ends the wait for its reader within
 // a second, with the status of the signal; an existing output is left as it was.
 TEST(FifoWithoutReader, OneSignalEndsTheWait) {
