@@ -130,6 +130,10 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     run.traceEvery = options.traceEvery;
     run.plotPath = options.plotPath;
     run.files.AddInput("the scenario", options.scenarioPath);
+    // The program is a file too, and the one that an output replacing it would break.
+    if (!programPath.empty()) {
+        run.files.AddInput("the host program", programPath);
+    }
     if (!LoadClasses(run.scenario, run.classes, run.files, error)) {
         return nullptr;
     }

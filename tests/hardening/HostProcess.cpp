@@ -13,7 +13,8 @@ namespace hardening {
 
 HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std::string &workFolder,
                            const HostConditions &conditions) {
-    const std::string host = BREVLET_STANDIN_HOST;
+    const std::string host =
+        conditions.program.empty() ? std::string(BREVLET_STANDIN_HOST) : conditions.program;
     const std::string outPath =
         conditions.stdoutPath.empty() ? workFolder + "/host.stdout" : conditions.stdoutPath;
     int closedPipe[2] = {-1, -1};

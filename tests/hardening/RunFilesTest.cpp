@@ -82,6 +82,7 @@ struct RefusedCase {
     Prepare prepare;    // null: none
     const char *message;
     int exitCode = 1;
+    bool copiedHost = false; // a copy of the host in the folder runs, so that it may be named
 };
 
 const RefusedCase refusedCases[] = {
@@ -140,6 +141,12 @@ const RefusedCase refusedCases[] = {
     {"EmptyModules", "--modules|", "", nullptr, "--modules needs a value, not an empty one", 2},
     {"ScenarioLikeAnOptionWithoutDoubleDash", "-x.scn", "", nullptr,
      "unknown option -x\\.scn \\(a scenario whose name starts with '-' goes after --\\)", 2},
+    {"OutputIsTheHostProgram", "--output|standin-host", "", nullptr,
+     "--output standin-host is the host program \\(/[^)]*/standin-host\\); an output may not", 1,
+     true},
+    {"TraceIsTheHostProgramByALink", "--trace|host", "",
+     [](const TempFolder &f) { fs::create_symlink("standin-host", f / "host"); },
+     "--trace host is the host program \\(", 1, true},
 };
 
 class RefusedFiles : public ::testing::TestWithParam<RefusedCase> {};
@@ -149,12 +156,17 @@ TEST_P(RefusedFiles, NameBothRolesAndTouchNothing) {
     TempFolder folder;
     folder.Write("out.scn.before", "kept\n");
     const Arguments arguments = RunArguments(folder, Split(c.more), scenario + c.events);
+    hardening::HostConditions conditions;
+    if (c.copiedHost) {
+        conditions.program = folder / "standin-host";
+        fs::copy_file(BREVLET_STANDIN_HOST, conditions.program);
+    }
     if (c.prepare != nullptr) {
         c.prepare(folder);
     }
     const auto before = Snapshot(folder);
     const hardening::HostOutcome outcome =
-        hardening::RunHostProcess(arguments, folder.Path().string());
+        hardening::RunHostProcess(arguments, folder.Path().string(), conditions);
     EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.err;
     EXPECT_TRUE(
         std::regex_search(outcome.err, std::regex("^standin-host: .*" + std::string(c.message))))
