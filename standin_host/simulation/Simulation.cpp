@@ -219,9 +219,19 @@ void Simulation::StepTo(double next, double length) {
 
 bool Simulation::FireDueEvents(std::string &error) {
     while (nextEvent < scenario.events.size() && HasReached(scenario.events[nextEvent].time)) {
-        if (!Fire(scenario.events[nextEvent++], error)) {
+        // Counted before it fires: a SAVE's snapshot holds the events after it.
+        const ScenarioEvent &event = scenario.events[nextEvent++];
+        if (Fire(event, error)) {
+            continue;
+        }
+        if (event.kind != ScenarioEvent::Kind::Save || RunInterruptSignal() == 0) {
             return false;
         }
+        // An interruption, not an error: the run ends before this SAVE, which stays to be done.
+        --nextEvent;
+        unwrittenCheckpoint = std::move(error);
+        error.clear();
+        return true;
     }
     return true;
 }

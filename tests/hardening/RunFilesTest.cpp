@@ -359,6 +359,36 @@ TEST(FifoWithoutReader, OneSignalEndsTheWait) {
     }
 }
 
+// A SAVE into a FIFO nobody reads: one signal ends the wait and the run at that boundary, as any
+// interruption does. The run's output is saved as it stands, with the SAVE still to be done.
+TEST(FifoWithoutReader, OneSignalDuringASaveEndsTheRunThere) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        TempFolder folder;
+        ASSERT_EQ(mkfifo((folder / "ff2").c_str(), 0644), 0);
+        hardening::HostConditions conditions;
+        conditions.whileRunning = [&](int pid) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            kill(pid, signal);
+        };
+        const hardening::HostOutcome outcome = hardening::RunHostProcess(
+            RunArguments(folder, {"--output", "fs.out"}, scenario + "AT 2 SAVE ff2\n"),
+            folder.Path().string(), conditions);
+        EXPECT_EQ(outcome.exitCode, 128 + signal) << outcome.err;
+        EXPECT_EQ(outcome.err, "standin-host: run.scn:8: ff2: cannot write: interrupted while "
+                               "waiting for a reader\nstandin-host: interrupted by signal " +
+                                   std::to_string(signal) +
+                                   " at simulation time 2; the scenario as it stands is saved to "
+                                   "fs.out\n");
+        EXPECT_NE(outcome.out.find("[t=2.000] saved scenario to fs.out\n"), std::string::npos)
+            << outcome.out;
+        const std::string saved = ReadWhole(folder / "fs.out");
+        EXPECT_EQ(saved.rfind("TIME 2\n", 0), 0u) << saved;
+        EXPECT_NE(saved.find("AT 2 SAVE ff2\n"), std::string::npos) << saved;
+        EXPECT_TRUE(fs::is_fifo(folder / "ff2"));
+    }
+}
+
 // A signal while the scenario is still being read (here from a FIFO, fed after the signal) ends
 // the run before it starts: no output is written, none replaced by the unrun scenario.
 TEST(InterruptedBeforeTheRun, WritesNothing) {
