@@ -16,6 +16,7 @@
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -387,6 +388,44 @@ TEST(FifoWithoutReader, OneSignalDuringASaveEndsTheRunThere) {
         EXPECT_NE(saved.find("AT 2 SAVE ff2\n"), std::string::npos) << saved;
         EXPECT_TRUE(fs::is_fifo(folder / "ff2"));
     }
+}
+
+// A trace into a pipe whose reader does not read: one SIGTERM ends the blocked write and the run
+// within a second, the trace reported as not written in full. (The pipe is read only once the
+// host has ended, or after three seconds.)
+TEST(BlockedWrite, OneSignalEndsIt) {
+    TempFolder folder;
+    hardening::HostConditions conditions;
+    conditions.stdoutPipe = true;
+    std::chrono::steady_clock::duration took{};
+    conditions.whileRunning = [&](int pid) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        const auto sent = std::chrono::steady_clock::now();
+        kill(pid, SIGTERM);
+        siginfo_t info{};
+        for (int i = 0; i < 300; ++i) {
+            info.si_pid = 0;
+            if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                info.si_pid == pid) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        took = std::chrono::steady_clock::now() - sent;
+    };
+    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+        RunArguments(folder, {"--output", "/dev/null", "--trace", "/dev/stdout"},
+                     "STEP 0.001\nEND 100\nVESSEL A Brevlet\n  LIFETIME -1\nEND_VESSEL\n"),
+        folder.Path().string(), conditions);
+    EXPECT_LT(took, std::chrono::seconds(1));
+    EXPECT_EQ(outcome.exitCode, 143) << outcome.err;
+    EXPECT_TRUE(std::regex_search(
+        outcome.err, std::regex("\\] saved scenario to /dev/null\nstandin-host: /dev/stdout: "
+                                "cannot write: interrupted while its "
+                                "reader did not read\nstandin-host: interrupted by signal 15 at "
+                                "simulation time [0-9.]+; the scenario as it stands is saved to "
+                                "/dev/null\n$")))
+        << outcome.err;
 }
 
 // A signal while the scenario is still being read (here from a FIFO, fed after the signal) ends
