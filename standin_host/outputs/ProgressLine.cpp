@@ -35,10 +35,9 @@ std::string Duration(double seconds) {
 
 std::string ProgressText(double simTime, double done, double stepsPerSecond, double secondsLeft,
                          std::size_t columns) {
-    const std::string fields[] = {"t=" + FormatFixed(simTime, 3),
-                                  FormatFixed(done * 100.0, 1) + "%",
-                                  FormatFixed(stepsPerSecond, 0) + " steps/s",
-                                  Duration(secondsLeft) + " left"};
+    const std::string fields[] = {
+        "t=" + FormatFixed(simTime, 3), FormatFixed(done * 100.0, 1) + "%",
+        FormatFixed(stepsPerSecond, 0) + " steps/s", Duration(secondsLeft) + " left"};
     // Whole fields or none: a field cut short would misread ("39776378 s" of "steps/s").
     const std::size_t room = columns > 0 ? columns - 1 : 0;
     std::string text;

@@ -72,7 +72,8 @@ TEST(ReadingMemory, EventsCostLessThanTenTimesTheirBytes) {
         {"camera events", [](int) { return std::string("AT 1 CAMERA POS 1 2 3\n"); }},
         {"camera events out of order",
          [](int i) { return "AT " + std::to_string(2 - i % 2) + " CAMERA POS 1 2 3\n"; }},
-        {"spawns", [](int i) { return "AT 1 SPAWN V" + std::to_string(i) + " Brevlet POS 1 2 3\n"; }},
+        {"spawns",
+         [](int i) { return "AT 1 SPAWN V" + std::to_string(i) + " Brevlet POS 1 2 3\n"; }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
