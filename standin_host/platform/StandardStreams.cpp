@@ -1,28 +1,20 @@
 #include "standin_host/platform/StandardStreams.h"
 
+#if !defined(_WIN32)
 #include <cerrno>
 #include <fcntl.h>
-
-#if defined(_WIN32)
-#include <io.h>
-#else
 #include <unistd.h>
 #endif
 
 namespace standin {
 
 void OpenClosedStandardStreams() {
-    for (int stream = 0; stream <= 2; ++stream) {
 #if defined(_WIN32)
-        if (_get_osfhandle(stream) != -1) {
-            continue;
-        }
-        const int fd = _open("NUL", stream == 0 ? _O_RDONLY : _O_WRONLY);
-        if (fd >= 0 && fd != stream) {
-            _dup2(fd, stream);
-            _close(fd);
-        }
+    // The C runtime keeps the numbers 0, 1 and 2 for a process started without those handles (it
+    // marks them as having none), so that no file it opens takes them; asking it about a number
+    // that it holds closed would risk its invalid-parameter handler.
 #else
+    for (int stream = 0; stream <= 2; ++stream) {
         if (fcntl(stream, F_GETFD) != -1 || errno != EBADF) {
             continue;
         }
@@ -32,8 +24,8 @@ void OpenClosedStandardStreams() {
             dup2(fd, stream);
             close(fd);
         }
-#endif
     }
+#endif
 }
 
 } // namespace standin
