@@ -64,9 +64,13 @@ bool Same(const standin::ScenarioDescription &a, const standin::ScenarioDescript
         const standin::ScenarioEvent &ea = a.events[i];
         const standin::ScenarioEvent &eb = b.events[i];
         if (!SameBits(ea.time, eb.time) || ea.kind != eb.kind || !SameBits(ea.vector, eb.vector) ||
-            ea.name != eb.name || ea.className != eb.className ||
-            !SameBits(ea.status.position, eb.status.position) ||
-            !SameBits(ea.status.velocity, eb.status.velocity) || ea.path != eb.path) {
+            ea.name != eb.name || (ea.spawn == nullptr) != (eb.spawn == nullptr)) {
+            return false;
+        }
+        if (ea.spawn != nullptr &&
+            (ea.spawn->className != eb.spawn->className ||
+             !SameBits(ea.spawn->status.position, eb.spawn->status.position) ||
+             !SameBits(ea.spawn->status.velocity, eb.spawn->status.velocity))) {
             return false;
         }
     }

@@ -190,7 +190,9 @@ bool OutputFile::Finish(std::string &error) {
         }
         fd = -1;
     }
-    std::string why = reason != 0 ? SystemErrorText(reason) : std::string();
+    std::string why = reason == EINTR ? std::string("interrupted while its reader did not read")
+                      : reason != 0   ? SystemErrorText(reason)
+                                      : std::string();
     bool done = reason == 0;
     if (done && finished == Mode::Replace) {
         done = RenameOver(temporary, target, why);

@@ -35,10 +35,19 @@ std::string Duration(double seconds) {
 
 std::string ProgressText(double simTime, double done, double stepsPerSecond, double secondsLeft,
                          std::size_t columns) {
-    std::string text = "t=" + FormatFixed(simTime, 3) + "  " + FormatFixed(done * 100.0, 1) +
-                       "%  " + FormatFixed(stepsPerSecond, 0) + " steps/s  " +
-                       Duration(secondsLeft) + " left";
-    text.resize(std::min(text.size(), columns > 0 ? columns - 1 : 0));
+    const std::string fields[] = {
+        "t=" + FormatFixed(simTime, 3), FormatFixed(done * 100.0, 1) + "%",
+        FormatFixed(stepsPerSecond, 0) + " steps/s", Duration(secondsLeft) + " left"};
+    // Whole fields or none: a field cut short would misread ("39776378 s" of "steps/s").
+    const std::size_t room = columns > 0 ? columns - 1 : 0;
+    std::string text;
+    for (const std::string &field : fields) {
+        const std::size_t gap = text.empty() ? 0 : 2;
+        if (text.size() + gap + field.size() > room) {
+            break;
+        }
+        text.append(gap, ' ').append(field);
+    }
     return text;
 }
 

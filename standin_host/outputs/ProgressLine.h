@@ -18,7 +18,7 @@ namespace standin {
 
 // The progress line's text for a terminal `columns` wide. It is cut short of the last column: a
 // line that reaches it wraps on many terminals, and redrawing it in place would leave the wrapped
-// part behind.
+// part behind. The fields that do not fit are left out whole, from the last.
 std::string ProgressText(double simTime, double done, double stepsPerSecond, double secondsLeft,
                          std::size_t columns);
 

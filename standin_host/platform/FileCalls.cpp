@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -15,6 +16,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -26,10 +28,54 @@ namespace {
 long WriteSome(int fd, const char *data, std::size_t size) {
     return _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
 }
+// Writes on Windows wait as the system has them wait.
+class WriteWait {
+public:
+    explicit WriteWait(int /*fd*/) {}
+    bool Ready() const { return true; }
+    std::size_t Most(std::size_t size) const { return size; }
+};
 #else
 long WriteSome(int fd, const char *data, std::size_t size) {
     return static_cast<long>(write(fd, data, size));
 }
+// A pipe, FIFO or terminal whose reader does not read would hold a write for ever, and the
+// handler of SIGINT and SIGTERM lets a blocked call go on. So such a file is written in pieces
+// that fit once it takes more, and waited for in short polls; a signal ends a wait in which it
+// takes nothing for half a second. A reader that still reads (a save that a signal comes during)
+// finishes the write.
+class WriteWait {
+public:
+    explicit WriteWait(int fd) : fd(fd) {
+        struct stat facts {};
+        waits = fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode);
+    }
+    bool Ready() const {
+        constexpr int pollMilliseconds = 50;
+        constexpr int giveUpMilliseconds = 500;
+        int waitedSinceSignal = 0;
+        while (waits) {
+            pollfd wanted{fd, POLLOUT, 0};
+            const int ready = poll(&wanted, 1, pollMilliseconds);
+            if (ready != 0 && !(ready < 0 && errno == EINTR)) {
+                return true; // ready, or a fault that the write reports
+            }
+            if (RunInterruptSignal() != 0 &&
+                (waitedSinceSignal += pollMilliseconds) >= giveUpMilliseconds) {
+                return false;
+            }
+        }
+        return true;
+    }
+    // A pipe that takes more takes at least this much without waiting.
+    std::size_t Most(std::size_t size) const {
+        return waits ? std::min<std::size_t>(size, PIPE_BUF) : size;
+    }
+
+private:
+    int fd;
+    bool waits;
+};
 #endif
 
 } // namespace
@@ -39,9 +85,14 @@ std::string SystemErrorText(int number) {
 }
 
 bool WriteAll(int fd, const char *data, std::size_t size, int &failure) {
+    const WriteWait wait(fd);
     std::size_t done = 0;
     while (done < size) {
-        const long written = WriteSome(fd, data + done, size - done);
+        if (!wait.Ready()) {
+            failure = EINTR;
+            return false;
+        }
+        const long written = WriteSome(fd, data + done, wait.Most(size - done));
         if (written < 0 && errno == EINTR) {
             continue;
         }

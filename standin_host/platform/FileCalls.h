@@ -19,7 +19,8 @@ int OpenNewFile(const std::string &path);
 int OpenInPlace(const std::string &path, bool fifo, int &failure);
 
 // Writes all `size` bytes, going on after an interrupted call; false with the error number in
-// `failure` (EIO for a write that took nothing).
+// `failure` (EIO for a write that took nothing). A pipe, FIFO or terminal that takes nothing for
+// half a second after a SIGINT or SIGTERM ends the write with EINTR.
 bool WriteAll(int fd, const char *data, std::size_t size, int &failure);
 
 // Flushes the file's data to the disk.

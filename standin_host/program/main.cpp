@@ -1,9 +1,11 @@
 // The stand-in host: runs vessel modules headless from a scenario file. This file holds only the
 // process's concerns: its locale, the command line's outcome, the platform's facts about this
-// process (its own path, whether a terminal shows its errors), the signals and the x87 unit.
+// process (its standard streams, its own path, whether a terminal shows its errors), the signals
+// and the x87 unit.
 #include "BrevletVersion.h"
 #include "standin_host/platform/ProgramPath.h"
 #include "standin_host/platform/RunInterrupt.h"
+#include "standin_host/platform/StandardStreams.h"
 #include "standin_host/platform/TerminalWidth.h"
 #include "standin_host/platform/X87Precision.h"
 #include "standin_host/program/CommandLine.h"
@@ -70,6 +72,8 @@ int Main(int argc, char **argv) {
 } // namespace
 
 int main(int argc, char **argv) {
+    // Before anything is opened, so that no file of the run takes a closed stream's number.
+    standin::OpenClosedStandardStreams();
     try {
         return Main(argc, argv);
     } catch (const std::bad_alloc &) {

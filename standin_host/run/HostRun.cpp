@@ -43,12 +43,18 @@ int Run(const HostOptions &options, const std::string &programPath, std::ostream
     const std::string &output = session->OutputPath();
     RunLog &log = session->Log();
     const bool ran = session->Run(error);
-    // A signal that comes once the run has reached its end stops nothing: the run is finished.
+    // A signal that comes once the run has reached its end stops nothing: the run is finished,
+    // unless it kept a SAVE at the end from being written.
+    const std::string &unwritten = simulation.UnwrittenCheckpoint();
     const bool finished =
-        ran && (RunInterruptSignal() == 0 || simulation.Time() >= end - scenario.step * 1e-6);
+        ran && unwritten.empty() &&
+        (RunInterruptSignal() == 0 || simulation.Time() >= end - scenario.step * 1e-6);
     if (ran && !finished && simulation.Time() == scenario.time) {
         // Nothing has run: the outputs keep what they held.
         session->DiscardTrace();
+        if (!unwritten.empty()) {
+            Fail(err, unwritten);
+        }
         return Interrupted(err, RunInterruptSignal(),
                            "before the first step; the run's outputs are not written");
     }
@@ -65,6 +71,10 @@ int Run(const HostOptions &options, const std::string &programPath, std::ostream
         }
         return written;
     };
+    if (!unwritten.empty()) {
+        Fail(err, unwritten);
+        failed = true;
+    }
     if (!ran) {
         // The state after an error is no scenario to continue, nor a run to draw.
         Fail(err, error);

@@ -1,7 +1,8 @@
 // The plan of a run's files, made before anything is written: every file the run reads (the
-// scenario, the class configurations, the modules) and writes (--output, every SAVE, --trace,
-// --plot), each resolved to the file itself. An output that is an input, or the file of another
-// output, is refused, so that no output destroys what the run reads or another output's product.
+// scenario, the class configurations, the modules, the host program itself) and writes (--output,
+// every SAVE, --trace, --plot), each resolved to the file itself. An output that is an input, or
+// the file of another output, is refused, so that no output destroys what the run reads or
+// another output's product.
 #pragma once
 
 #include "standin_host/platform/FileFacts.h"

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <unordered_set>
 #include <utility>
 
 namespace standin {
@@ -29,18 +30,23 @@ std::string DefaultOutputPath(const std::string &scenarioPath) {
 // is reported as it would be there.
 bool LoadClasses(const ScenarioDescription &scenario, VesselClasses &classes, RunFiles &files,
                  std::string &error) {
+    // Each class's files are planned once, however many vessels of it a scenario spawns.
+    std::unordered_set<std::string> planned;
     auto load = [&](const std::string &name, int line) {
         const VesselClass *found = classes.Find(name, error);
         if (found == nullptr) {
             error.insert(0, scenario.fileName + ":" + std::to_string(line) + ": ");
             return false;
         }
+        if (!planned.insert(name).second) {
+            return true;
+        }
         files.AddInput("the class configuration of " + name, found->config.name);
         files.AddInput("the module of class " + name, found->module->Path());
         return true;
     };
     for (const ScenarioEvent &event : scenario.events) {
-        if (event.kind == ScenarioEvent::Kind::Spawn && !load(event.className, event.line)) {
+        if (event.kind == ScenarioEvent::Kind::Spawn && !load(event.spawn->className, event.line)) {
             return false;
         }
     }
@@ -58,7 +64,7 @@ void AddOutputs(const HostOptions &options, const ScenarioDescription &scenario,
     files.AddOutput("--output", output, "");
     for (const ScenarioEvent &event : scenario.events) {
         if (event.kind == ScenarioEvent::Kind::Save) {
-            files.AddOutput("SAVE", event.path,
+            files.AddOutput("SAVE", event.name,
                             scenario.fileName + ":" + std::to_string(event.line), "SAVE");
         }
     }
@@ -130,6 +136,10 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     run.traceEvery = options.traceEvery;
     run.plotPath = options.plotPath;
     run.files.AddInput("the scenario", options.scenarioPath);
+    // The program is a file too, and the one that an output replacing it would break.
+    if (!programPath.empty()) {
+        run.files.AddInput("the host program", programPath);
+    }
     if (!LoadClasses(run.scenario, run.classes, run.files, error)) {
         return nullptr;
     }

@@ -34,7 +34,8 @@ public:
             SimulationOptions options = SimulationOptions());
 
     // The program's run: reads the scenario, loads every class that it names, and plans and checks
-    // every file that the run reads and writes and the number of its steps. Nothing is written.
+    // every file that the run reads (`programPath` among them, unless empty) and writes, and the
+    // number of its steps. Nothing is written.
     // The run log goes to `out`, or to `err` when an output takes the standard output; messages
     // and warnings to `err`. Null, with `error` set, for a run that is refused.
     static std::unique_ptr<Session> Plan(const HostOptions &options, const std::string &programPath,

@@ -5,7 +5,6 @@
 #include "standin_host/text/VectorText.h"
 
 #include <algorithm>
-#include <set>
 #include <sstream>
 #include <string_view>
 
@@ -35,6 +34,24 @@ std::vector<std::string_view> SplitWords(std::string_view line) {
         words.push_back(line.substr(start, i - start));
     }
     return words;
+}
+
+// How many lines may be events: those whose first word is AT (a vessel block's line may be one
+// too, which only overcounts). The events then take their memory once, at its final size; grown
+// by doubling, they would hold up to three times that while the old copy moves to the new.
+std::size_t CountEventLines(std::string_view text) {
+    std::size_t count = 0;
+    TextLines lines(text);
+    for (std::string_view line; lines.Next(line);) {
+        std::size_t at = 0;
+        while (at < line.size() && IsBlank(line[at])) {
+            ++at;
+        }
+        if (line.compare(at, 2, "AT") == 0 && (at + 2 == line.size() || IsBlank(line[at + 2]))) {
+            ++count;
+        }
+    }
+    return count;
 }
 
 std::string_view StripIndentation(std::string_view line) {
@@ -129,13 +146,15 @@ bool ParseCamera(LineParser &p, std::size_t at, ScenarioEvent &event) {
 // SPAWN name class [POS x y z] [VEL x y z], starting at word `at`.
 bool ParseSpawn(LineParser &p, std::size_t at, ScenarioEvent &event) {
     event.kind = ScenarioEvent::Kind::Spawn;
-    if (!p.Name(at + 1, event.name, "vessel") || !p.Name(at + 2, event.className, "class")) {
+    auto spawn = std::make_shared<SpawnedVessel>();
+    if (!p.Name(at + 1, event.name, "vessel") || !p.Name(at + 2, spawn->className, "class")) {
         return false;
     }
+    event.spawn = spawn;
     for (std::size_t i = at + 3; i < p.Count(); i += 4) {
         const std::string_view what = p.Words()[i];
-        VECTOR3 *target = what == "POS"   ? &event.status.position
-                          : what == "VEL" ? &event.status.velocity
+        VECTOR3 *target = what == "POS"   ? &spawn->status.position
+                          : what == "VEL" ? &spawn->status.velocity
                                           : nullptr;
         if (target == nullptr) {
             return p.Fail("SPAWN takes POS and VEL, not " + Quoted(what) + NonAsciiNote(what));
@@ -164,27 +183,41 @@ void ApplyCamera(const ScenarioEvent &event, ScenarioDescription &scenario) {
     }
 }
 
-// Checks that no two vessels share a name. Camera targets are resolved while the run goes on,
-// since a saved scenario may still name a vessel that no longer exists.
+// Checks that no two vessels share a name, reporting the first vessel, in the order of the
+// scenario's vessels and then its events, whose name came before. Camera targets are resolved
+// while the run goes on, since a saved scenario may still name a vessel that no longer exists.
+// The names are sorted as views of the scenario's own strings: a scenario that spawns hundreds of
+// thousands of vessels does not hold each name a second time.
 bool CheckNamesUnique(const ScenarioDescription &scenario, std::string &error) {
-    std::set<std::string> names;
-    auto add = [&](const std::string &name, int line) {
-        if (!names.insert(name).second) {
-            error = scenario.fileName + ":" + std::to_string(line) + ": a vessel named '" + name +
-                    "' is there already";
-            return false;
-        }
-        return true;
+    struct Named {
+        std::string_view name;
+        std::size_t order;
+        int line;
     };
+    std::vector<Named> names;
+    names.reserve(scenario.vessels.size() + scenario.events.size());
     for (const VesselEntry &vessel : scenario.vessels) {
-        if (!add(vessel.name, vessel.line)) {
-            return false;
-        }
+        names.push_back(Named{vessel.name, names.size(), vessel.line});
     }
     for (const ScenarioEvent &event : scenario.events) {
-        if (event.kind == ScenarioEvent::Kind::Spawn && !add(event.name, event.line)) {
-            return false;
+        if (event.kind == ScenarioEvent::Kind::Spawn) {
+            names.push_back(Named{event.name, names.size(), event.line});
         }
+    }
+    std::sort(names.begin(), names.end(), [](const Named &a, const Named &b) {
+        return a.name < b.name || (a.name == b.name && a.order < b.order);
+    });
+    const Named *again = nullptr;
+    for (std::size_t i = 1; i < names.size(); ++i) {
+        if (names[i].name == names[i - 1].name &&
+            (again == nullptr || names[i].order < again->order)) {
+            again = &names[i];
+        }
+    }
+    if (again != nullptr) {
+        error = scenario.fileName + ":" + std::to_string(again->line) + ": a vessel named '" +
+                std::string(again->name) + "' is there already";
+        return false;
     }
     return true;
 }
@@ -209,6 +242,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     int stepLine = 0;
     int endLine = 0;
     VesselEntry *openVessel = nullptr;
+    scenario.events.reserve(CountEventLines(file.text));
 
     TextLines lines(file.text);
     for (std::string_view line; lines.Next(line);) {
@@ -297,7 +331,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                     return false;
                 }
                 event.kind = ScenarioEvent::Kind::Save;
-                event.path = std::string(p.Words()[3]);
+                event.name = std::string(p.Words()[3]);
             } else {
                 return p.Fail("unknown event " + Quoted(what) + " (CAMERA, SPAWN or SAVE)" +
                               NonAsciiNote(what));
@@ -324,9 +358,13 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         error = file.name + ": END lies before TIME";
         return false;
     }
-    std::stable_sort(
-        scenario.events.begin(), scenario.events.end(),
-        [](const ScenarioEvent &a, const ScenarioEvent &b) { return a.time < b.time; });
+    // Most scenarios list their events in order already; sorting those would only take a buffer.
+    const auto earlier = [](const ScenarioEvent &a, const ScenarioEvent &b) {
+        return a.time < b.time;
+    };
+    if (!std::is_sorted(scenario.events.begin(), scenario.events.end(), earlier)) {
+        std::stable_sort(scenario.events.begin(), scenario.events.end(), earlier);
+    }
     return CheckNamesUnique(scenario, error);
 }
 
@@ -366,13 +404,13 @@ std::string FormatScenario(const ScenarioDescription &scenario) {
             out << "CAMERA TARGET " << (event.name.empty() ? "NONE" : event.name);
             break;
         case ScenarioEvent::Kind::Spawn:
-            out << "SPAWN " << event.name << ' ' << event.className << " POS";
-            out << ' ' << VectorText(event.status.position);
+            out << "SPAWN " << event.name << ' ' << event.spawn->className << " POS";
+            out << ' ' << VectorText(event.spawn->status.position);
             out << " VEL";
-            out << ' ' << VectorText(event.status.velocity);
+            out << ' ' << VectorText(event.spawn->status.velocity);
             break;
         case ScenarioEvent::Kind::Save:
-            out << "SAVE " << event.path;
+            out << "SAVE " << event.name;
             break;
         }
         out << '\n';

@@ -7,6 +7,7 @@
 #include "standin_host/interface/VesselStatus.h"
 #include "standin_host/scenario/TextFile.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,16 +20,23 @@ struct VesselEntry {
     int line = 0;
 };
 
+// What a SPAWN event creates beyond its name.
+struct SpawnedVessel {
+    std::string className;
+    VesselStatus status;
+};
+
+// One AT line. A scenario may hold hundreds of thousands, so each carries only what every kind
+// needs; a SPAWN's class and status are kept apart, shared by the copies of its event.
 struct ScenarioEvent {
     enum class Kind { CameraPosition, CameraVelocity, CameraTarget, Spawn, Save };
     double time = 0.0;
     Kind kind = Kind::Save;
-    VECTOR3 vector{};      // CameraPosition, CameraVelocity
-    std::string name;      // CameraTarget (empty: no target), Spawn
-    std::string className; // Spawn
-    VesselStatus status;   // Spawn
-    std::string path;      // Save
     int line = 0;
+    VECTOR3 vector{}; // CameraPosition, CameraVelocity
+    // CameraTarget: the vessel's name (empty: no target); Spawn: the new vessel's; Save: the path.
+    std::string name;
+    std::shared_ptr<const SpawnedVessel> spawn; // Spawn: never null
 };
 
 struct ScenarioDescription {

@@ -56,7 +56,7 @@ bool Simulation::Start(std::string &error) {
     // is reported at once and not in the middle of the run.
     for (const ScenarioEvent &event : scenario.events) {
         if (event.kind == ScenarioEvent::Kind::Spawn &&
-            classes.Find(event.className, error) == nullptr) {
+            classes.Find(event.spawn->className, error) == nullptr) {
             error.insert(0, scenario.fileName + ":" + std::to_string(event.line) + ": ");
             return false;
         }
@@ -219,9 +219,19 @@ void Simulation::StepTo(double next, double length) {
 
 bool Simulation::FireDueEvents(std::string &error) {
     while (nextEvent < scenario.events.size() && HasReached(scenario.events[nextEvent].time)) {
-        if (!Fire(scenario.events[nextEvent++], error)) {
+        // Counted before it fires: a SAVE's snapshot holds the events after it.
+        const ScenarioEvent &event = scenario.events[nextEvent++];
+        if (Fire(event, error)) {
+            continue;
+        }
+        if (event.kind != ScenarioEvent::Kind::Save || RunInterruptSignal() == 0) {
             return false;
         }
+        // An interruption, not an error: the run ends before this SAVE, which stays to be done.
+        --nextEvent;
+        unwrittenCheckpoint = std::move(error);
+        error.clear();
+        return true;
     }
     return true;
 }
@@ -249,19 +259,19 @@ bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
         return true;
     }
     case ScenarioEvent::Kind::Spawn: {
-        const VesselClass *vesselClass = classes.Find(event.className, error);
+        const VesselClass *vesselClass = classes.Find(event.spawn->className, error);
         if (vesselClass == nullptr) {
             return false;
         }
-        CreateVessel(event.name, *vesselClass, scenario.fileName, nullptr, event.status);
+        CreateVessel(event.name, *vesselClass, scenario.fileName, nullptr, event.spawn->status);
         return true;
     }
     case ScenarioEvent::Kind::Save:
-        if (!Save(event.path, error)) {
+        if (!Save(event.name, error)) {
             error.insert(0, scenario.fileName + ":" + std::to_string(event.line) + ": ");
             return false;
         }
-        log.Line(time, "saved scenario to " + event.path);
+        log.Line(time, "saved scenario to " + event.name);
         return true;
     }
     return true;

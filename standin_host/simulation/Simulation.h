@@ -49,8 +49,13 @@ public:
     // `endTime`, firing the scenario's events at the first step boundary at or after their times
     // (StepClock: the boundaries are counted, and a millionth of a step short still counts), and
     // tells the observers that it has ended, however it ended. A SIGINT or SIGTERM ends it early,
-    // at a step boundary after that boundary's events (see RunInterrupt.h).
+    // at a step boundary after that boundary's events (see RunInterrupt.h); a SAVE that the signal
+    // kept from being written (a FIFO without a reader) ends it there too, before that SAVE.
     bool Run(double endTime, std::string &error);
+
+    // Why a SAVE that a signal interrupted was not written, starting with its scenario line, or
+    // empty. That SAVE stays among the events of the snapshot, so a continued run writes it.
+    const std::string &UnwrittenCheckpoint() const { return unwrittenCheckpoint; }
 
     // One step of `length` seconds, for tests and benchmarks that drive the clock themselves: as a
     // step of the run, but the count of steps starts again at the time it reaches.
@@ -125,6 +130,7 @@ private:
     double reachBound = 0.0; // no vessel coordinate is farther from 0
     double speedBound = 0.0; // nor any velocity component faster
     std::size_t nextEvent = 0;
+    std::string unwrittenCheckpoint;
     std::size_t pendingDeletions = 0;
     std::string loggedDebugString;
     std::string debugLogLine; // kept between steps, so that logging a change reuses its storage

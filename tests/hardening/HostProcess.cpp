@@ -13,7 +13,8 @@ namespace hardening {
 
 HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std::string &workFolder,
                            const HostConditions &conditions) {
-    const std::string host = BREVLET_STANDIN_HOST;
+    const std::string host =
+        conditions.program.empty() ? std::string(BREVLET_STANDIN_HOST) : conditions.program;
     const std::string outPath =
         conditions.stdoutPath.empty() ? workFolder + "/host.stdout" : conditions.stdoutPath;
     int closedPipe[2] = {-1, -1};
@@ -53,6 +54,9 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
         if (in < 0 || out < 0 || err < 0 || chdir(workFolder.c_str()) != 0 || dup2(in, 0) < 0 ||
             dup2(out, 1) < 0 || dup2(err, 2) < 0) {
             _exit(127);
+        }
+        if (conditions.closedStream != 0) {
+            close(conditions.closedStream);
         }
         execv(host.c_str(), argv.data());
         _exit(127);

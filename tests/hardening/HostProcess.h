@@ -22,6 +22,8 @@ struct HostConditions {
     std::string stdoutPath;       // empty: collected into HostOutcome::out; else not read
     bool stdoutClosedPipe = false;
     bool stdoutPipe = false; // a pipe, read whole into HostOutcome::out, instead of a file
+    int closedStream = 0;    // 1 or 2: the host starts without its standard output or error
+    std::string program;     // empty: the host that was built; else a copy of it
     long memoryLimit = 0;    // bytes of address space the host may take; 0: no limit
     // Called with the host's process id once it has started; the run is then waited for.
     std::function<void(int pid)> whileRunning;

@@ -16,6 +16,7 @@
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -82,6 +83,7 @@ struct RefusedCase {
     Prepare prepare;    // null: none
     const char *message;
     int exitCode = 1;
+    bool copiedHost = false; // a copy of the host in the folder runs, so that it may be named
 };
 
 const RefusedCase refusedCases[] = {
@@ -140,6 +142,12 @@ const RefusedCase refusedCases[] = {
     {"EmptyModules", "--modules|", "", nullptr, "--modules needs a value, not an empty one", 2},
     {"ScenarioLikeAnOptionWithoutDoubleDash", "-x.scn", "", nullptr,
      "unknown option -x\\.scn \\(a scenario whose name starts with '-' goes after --\\)", 2},
+    {"OutputIsTheHostProgram", "--output|standin-host", "", nullptr,
+     "--output standin-host is the host program \\(/[^)]*/standin-host\\); an output may not", 1,
+     true},
+    {"TraceIsTheHostProgramByALink", "--trace|host", "",
+     [](const TempFolder &f) { fs::create_symlink("standin-host", f / "host"); },
+     "--trace host is the host program \\(", 1, true},
 };
 
 class RefusedFiles : public ::testing::TestWithParam<RefusedCase> {};
@@ -149,12 +157,17 @@ TEST_P(RefusedFiles, NameBothRolesAndTouchNothing) {
     TempFolder folder;
     folder.Write("out.scn.before", "kept\n");
     const Arguments arguments = RunArguments(folder, Split(c.more), scenario + c.events);
+    hardening::HostConditions conditions;
+    if (c.copiedHost) {
+        conditions.program = folder / "standin-host";
+        fs::copy_file(BREVLET_STANDIN_HOST, conditions.program);
+    }
     if (c.prepare != nullptr) {
         c.prepare(folder);
     }
     const auto before = Snapshot(folder);
     const hardening::HostOutcome outcome =
-        hardening::RunHostProcess(arguments, folder.Path().string());
+        hardening::RunHostProcess(arguments, folder.Path().string(), conditions);
     EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.err;
     EXPECT_TRUE(
         std::regex_search(outcome.err, std::regex("^standin-host: .*" + std::string(c.message))))
@@ -291,6 +304,28 @@ TEST(StandardOutput, HoldsOneProductThatReadsBack) {
     }
 }
 
+// A host started without its standard output or error (`>&-`) writes nothing of its log or its
+// messages into the files it opens: the trace stays CSV, the saved scenario runs again. What goes
+// to the closed stream is lost, as into /dev/null; a failed output still fails the run.
+TEST(ClosedStandardStream, TakesNoOutputsFile) {
+    for (const int stream : {1, 2}) {
+        SCOPED_TRACE("stream " + std::to_string(stream));
+        TempFolder folder;
+        hardening::HostConditions conditions;
+        conditions.closedStream = stream;
+        const hardening::HostOutcome outcome = hardening::RunHostProcess(
+            RunArguments(folder, {"--verbose", "--trace", "t.csv", "--plot", "/dev/full",
+                                  "--output", "out.scn"}),
+            folder.Path().string(), conditions);
+        EXPECT_EQ(outcome.exitCode, 1) << outcome.err;
+        const std::string trace = ReadWhole(folder / "t.csv");
+        EXPECT_EQ(FieldsPerLine(trace), std::vector<std::size_t>(8, 10)) << trace;
+        EXPECT_EQ(ReadWhole(folder / "out.scn").find("standin-host"), std::string::npos);
+        EXPECT_EQ(ReadWhole(folder / "out.scn").find("[t="), std::string::npos);
+        EXPECT_EQ(stream == 1 ? outcome.out : outcome.err, "");
+    }
+}
+
 // An output that is a FIFO nobody reads: one SIGINT or SIGTERM ends the wait for its reader within
 // a second, with the status of the signal; an existing output is left as it was.
 TEST(FifoWithoutReader, OneSignalEndsTheWait) {
@@ -323,6 +358,74 @@ TEST(FifoWithoutReader, OneSignalEndsTheWait) {
             EXPECT_TRUE(fs::is_fifo(folder / "fifo"));
         }
     }
+}
+
+// A SAVE into a FIFO nobody reads: one signal ends the wait and the run at that boundary, as any
+// interruption does. The run's output is saved as it stands, with the SAVE still to be done.
+TEST(FifoWithoutReader, OneSignalDuringASaveEndsTheRunThere) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        TempFolder folder;
+        ASSERT_EQ(mkfifo((folder / "ff2").c_str(), 0644), 0);
+        hardening::HostConditions conditions;
+        conditions.whileRunning = [&](int pid) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            kill(pid, signal);
+        };
+        const hardening::HostOutcome outcome = hardening::RunHostProcess(
+            RunArguments(folder, {"--output", "fs.out"}, scenario + "AT 2 SAVE ff2\n"),
+            folder.Path().string(), conditions);
+        EXPECT_EQ(outcome.exitCode, 128 + signal) << outcome.err;
+        EXPECT_EQ(outcome.err, "standin-host: run.scn:8: ff2: cannot write: interrupted while "
+                               "waiting for a reader\nstandin-host: interrupted by signal " +
+                                   std::to_string(signal) +
+                                   " at simulation time 2; the scenario as it stands is saved to "
+                                   "fs.out\n");
+        EXPECT_NE(outcome.out.find("[t=2.000] saved scenario to fs.out\n"), std::string::npos)
+            << outcome.out;
+        const std::string saved = ReadWhole(folder / "fs.out");
+        EXPECT_EQ(saved.rfind("TIME 2\n", 0), 0u) << saved;
+        EXPECT_NE(saved.find("AT 2 SAVE ff2\n"), std::string::npos) << saved;
+        EXPECT_TRUE(fs::is_fifo(folder / "ff2"));
+    }
+}
+
+// A trace into a pipe whose reader does not read: one SIGTERM ends the blocked write and the run
+// within a second, the trace reported as not written in full. (The pipe is read only once the
+// host has ended, or after three seconds.)
+TEST(BlockedWrite, OneSignalEndsIt) {
+    TempFolder folder;
+    hardening::HostConditions conditions;
+    conditions.stdoutPipe = true;
+    std::chrono::steady_clock::duration took{};
+    conditions.whileRunning = [&](int pid) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        const auto sent = std::chrono::steady_clock::now();
+        kill(pid, SIGTERM);
+        siginfo_t info{};
+        for (int i = 0; i < 300; ++i) {
+            info.si_pid = 0;
+            if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                info.si_pid == pid) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        took = std::chrono::steady_clock::now() - sent;
+    };
+    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+        RunArguments(folder, {"--output", "/dev/null", "--trace", "/dev/stdout"},
+                     "STEP 0.001\nEND 100\nVESSEL A Brevlet\n  LIFETIME -1\nEND_VESSEL\n"),
+        folder.Path().string(), conditions);
+    EXPECT_LT(took, std::chrono::seconds(1));
+    EXPECT_EQ(outcome.exitCode, 143) << outcome.err;
+    EXPECT_TRUE(std::regex_search(
+        outcome.err, std::regex("\\] saved scenario to /dev/null\nstandin-host: /dev/stdout: "
+                                "cannot write: interrupted while its "
+                                "reader did not read\nstandin-host: interrupted by signal 15 at "
+                                "simulation time [0-9.]+; the scenario as it stands is saved to "
+                                "/dev/null\n$")))
+        << outcome.err;
 }
 
 // A signal while the scenario is still being read (here from a FIFO, fed after the signal) ends
