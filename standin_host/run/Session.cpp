@@ -186,6 +186,9 @@ bool Session::SaveScenario(std::string &error) const {
 }
 
 bool Session::DrawPicture(std::string &error) const {
+    if (plot == nullptr) {
+        return true; // no picture asked for
+    }
     return WriteOutputFile(plotPath, RenderPlotSvg(plot->Record()), error);
 }
 

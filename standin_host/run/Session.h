@@ -52,8 +52,9 @@ public:
     // Creates the vessels and steps to the run's end (see Simulation::Run).
     bool Run(std::string &error) { return simulation->Run(end, error); }
 
-    // At the end: saves the scenario to the output path; draws the picture; makes the trace
-    // complete (up to where the run stopped), or drops it, leaving its file as it was.
+    // At the end: saves the scenario to the output path (a planned run's: one built by Plan);
+    // draws the picture (only where DrawsPicture()); makes the trace complete (up to where the
+    // run stopped), or drops it, leaving its file as it was.
     bool SaveScenario(std::string &error) const;
     bool DrawPicture(std::string &error) const;
     bool FinishTrace(std::string &error) { return traceFile.Finish(error); }
