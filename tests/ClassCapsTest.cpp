@@ -68,13 +68,17 @@ const ConfigCase configCases[] = {
     {{"; comment", "", "Module = Brevlet", "Mass = 50"}, 0, 0},
 };
 
+std::string Describe(const ConfigCase &c) {
+    std::string text = "configuration:";
+    for (const std::string &line : c.lines) {
+        text += " [" + line + "]";
+    }
+    return text;
+}
+
 TEST(ClassCaps, ReadsTheTwoParametersFromTheClassConfiguration) {
     for (const ConfigCase &c : configCases) {
-        std::string trace = "configuration:";
-        for (const std::string &line : c.lines) {
-            trace += " [" + line + "]";
-        }
-        SCOPED_TRACE(trace);
+        SCOPED_TRACE(Describe(c));
         HostHarness host(c.lines);
         standin::SimVessel &vessel = host.CreateFromBlock("Probe", {});
         const Brevlet &brevlet = HostHarness::Module(vessel);
@@ -89,11 +93,7 @@ TEST(ClassCaps, ReadsTheTwoParametersFromTheClassConfiguration) {
 // same routine: a limit of zero or less, or an infinite one, culls nothing and is not drawn.
 TEST(ClassCaps, PictureShowsTheLimitTheModuleReads) {
     for (const ConfigCase &c : configCases) {
-        std::string trace = "configuration:";
-        for (const std::string &line : c.lines) {
-            trace += " [" + line + "]";
-        }
-        SCOPED_TRACE(trace);
+        SCOPED_TRACE(Describe(c));
         HostHarness host(c.lines);
         standin::PlotRecorder picture("probe.scn", 0, 10, 1);
         host.Sim().AddObserver(picture);

@@ -18,6 +18,17 @@ std::string TickText(double value, const Ticks &ticks) {
     return FormatFixed(std::fabs(value) < ticks.step * 1e-6 ? 0.0 : value, ticks.decimals);
 }
 
+// Calls `draw` with each tick of `ticks` up to `to`, the last one included.
+template <typename Draw> void ForEachTick(const Ticks &ticks, double to, Draw draw) {
+    for (int k = 0; k <= maxTicks; ++k) {
+        const double at = ticks.first + ticks.step * k;
+        if (at > to + ticks.step * 1e-9) {
+            break;
+        }
+        draw(at);
+    }
+}
+
 } // namespace
 
 Ticks NiceTicks(double from, double to, int wanted) {
@@ -35,16 +46,12 @@ Ticks NiceTicks(double from, double to, int wanted) {
 
 void TimeAxis(SvgWriter &svg, const Scale &time, double top, double bottom) {
     const Ticks ticks = NiceTicks(time.from, time.to, 10);
-    for (int k = 0; k <= maxTicks; ++k) {
-        const double t = ticks.first + ticks.step * k;
-        if (t > time.to + ticks.step * 1e-9) {
-            break;
-        }
+    ForEachTick(ticks, time.to, [&](double t) {
         const double x = time(t);
         svg.Line(x, top, x, bottom, "stroke=\"#ddd\" stroke-width=\"1\"");
         svg.Line(x, bottom, x, bottom + 6, "stroke=\"#000\" stroke-width=\"1\"");
         svg.Text(x, bottom + 22, TickText(t, ticks), 14, "text-anchor=\"middle\"");
-    }
+    });
     svg.Line(plotLeft, bottom, plotRight, bottom, "stroke=\"#000\" stroke-width=\"1.5\"");
     svg.Text((plotLeft + plotRight) / 2, bottom + 44, "simulation time (s)", 15,
              "text-anchor=\"middle\"");
@@ -53,16 +60,12 @@ void TimeAxis(SvgWriter &svg, const Scale &time, double top, double bottom) {
 void ValueAxis(SvgWriter &svg, const Scale &value, const std::string &title, double top,
                double bottom) {
     const Ticks ticks = NiceTicks(value.from, value.to, 6);
-    for (int k = 0; k <= maxTicks; ++k) {
-        const double v = ticks.first + ticks.step * k;
-        if (v > value.to + ticks.step * 1e-9) {
-            break;
-        }
+    ForEachTick(ticks, value.to, [&](double v) {
         const double y = value(v);
         svg.Line(plotLeft, y, plotRight, y, "stroke=\"#ddd\" stroke-width=\"1\"");
         svg.Line(plotLeft - 6, y, plotLeft, y, "stroke=\"#000\" stroke-width=\"1\"");
         svg.Text(plotLeft - 10, y + 5, TickText(v, ticks), 14, "text-anchor=\"end\"");
-    }
+    });
     svg.Line(plotLeft, top, plotLeft, bottom, "stroke=\"#000\" stroke-width=\"1.5\"");
     const double middle = (top + bottom) / 2;
     svg.Text(plotLeft - 90, middle, title, 15,
