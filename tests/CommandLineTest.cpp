@@ -34,6 +34,8 @@ TEST(CommandLine, RefusesWithTheMessageOfEachSlip) {
         {{"--modules", "", "a.scn"}, "standin-host: --modules needs a value, not an empty one\n"},
         {{"--plot", "", "a.scn"}, "standin-host: --plot needs a value, not an empty one\n"},
         {{"--until", "", "a.scn"}, "standin-host: --until needs a value, not an empty one\n"},
+        {{"--output", "", "a.scn"}, "standin-host: --output needs a value, not an empty one\n"},
+        {{"--config", "", "a.scn"}, "standin-host: --config needs a value, not an empty one\n"},
         {{"--bogus", "a.scn"},
          "standin-host: unknown option --bogus (a scenario whose name starts with '-' goes after "
          "--)\n" +

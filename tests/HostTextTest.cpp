@@ -1,13 +1,11 @@
 // The host's shared text routines, which several of its outputs rely on to read and write alike:
-// the decimals of a time grid, UTF-8 decoding, ASCII case folding and vector text.
+// the decimals of a time grid, UTF-8 decoding and ASCII case folding.
 #include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/Utf8.h"
-#include "standin_host/text/VectorText.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 
 namespace {
@@ -93,12 +91,6 @@ TEST(EqualsIgnoringAsciiCase, FoldsAsciiLettersOnly) {
     EXPECT_FALSE(EqualsIgnoringAsciiCase("@", "`")); // 0x40 and 0x60: not letters
     EXPECT_FALSE(EqualsIgnoringAsciiCase("[", "{"));
     EXPECT_FALSE(EqualsIgnoringAsciiCase("\xc3\x89", "\xc3\xa9")); // É and é stay apart
-}
-
-TEST(VectorText, WritesEachCoordinateExactly) {
-    EXPECT_EQ(standin::VectorText({0.0, -0.0, 1.5}), "0 -0 1.5");
-    EXPECT_EQ(standin::VectorText({0.1, 1e300, -2.5e-300}), "0.1 1e+300 -2.5e-300");
-    EXPECT_EQ(standin::VectorText({HUGE_VAL, -HUGE_VAL, 3.0}), "1e999 -1e999 3");
 }
 
 } // namespace

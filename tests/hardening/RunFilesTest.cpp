@@ -135,11 +135,6 @@ const RefusedCase refusedCases[] = {
          fs::create_symlink("real/trace.csv", f / "trace.csv");
      },
      "trace\\.csv: cannot write: the file is read-only"},
-    {"EmptyPlot", "--plot|", "", nullptr, "--plot needs a value, not an empty one", 2},
-    {"EmptyTrace", "--trace|", "", nullptr, "--trace needs a value, not an empty one", 2},
-    {"EmptyOutput", "--output|", "", nullptr, "--output needs a value, not an empty one", 2},
-    {"EmptyConfig", "--config|", "", nullptr, "--config needs a value, not an empty one", 2},
-    {"EmptyModules", "--modules|", "", nullptr, "--modules needs a value, not an empty one", 2},
     {"ScenarioLikeAnOptionWithoutDoubleDash", "-x.scn", "", nullptr,
      "unknown option -x\\.scn \\(a scenario whose name starts with '-' goes after --\\)", 2},
     {"OutputIsTheHostProgram", "--output|standin-host", "", nullptr,
