@@ -103,15 +103,17 @@ void FlushStreams() {
 bool Refused(const std::string &path, const FileFacts &facts, std::string &error) {
     if (!path.empty() && (path.back() == '/' || path.back() == '\\') &&
         facts.kind != FileFacts::Kind::Unreachable) {
-        error = path + ": cannot write: the name ends in '" + path.back() + "', which names a folder";
+        error =
+            path + ": cannot write: the name ends in '" + path.back() + "', which names a folder";
         return true;
     }
     switch (facts.kind) {
     case FileFacts::Kind::Unreachable:
-        error = path + ": cannot write: " +
-                (facts.reason == ELOOP      ? std::string("a loop of symbolic links")
-                 : facts.reason == ENOTDIR ? std::string("a part of the path is a file, not a folder")
-                                           : SystemErrorText(facts.reason));
+        error =
+            path + ": cannot write: " +
+            (facts.reason == ELOOP     ? std::string("a loop of symbolic links")
+             : facts.reason == ENOTDIR ? std::string("a part of the path is a file, not a folder")
+                                       : SystemErrorText(facts.reason));
         return true;
     case FileFacts::Kind::Folder:
         error = path + ": cannot write: is a folder";

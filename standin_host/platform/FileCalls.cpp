@@ -45,9 +45,9 @@ long WriteSome(int fd, const char *data, std::size_t size) {
     return static_cast<long>(write(fd, data, size));
 }
 // A pipe, FIFO or terminal whose reader does not read would hold a write for ever, and the
-// handler of the signals that end a run lets a blocked call go on. So such a file is written in pieces
-// that fit once it takes more, and waited for in short polls; a signal ends a wait in which it
-// takes nothing for half a second. A reader that still reads (a save that a signal comes during)
+// handler of the signals that end a run lets a blocked call go on. So such a file is written in
+// pieces that fit once it takes more, and waited for in short polls; a signal ends a wait in which
+// it takes nothing for half a second. A reader that still reads (a save that a signal comes during)
 // finishes the write.
 class WriteWait {
 public:

@@ -18,8 +18,8 @@ struct FileFacts {
         Unreachable, // the path cannot be followed: a loop of links, a part that is no folder
     };
     Kind kind = Kind::Missing;
-    int reason = 0;         // Unreachable: the system's error number (ELOOP for a loop of links)
-    bool readOnly = false;  // an existing file without write permission, for anyone or this process
+    int reason = 0;        // Unreachable: the system's error number (ELOOP for a loop of links)
+    bool readOnly = false; // an existing file without write permission, for anyone or this process
     // readOnly: 0 when no one may write it (its owner protected it), else the system's reason
     // (EROFS: a read-only file system; EACCES: this process may not).
     int readOnlyReason = 0;

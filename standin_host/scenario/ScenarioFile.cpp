@@ -255,8 +255,9 @@ const char *WhyNotACheckpointName(const std::string &path) {
         std::transform(stem.begin(), stem.end(), stem.begin(),
                        [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
         if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" ||
-            (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-             stem[3] >= '0' && stem[3] <= '9')) {
+            (stem.size() == 4 &&
+             (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '0' &&
+             stem[3] <= '9')) {
             return "a checkpoint may not take the name of a Windows device";
         }
         if (slash == std::string::npos) {
