@@ -133,7 +133,10 @@ bool Refused(const std::string &path, const FileFacts &facts, std::string &error
                     (facts.readOnlyReason == 0 ? std::string("the file is read-only (its owner "
                                                              "protected it)")
                      : facts.readOnlyReason == EROFS ? std::string("the file system is read-only")
-                                                     : SystemErrorText(facts.readOnlyReason));
+                     : facts.readOnlyReason == EPERM
+                         ? std::string("the file is append-only or immutable, so it cannot be "
+                                       "replaced")
+                         : SystemErrorText(facts.readOnlyReason));
             return true;
         }
         return false;

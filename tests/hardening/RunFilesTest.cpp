@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
@@ -571,6 +573,175 @@ TEST(HelpAndVersion, IntoAFullDeviceFail) {
         EXPECT_EQ(outcome.exitCode, 1) << option;
         EXPECT_EQ(outcome.err, "standin-host: cannot write to the standard output\n");
     }
+}
+
+} // namespace
+
+namespace {
+
+// A checkpoint whose pending SAVE names it continues: stopped at 3, cp.scn holds time 2 and the
+// SAVE at 4; run again, it goes on from 2 and updates itself at 4.
+TEST(Checkpoint, ThatNamesItselfContinues) {
+    TempFolder folder;
+    const std::string checkpoint =
+        "STEP 1\nEND 5\nVESSEL A Brevlet\n  LIFETIME 100\nEND_VESSEL\nAT 2 SAVE cp.scn\n"
+        "AT 4 SAVE cp.scn\n";
+    Arguments first = RunArguments(folder, {"--until", "3"}, checkpoint, "cp.scn");
+    const hardening::HostOutcome stopped = hardening::RunHostProcess(first, folder.Path().string());
+    ASSERT_EQ(stopped.exitCode, 0) << stopped.err;
+    std::string saved = ReadWhole(folder / "cp.scn");
+    EXPECT_EQ(saved.rfind("TIME 2\n", 0), 0u) << saved;
+    EXPECT_NE(saved.find("\nAT 4 SAVE cp.scn\n"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("AT 2 SAVE"), std::string::npos) << saved;
+
+    const Arguments again = {"--config", "config", "--modules", hardening::ModuleFolder(),
+                             "cp.scn"};
+    const hardening::HostOutcome continued =
+        hardening::RunHostProcess(again, folder.Path().string());
+    ASSERT_EQ(continued.exitCode, 0) << continued.err;
+    EXPECT_NE(continued.out.find("[t=4.000] saved scenario to cp.scn\n"), std::string::npos)
+        << continued.out;
+    saved = ReadWhole(folder / "cp.scn");
+    EXPECT_EQ(saved.rfind("TIME 4\n", 0), 0u) << saved;
+    EXPECT_EQ(saved.find("SAVE"), std::string::npos) << saved;
+}
+
+// A long run, saving started.scn once it is under way.
+const std::string longRun = "STEP 0.001\nEND 1e8\nVESSEL A Brevlet\n  LIFETIME -1\nEND_VESSEL\n"
+                            "AT 0.5 SAVE started.scn\n";
+
+void WaitFor(const fs::path &file) {
+    for (int i = 0; i < 3000 && !fs::exists(file); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+// A signal that the host was started with ignored (a script's background job) stays ignored; the
+// SIGTERM after it ends the run.
+TEST(IgnoredSignal, StaysIgnored) {
+    TempFolder folder;
+    hardening::HostConditions conditions;
+    conditions.ignoredSignal = SIGINT;
+    conditions.whileRunning = [&](int pid) {
+        WaitFor(folder / "started.scn");
+        kill(pid, SIGINT);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        kill(pid, SIGTERM);
+    };
+    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+        RunArguments(folder, {"--output", "out.scn"}, longRun), folder.Path().string(), conditions);
+    EXPECT_EQ(outcome.exitCode, 128 + SIGTERM) << outcome.err;
+    EXPECT_NE(ReadWhole(folder / "out.scn").find("VESSEL A"), std::string::npos);
+}
+
+// A scenario that is a FIFO without a writer: one signal ends the wait, and nothing is written.
+TEST(FifoWithoutWriter, OneSignalEndsTheWait) {
+    TempFolder folder;
+    Arguments arguments = RunArguments(folder, {"--output", "out.scn"});
+    fs::remove(folder / "run.scn");
+    ASSERT_EQ(mkfifo((folder / "run.scn").c_str(), 0644), 0);
+    hardening::HostConditions conditions;
+    conditions.whileRunning = [&](int pid) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        kill(pid, SIGHUP);
+    };
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(arguments, folder.Path().string(), conditions);
+    EXPECT_EQ(outcome.exitCode, 128 + SIGHUP) << outcome.err;
+    EXPECT_EQ(outcome.err, "standin-host: interrupted by signal 1 before the run started: run.scn: "
+                           "cannot open: interrupted while waiting for a writer\n");
+    EXPECT_FALSE(fs::exists(folder / "out.scn"));
+}
+
+// The temporary files of a run that died (SIGKILL) are removed by the next run that writes in
+// their folder; those of a process that still runs, and other files, stay.
+TEST(DeadRunsFiles, AreRemovedByTheNextRun) {
+    TempFolder folder;
+    const std::string live = "out.scn.partial-" + std::to_string(getppid()) + "-abcdef";
+    folder.Write(live, "live\n");
+    folder.Write("notes.partial-12-abc", "mine\n");
+    hardening::HostConditions conditions;
+    conditions.whileRunning = [&](int pid) {
+        WaitFor(folder / "started.scn");
+        kill(pid, SIGKILL);
+    };
+    const hardening::HostOutcome killed = hardening::RunHostProcess(
+        RunArguments(folder, {"--output", "out.scn", "--trace", "t.csv"}, longRun),
+        folder.Path().string(), conditions);
+    EXPECT_EQ(killed.signal, SIGKILL);
+    auto partials = [&] {
+        std::vector<std::string> names;
+        for (const auto &entry : fs::directory_iterator(folder.Path())) {
+            const std::string name = entry.path().filename().string();
+            if (name.find(".partial-") != std::string::npos) {
+                names.push_back(name);
+            }
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    ASSERT_EQ(partials().size(), 3u); // the killed run's trace, and the two above
+    const hardening::HostOutcome next = hardening::RunHostProcess(
+        RunArguments(folder, {"--output", "next.scn"}), folder.Path().string());
+    ASSERT_EQ(next.exitCode, 0) << next.err;
+    EXPECT_EQ(partials(), (std::vector<std::string>{"notes.partial-12-abc", live}));
+}
+
+// A file that cannot be replaced (append-only, immutable) is refused before the run; where the
+// file system or the rights do not allow marking one, the test says so and skips.
+TEST(UnreplaceableOutput, IsRefusedBeforeTheRun) {
+    for (const char *flag : {"+a", "+i"}) {
+        SCOPED_TRACE(flag);
+        TempFolder folder;
+        const std::string out = folder.Write("out.scn", "mine\n");
+        if (std::system(("chattr " + std::string(flag) + " '" + out + "' 2>/dev/null").c_str()) !=
+            0) {
+            GTEST_SKIP() << "chattr " << flag << " is not allowed here";
+        }
+        const hardening::HostOutcome outcome = hardening::RunHostProcess(
+            RunArguments(folder, {"--output", "out.scn"}), folder.Path().string());
+        std::system(("chattr -a -i '" + out + "'").c_str());
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_EQ(outcome.err, "standin-host: out.scn: cannot write: the file is append-only or "
+                               "immutable, so it cannot be replaced\n");
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(ReadWhole(out), "mine\n");
+    }
+}
+
+// On a full disk, a trace whose writing failed gives its space back before the scenario is saved:
+// the scenario, which alone fits, is saved, and only the trace is reported. A small file system
+// needs root to mount; elsewhere the test says so and skips.
+TEST(FullDisk, SavesTheScenarioAndReportsTheTrace) {
+    TempFolder folder;
+    fs::create_directory(folder / "small");
+    if (std::system(("mount -t tmpfs -o size=256k tmpfs '" + (folder / "small") + "' 2>/dev/null")
+                        .c_str()) != 0) {
+        GTEST_SKIP() << "a small tmpfs cannot be mounted here (not root?)";
+    }
+    std::string many = "STEP 0.01\nEND 20\n";
+    for (int i = 0; i < 300; ++i) {
+        many += "VESSEL V" + std::to_string(i) + " Brevlet\n  LIFETIME 100\nEND_VESSEL\n";
+    }
+    folder.Write("small/o.scn", "old\n");
+    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+        RunArguments(folder,
+                     {"--output", "small/o.scn", "--trace", "small/t.csv", "--plot", "small/p.svg"},
+                     many),
+        folder.Path().string());
+    const std::string saved = ReadWhole(folder / "small/o.scn");
+    std::vector<std::string> left;
+    for (const auto &entry : fs::directory_iterator(folder / "small")) {
+        left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    std::system(("umount '" + (folder / "small") + "'").c_str());
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(std::regex_match(outcome.err,
+                                 std::regex("standin-host: small/t\\.csv: cannot write: [^\n]*\n")))
+        << outcome.err;
+    EXPECT_EQ(saved.rfind("TIME 20\n", 0), 0u);
+    EXPECT_EQ(left, (std::vector<std::string>{"o.scn", "p.svg"}));
 }
 
 } // namespace
