@@ -144,8 +144,8 @@ TEST(ScenarioState, SetStateFromAStatusRecordTouchesNeitherParameter) {
 // double, so a continued run expires its vessels exactly when the uninterrupted one does.
 TEST(ScenarioState, SaveAndLoadRoundTripIsExact) {
     const double lifetimes[] = {
-        0.1,  1.0 / 3,          1e-9, 1e300, 5e-324, 2.0 / 3 * 1e-300, DBL_MAX,
-        12.5, 123456.789012345, inf,  -4, 0, -0.0, -inf}; // the last four: no countdown
+        0.1, 1.0 / 3, 1e-9, 1e300, 5e-324, 2.0 / 3 * 1e-300, DBL_MAX, 12.5, 123456.789012345,
+        inf, -4,      0,    -0.0,  -inf}; // the last four: no countdown
     for (const double lifetime : lifetimes) {
         const std::string text = standin::FormatExact(lifetime);
         SCOPED_TRACE("lifetime " + text);
