@@ -33,10 +33,12 @@ TEST(ScenarioState, SavesTheDefaultStateThenTheRemainingLifetime) {
         {"12.5", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME 12.5"}},
         {"0.1", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME 0.1"}},
         {"1e400", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME 1e999"}},
-        {"0", {"POS 1 -2 3.5", "VEL 0.25 0 -4"}},
-        {"-0", {"POS 1 -2 3.5", "VEL 0.25 0 -4"}},
-        // A countdown switched off stays off across a save.
+        // A countdown switched off, or one that has run out, stays so across a save: a block
+        // without LIFETIME would take the class's lifetime when it is loaded again.
+        {"0", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME 0"}},
+        {"-0", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME -0"}},
         {"-2", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME -2"}},
+        {"-1e400", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME -1e999"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string("LifeTime = ") + c.lifetime);
@@ -145,8 +147,8 @@ TEST(ScenarioState, SetStateFromAStatusRecordTouchesNeitherParameter) {
 // double, so a continued run expires its vessels exactly when the uninterrupted one does.
 TEST(ScenarioState, SaveAndLoadRoundTripIsExact) {
     const double lifetimes[] = {
-        0.1,  1.0 / 3,          1e-9, 1e300, 5e-324, 2.0 / 3 * 1e-300, DBL_MAX,
-        12.5, 123456.789012345, inf,  -4}; // a countdown switched off
+        0.1, 1.0 / 3, 1e-9, 1e300, 5e-324, 2.0 / 3 * 1e-300, DBL_MAX, 12.5, 123456.789012345,
+        inf, -4,      0,    -0.0,  -inf}; // the last four: no countdown
     for (const double lifetime : lifetimes) {
         const std::string text = standin::FormatExact(lifetime);
         SCOPED_TRACE("lifetime " + text);

@@ -107,8 +107,14 @@ private:
 
 RunEnding RunEnding::Refusal(std::string why) {
     RunEnding ending;
-    ending.how = How::Refused;
-    ending.failures.push_back(std::move(why));
+    // A plan that a signal cut short is an interruption, not a refusal.
+    if ((ending.signal = RunInterruptSignal()) != 0) {
+        ending.how = How::Interrupted;
+        ending.interruption = "before the run started: " + why;
+    } else {
+        ending.how = How::Refused;
+        ending.failures.push_back(std::move(why));
+    }
     return ending;
 }
 
@@ -155,7 +161,8 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     run.tracePath = options.tracePath;
     run.traceEvery = options.traceEvery;
     run.plotPath = options.plotPath;
-    run.files.AddInput("the scenario", options.scenarioPath);
+    // Read whole before anything is written: its own checkpoints may update it.
+    run.files.AddInput("the scenario", options.scenarioPath, true);
     // The program is a file too, and the one that an output replacing it would break.
     if (!programPath.empty()) {
         run.files.AddInput("the host program", programPath);

@@ -44,6 +44,7 @@ struct RunEnding {
     std::string savedTo;        // where the scenario was saved at the end, or empty
     bool logIncomplete = false; // the run log could not be written in full
 
+    // A run whose plan was refused for `why`, or cut short by a signal.
     static RunEnding Refusal(std::string why);
 };
 
