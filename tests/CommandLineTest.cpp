@@ -70,8 +70,10 @@ TEST(CommandLine, RefusesWithTheMessageOfEachSlip) {
         {{"--until", "inf", "a.scn"}, "--until needs a number: 'inf' is not a finite number"},
         {{"--until", "nan", "a.scn"}, "--until needs a number: 'nan' is not a finite number"},
         {{"--until", "0x10", "a.scn"}, "--until needs a number: '0x10' is not a finite number"},
-        {{"--until", "1e400", "a.scn"}, "--until needs a number: '1e400' is too large for a number"},
-        {{"--until", "1e-400", "a.scn"}, "--until needs a number: '1e-400' is too small, reads as 0"},
+        {{"--until", "1e400", "a.scn"},
+         "--until needs a number: '1e400' is too large for a number"},
+        {{"--until", "1e-400", "a.scn"},
+         "--until needs a number: '1e-400' is too small, reads as 0"},
         {{"--until", " 5", "a.scn"}, "--until needs a number: ' 5' is not a finite number"},
         {{"--trace-every", "0", "--trace", "t.csv", "a.scn"},
          "--trace-every needs a whole number of at least 1, not '0'"},
@@ -163,7 +165,7 @@ TEST(CommandLine, TakesTheScenarioWhereverItStands) {
         {{"--", "--"}, "--"},
         {{"--output", "-o.scn", "run.scn"}, "run.scn"}, // a value may start with '-'
         {{"--trace-every", "1", "run.scn"}, "run.scn"}, // every step: needs no trace
-        {{"-", "--verbose"}, "-"},                       // a file named "-"
+        {{"-", "--verbose"}, "-"},                      // a file named "-"
     };
     for (const Accepted &a : accepted) {
         const CommandLine line = ParseCommandLine(a.arguments);
@@ -184,8 +186,8 @@ TEST(CommandLine, ReadsAValueAfterTheOptionOrAfterEquals) {
         EXPECT_EQ(line.options.outputPath, "o.scn");
         EXPECT_EQ(line.options.scenarioPath, "run.scn");
     }
-    const CommandLine shortForms = ParseCommandLine({"-c", "cfg", "-m", "mods", "-u", "2.5", "-t",
-                                                     "t.csv", "-p", "p.svg", "-q", "run.scn"});
+    const CommandLine shortForms = ParseCommandLine(
+        {"-c", "cfg", "-m", "mods", "-u", "2.5", "-t", "t.csv", "-p", "p.svg", "-q", "run.scn"});
     ASSERT_EQ(shortForms.request, Request::Run) << shortForms.message;
     EXPECT_EQ(shortForms.options.configFolder, "cfg");
     EXPECT_EQ(shortForms.options.moduleFolder, "mods");

@@ -11,8 +11,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <utility>
 #include <system_error>
+#include <utility>
 
 namespace standin {
 namespace {
@@ -86,12 +86,14 @@ struct ValueOption {
     const char *shortName;
 };
 enum Valued { Config, Modules, Output, Until, Trace, TraceEvery, X87Precision, Plot };
-const ValueOption valueOptions[] = { // in the order of Valued
-    {"--config", "-c"}, {"--modules", "-m"},    {"--output", "-o"},       {"--until", "-u"},
+const ValueOption valueOptions[] = {
+    // in the order of Valued
+    {"--config", "-c"}, {"--modules", "-m"},   {"--output", "-o"},      {"--until", "-u"},
     {"--trace", "-t"},  {"--trace-every", ""}, {"--x87-precision", ""}, {"--plot", "-p"},
 };
 enum Flagged { Verbose, Quiet, DeleteAtOnce };
-const ValueOption flagOptions[] = { // in the order of Flagged
+const ValueOption flagOptions[] = {
+    // in the order of Flagged
     {"--verbose", "-v"},
     {"--quiet", "-q"},
     {"--delete-at-once", ""},
@@ -224,8 +226,8 @@ bool Parser::CheckRepeats(std::string &slip) const {
     for (std::size_t i = 0; i < values.size(); ++i) {
         const std::vector<std::string> &results = values[i]->results();
         if (results.size() > 1) {
-            slip = std::string(valueOptions[i].name) + " is given twice, as " +
-                   Quoted(results[0]) + " and as " + Quoted(results[1]);
+            slip = std::string(valueOptions[i].name) + " is given twice, as " + Quoted(results[0]) +
+                   " and as " + Quoted(results[1]);
             return true;
         }
     }
@@ -260,10 +262,11 @@ CommandLine Parser::Read() {
             return Refuse(std::string(valueOptions[i].name) + " needs a value, not an empty one");
         }
     }
-    const std::pair<Valued, std::string *> paths[] = {
-        {Config, &options.configFolder}, {Modules, &options.moduleFolder},
-        {Output, &options.outputPath},   {Trace, &options.tracePath},
-        {Plot, &options.plotPath}};
+    const std::pair<Valued, std::string *> paths[] = {{Config, &options.configFolder},
+                                                      {Modules, &options.moduleFolder},
+                                                      {Output, &options.outputPath},
+                                                      {Trace, &options.tracePath},
+                                                      {Plot, &options.plotPath}};
     for (const auto &path : paths) {
         if (const std::string *value = Value(path.first)) {
             *path.second = *value;
