@@ -138,6 +138,7 @@ public:
     explicit Parser(const std::vector<std::string> &arguments) : arguments(arguments) {
         app.set_help_flag(); // ours, with its own text
         app.allow_extras();  // unknown options and a second scenario get messages of their own
+        app.allow_windows_style_options(false); // "/x" is a path, on Windows too
         app.add_flag_callback("-h,--help", [] { throw Answer{CommandLine::Request::Help}; })
             ->trigger_on_parse();
         app.add_flag_callback("-V,--version", [] { throw Answer{CommandLine::Request::Version}; })
