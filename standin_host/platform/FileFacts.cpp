@@ -50,6 +50,20 @@ fs::path FollowLinks(fs::path path) {
     return path;
 }
 
+bool InsideWorkingFolder(const std::string &path) {
+    std::error_code ec;
+    const fs::path working = fs::current_path(ec);
+    if (ec) {
+        return false;
+    }
+    const fs::path folder = fs::weakly_canonical(fs::absolute(FolderOf(FollowLinks(path)), ec), ec);
+    if (ec) {
+        return false;
+    }
+    const fs::path inside = folder.lexically_relative(fs::canonical(working, ec));
+    return !ec && !inside.empty() && *inside.begin() != "..";
+}
+
 #if defined(_WIN32)
 FileFacts ExamineFile(const std::string &path) {
     FileFacts facts;
@@ -72,7 +86,7 @@ FileFacts ExamineFile(const std::string &path) {
     FileFacts facts;
     struct stat target {};
     if (stat(path.c_str(), &target) != 0) {
-        if (errno == ELOOP) {
+        if (errno == ELOOP || errno == ENOTDIR) { // ENOTDIR: a part of the path is a file
             facts.kind = FileFacts::Kind::Unreachable;
             facts.reason = errno;
             return facts;
@@ -92,7 +106,12 @@ FileFacts ExamineFile(const std::string &path) {
                                                                       : FileFacts::Kind::Other;
     // Without any write permission the owner has protected the file, which root's rights do not
     // change; without this process's, it cannot be written anyway.
-    facts.readOnly = (target.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0;
+    if ((target.st_mode & 0222) == 0) {
+        facts.readOnly = true;
+    } else if (access(path.c_str(), W_OK) != 0) {
+        facts.readOnly = true;
+        facts.readOnlyReason = errno;
+    }
     struct stat null {};
     facts.discards = S_ISCHR(target.st_mode) && stat("/dev/null", &null) == 0 &&
                      S_ISCHR(null.st_mode) && target.st_rdev == null.st_rdev;

@@ -26,7 +26,9 @@ int Run(const HostOptions &options, const std::string &programPath, std::ostream
     std::string error;
     const std::unique_ptr<Session> session = Session::Plan(options, programPath, out, err, error);
     if (!session) {
-        return Fail(err, error);
+        return RunInterruptSignal() != 0
+                   ? Interrupted(err, RunInterruptSignal(), "before the run started: " + error)
+                   : Fail(err, error);
     }
     if (RunInterruptSignal() != 0) {
         return Interrupted(err, RunInterruptSignal(), "before the run started; nothing is written");

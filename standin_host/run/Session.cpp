@@ -141,7 +141,8 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     run.tracePath = options.tracePath;
     run.traceEvery = options.traceEvery;
     run.plotPath = options.plotPath;
-    run.files.AddInput("the scenario", options.scenarioPath);
+    // Read whole before anything is written: its own checkpoints may update it.
+    run.files.AddInput("the scenario", options.scenarioPath, true);
     // The program is a file too, and the one that an output replacing it would break.
     if (!programPath.empty()) {
         run.files.AddInput("the host program", programPath);

@@ -245,6 +245,44 @@ bool IsValidName(const std::string &name) {
     });
 }
 
+const char *WhyNotACheckpointName(const std::string &path) {
+    constexpr std::string_view extension = ".scn";
+    if (!path.empty() && (path[0] == '/' || path[0] == '\\')) {
+        return "a checkpoint is a file inside the working folder; an absolute path is refused";
+    }
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t slash = path.find('/', start);
+        const std::string part = path.substr(start, slash - start);
+        if (part == "..") {
+            return "a checkpoint is a file inside the working folder; '..' is refused";
+        }
+        if (!IsValidName(part)) {
+            return "a checkpoint's name takes letters, digits, '_', '-' and '.', not first, in "
+                   "folders separated by '/'";
+        }
+        // Windows opens its devices under these names, whatever the extension.
+        std::string stem = part.substr(0, part.find('.'));
+        std::transform(stem.begin(), stem.end(), stem.begin(),
+                       [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
+        if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" ||
+            (stem.size() == 4 &&
+             (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '0' &&
+             stem[3] <= '9')) {
+            return "a checkpoint may not take the name of a Windows device";
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+        start = slash + 1;
+    }
+    if (path.size() <= extension.size() ||
+        path.compare(path.size() - extension.size(), extension.size(), extension) != 0) {
+        return "a checkpoint's name ends in .scn";
+    }
+    return nullptr;
+}
+
 bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error) {
     scenario = ScenarioDescription();
     scenario.fileName = file.name;
@@ -344,6 +382,9 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                 }
                 event.kind = ScenarioEvent::Kind::Save;
                 event.name = std::string(p.Words()[3]);
+                if (const char *why = WhyNotACheckpointName(event.name)) {
+                    return p.Fail("SAVE " + Quoted(event.name) + ": " + why);
+                }
             } else {
                 return p.Fail("unknown event " + Quoted(what) + " (CAMERA, SPAWN or SAVE)" +
                               NonAsciiNote(what));

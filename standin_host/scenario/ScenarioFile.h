@@ -61,4 +61,10 @@ std::string FormatScenario(const ScenarioDescription &scenario);
 // class name can never leave the configuration folder.
 bool IsValidName(const std::string &name);
 
+// A scenario may come from anyone, so its SAVE events write only checkpoints: scenario files
+// inside the working folder, named by a relative path whose every part is a valid name (so no
+// "..", no absolute path) and which ends in ".scn". Null for such a path, else why it is refused.
+// Links that lead out of the working folder are refused when the run's files are planned.
+const char *WhyNotACheckpointName(const std::string &path);
+
 } // namespace standin

@@ -1,4 +1,5 @@
 #include "standin_host/scenario/TextFile.h"
+#include "standin_host/platform/FileCalls.h"
 #include "standin_host/platform/FilePointer.h"
 
 #include <cerrno>
@@ -33,9 +34,16 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
         error = path + ": is a folder, not a file";
         return false;
     }
-    FilePointer in(std::fopen(path.c_str(), "rb"));
+    int failure = 0;
+    const int fd = OpenForReading(path, failure);
+    FilePointer in(fd >= 0 ? FdOpen(fd) : nullptr);
     if (!in) {
-        error = path + ": cannot open: " + Reason();
+        if (fd >= 0) {
+            CloseFile(fd);
+        }
+        error = path + ": cannot open: " +
+                (fd < 0 && failure == EINTR ? std::string("interrupted while waiting for a writer")
+                                            : SystemErrorText(fd < 0 ? failure : errno));
         return false;
     }
     std::string content;

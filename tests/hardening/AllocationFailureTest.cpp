@@ -122,8 +122,14 @@ TEST(OutOfMemory, EndsTheRunAndLeavesEachOutputAsItWasOrComplete) {
     options.scenarioPath = folder.Write(
         "run.scn", "STEP 0.5\nEND 4\nCAMERA POS 0 0 0\nCAMERA TARGET A\n"
                    "VESSEL A Brevlet\n  POS 0 0 10\nEND_VESSEL\nVESSEL B Brevlet\nEND_VESSEL\n"
-                   "AT 1 SPAWN C Brevlet POS 0 0 30\nAT 2 SAVE " +
-                       (folder / "mid.scn") + "\n");
+                   "AT 1 SPAWN C Brevlet POS 0 0 30\nAT 2 SAVE mid.scn\n");
+    // A checkpoint lies in the working folder.
+    const std::filesystem::path working = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
+    struct Back {
+        std::filesystem::path to;
+        ~Back() { std::filesystem::current_path(to); }
+    } back{working};
     options.moduleFolder = hardening::ModuleFolder();
     options.outputPath = folder / "out.scn";
     options.tracePath = folder / "trace.csv";

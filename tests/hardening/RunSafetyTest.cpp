@@ -121,7 +121,9 @@ TEST(InterruptedRun, SavesAScenarioThatContinuesToTheSameResult) {
                                 "VESSEL A Brevlet\n  POS 0 0 10\n  VEL 0 0 1\n  LIFETIME -1\n"
                                 "END_VESSEL\nVESSEL B Brevlet\n  LIFETIME 1e6\nEND_VESSEL\n"
                                 "AT 0.5 SAVE started.scn\n";
-    for (const int signal : {SIGINT, SIGTERM}) {
+    // Every signal whose default would end the host without a word: a closed terminal's SIGHUP,
+    // a timer's, a user's.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGALRM}) {
         SCOPED_TRACE(signal);
         TempFolder folder;
         hardening::HostConditions interrupt;
