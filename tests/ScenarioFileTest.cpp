@@ -107,7 +107,7 @@ TEST(ScenarioFile, ParseFormatParseGivesTheSameScenario) {
     EXPECT_EQ(first.vessels[0].block.size(), 4u);
     EXPECT_EQ(first.vessels[0].block[0].text, "POS 0 0 200");
     EXPECT_EQ(first.vessels[0].block[1].text, "VEL 0 0 -1");
-    EXPECT_EQ(first.vessels[0].block[2].number, 13); // the comment line is left out
+    EXPECT_EQ(first.vessels[0].block[2].number, 13);         // the comment line is left out
     EXPECT_EQ(first.vessels[0].block[3].text, "NOTE a#b c"); // '#' inside a word is no comment
     ASSERT_EQ(first.events.size(), 7u);
     EXPECT_EQ(first.events[0].kind, ScenarioEvent::Kind::CameraTarget); // sorted by time,
