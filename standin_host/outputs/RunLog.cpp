@@ -9,7 +9,10 @@ namespace standin {
 RunLog::RunLog(std::ostream &out, double stepLength, std::ostream &warnings)
     : out(out), warnings(warnings), decimals(DecimalsToTellApart(stepLength, 3)) {}
 
-void RunLog::Line(double simTime, const std::string &text) {
+void RunLog::Line(double simTime, const std::string &text, Entry entry) {
+    if (quiet && entry == Entry::Event) {
+        return;
+    }
     if (progress != nullptr) {
         progress->Clear();
     }

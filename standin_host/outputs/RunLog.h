@@ -17,7 +17,10 @@ public:
     // Times are printed with enough decimals to tell the steps of `stepLength` apart.
     RunLog(std::ostream &out, double stepLength, std::ostream &warnings = std::cerr);
 
-    void Line(double simTime, const std::string &text) override;
+    void Line(double simTime, const std::string &text, Entry entry = Entry::Event) override;
+
+    // A quiet log keeps only the files written and the problems.
+    void SetQuiet(bool on) { quiet = on; }
 
     // "<file>:<line>: warning: <text>"
     void Warning(const std::string &file, int line, const std::string &text) override;
@@ -34,6 +37,7 @@ private:
     std::ostream &warnings;
     int decimals;
     ProgressLine *progress = nullptr;
+    bool quiet = false;
     std::string line; // reused from line to line
 };
 

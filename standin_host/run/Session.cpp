@@ -158,6 +158,12 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     run.outputPath =
         options.outputPath.empty() ? DefaultOutputPath(options.scenarioPath) : options.outputPath;
     run.end = options.until ? *options.until : run.scenario.end;
+    // As END before TIME is refused: a run that ends before it starts is a slip, not a wish.
+    if (run.end < run.scenario.time) {
+        error = run.scenario.fileName + ": --until " + FormatExact(run.end) + " lies before TIME " +
+                FormatExact(run.scenario.time);
+        return nullptr;
+    }
     run.tracePath = options.tracePath;
     run.traceEvery = options.traceEvery;
     run.plotPath = options.plotPath;
@@ -181,6 +187,7 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     // The standard output carries one product whole: the log makes way for an output written there.
     run.Begin(run.files.WritesStandardOutput() ? err : out, err,
               SimulationOptions{options.deleteAtOnce, options.verbose});
+    run.log->SetQuiet(options.quiet);
     return session;
 }
 
@@ -267,7 +274,7 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
     std::string error;
     auto written = [&](bool done, const std::string &what) {
         if (done) {
-            log->Line(simulation->Time(), what);
+            log->Line(simulation->Time(), what, RunLog::Entry::Written);
         } else {
             ending.failures.push_back(error);
         }
