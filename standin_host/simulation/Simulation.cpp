@@ -34,7 +34,13 @@ const VesselRecord &VesselList::Iterator::operator*() const {
     return **at;
 }
 
-Simulation::Simulation(const ScenarioDescription &scenario, VesselClasses &classes, LogSink &log,
+void VesselList::Iterator::PassGone() {
+    while (at != end && (*at)->gone) {
+        ++at;
+    }
+}
+
+Simulation::Simulation(ScenarioDescription &scenario, VesselClasses &classes, LogSink &log,
                        ModuleServices &services, ScenarioSaver &saver, SimulationOptions options)
     : scenario(scenario), classes(classes), log(log), services(services), saver(saver),
       options(options), time(scenario.time), step(scenario.step),
@@ -66,14 +72,21 @@ bool Simulation::Start(std::string &error) {
             return false;
         }
     }
-    for (const VesselEntry &entry : scenario.vessels) {
+    vessels.reserve(scenario.vessels.size());
+    liveVessels.reserve(scenario.vessels.size());
+    liveByName.reserve(scenario.vessels.size());
+    for (VesselEntry &entry : scenario.vessels) {
         const VesselClass *vesselClass = classes.Find(entry.className, error);
         if (vesselClass == nullptr) {
             error.insert(0, scenario.fileName + ":" + std::to_string(entry.line) + ": ");
             return false;
         }
         CreateVessel(entry.name, *vesselClass, scenario.fileName, &entry.block, VesselStatus());
+        // Each entry gives way once its vessel exists, so that the memory it held is there for
+        // the next vessels: a large scenario is not held beside its own vessels.
+        std::vector<SourceLine>().swap(entry.block);
     }
+    std::vector<VesselEntry>().swap(scenario.vessels);
     if (scenario.cameraTarget.empty()) {
         return true; // the camera starts without a target; nothing to tell
     }
@@ -91,6 +104,7 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     SimVessel &vessel = *vessels.back();
     vessel.name = name;
     vessel.vesselClass = &vesselClass;
+    vessel.order = created++;
     VESSEL *created = vesselClass.module->Init()(HandleOf(vessel), 1);
     if (created == nullptr) {
         log.Line(time,
@@ -113,14 +127,14 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     // Every vessel class derives from VESSEL2, so the host may call its callbacks.
     vessel.instance = static_cast<VESSEL2 *>(created);
     liveVessels.insert(&vessel);
-    liveByName[name] = &vessel;
+    liveByName[vessel.name] = &vessel;
     log.Line(time, "created " + name + " (class " + vesselClass.name + ")");
 
     // The host calls a vessel in this order: class capabilities, then its initial state.
-    LineReader config(vesselClass.config.name, vesselClass.config.text);
+    LineReader config(vesselClass.config.name, vesselClass.configLines, lineBuffer);
     vessel.instance->clbkSetClassCaps(&config);
     if (vessel.instance != nullptr && block != nullptr) {
-        LineReader reader(fileName, *block);
+        LineReader reader(fileName, *block, lineBuffer);
         VesselStatus loaded;
         loaded.source = &reader;
         vessel.instance->clbkLoadStateEx(&reader, &loaded);
@@ -404,6 +418,7 @@ bool Simulation::RequestDeletion(ObjectHandle handle) {
     if (!vessel->deletionRequested) {
         vessel->deletionRequested = true;
         ++pendingDeletions;
+        deletions.push_back(vessel);
         if (options.deleteAtOnce) {
             Destroy(*vessel);
         }
@@ -424,17 +439,29 @@ void Simulation::Destroy(SimVessel &vessel) {
 }
 
 void Simulation::FinishDeletions() {
-    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
-        if (vessel->deletionRequested && vessel->instance != nullptr) {
+    // The work grows with the deletions, not with the vessels that stay: the vessels are
+    // destroyed in the order of their creation, and their entries dropped once they make up half
+    // of the list, each entry thus looked at a bounded number of times for every deletion.
+    const auto earlier = [](const SimVessel *a, const SimVessel *b) { return a->order < b->order; };
+    if (!std::is_sorted(deletions.begin(), deletions.end(), earlier)) {
+        std::sort(deletions.begin(), deletions.end(), earlier);
+    }
+    for (SimVessel *vessel : deletions) {
+        if (vessel->instance != nullptr) {
             Destroy(*vessel);
         }
+        vessel->gone = true;
     }
-    vessels.erase(std::remove_if(vessels.begin(), vessels.end(),
-                                 [](const std::unique_ptr<SimVessel> &vessel) {
-                                     return vessel->deletionRequested;
-                                 }),
-                  vessels.end());
+    goneCount += deletions.size();
+    deletions.clear();
     pendingDeletions = 0;
+    if (2 * goneCount > vessels.size()) {
+        vessels.erase(
+            std::remove_if(vessels.begin(), vessels.end(),
+                           [](const std::unique_ptr<SimVessel> &vessel) { return vessel->gone; }),
+            vessels.end());
+        goneCount = 0;
+    }
 }
 
 void Simulation::TargetCamera(SimVessel *target) {
