@@ -19,8 +19,9 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
-std::vector<std::string_view> SplitWords(std::string_view line) {
-    std::vector<std::string_view> words;
+// The words of `line` into `words`, whose storage is reused from line to line.
+void SplitWords(std::string_view line, std::vector<std::string_view> &words) {
+    words.clear();
     std::size_t i = 0;
     while (i < line.size()) {
         while (i < line.size() && IsBlank(line[i])) {
@@ -35,7 +36,6 @@ std::vector<std::string_view> SplitWords(std::string_view line) {
         }
         words.push_back(line.substr(start, i - start));
     }
-    return words;
 }
 
 // How many lines may be events and vessels: those whose first word is AT or VESSEL (a vessel
@@ -87,8 +87,12 @@ std::string_view BlockText(std::string_view line) {
 // Parses the words of one line, reporting the first fault with the file and line.
 class LineParser {
 public:
-    LineParser(const std::string &fileName, std::string_view line, int number, std::string &error)
-        : fileName(fileName), number(number), words(SplitWords(line)), error(error) {}
+    // `words` takes the line's words; its storage is the caller's, reused from line to line.
+    LineParser(const std::string &fileName, std::string_view line, int number,
+               std::vector<std::string_view> &words, std::string &error)
+        : fileName(fileName), number(number), words(words), error(error) {
+        SplitWords(line, words);
+    }
 
     const std::vector<std::string_view> &Words() const { return words; }
     std::size_t Count() const { return words.size(); }
@@ -139,7 +143,7 @@ public:
 private:
     const std::string &fileName;
     int number;
-    std::vector<std::string_view> words;
+    std::vector<std::string_view> &words;
     std::string &error;
 };
 
@@ -300,13 +304,14 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     scenario.vessels.reserve(counted.vessels);
 
     TextLines lines(file.text);
+    std::vector<std::string_view> words; // of the current line
     for (std::string_view line; lines.Next(line);) {
         const int number = lines.Number();
         if (openVessel != nullptr) {
             // The block's lines are the module's, delivered as they stand but for indentation and
             // comments; only END_VESSEL (with a comment, if any) closes the block, and a VESSEL
             // line means that it was never closed.
-            const std::vector<std::string_view> words = SplitWords(line);
+            SplitWords(line, words);
             if (!words.empty() && words[0] == "END_VESSEL") {
                 if (words.size() > 1) {
                     error = file.name + ":" + std::to_string(number) +
@@ -323,7 +328,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             }
             continue;
         }
-        LineParser p(file.name, line, number, error);
+        LineParser p(file.name, line, number, words, error);
         if (p.Count() == 0) {
             continue;
         }

@@ -179,14 +179,19 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
     ModuleServices &stepServices = services;
     const double length = step;
     const bool watched = !observers.empty();
+    // Events and the end are looked for only at the boundaries that the clock counts to them.
+    double nextStop = std::min(eventStep, lastStep);
+    if (watched) {
+        stepServices.TakeDebugLineTaker(); // whoever took it before the observers watched
+    }
     while (true) {
-        // Events and the end are looked for at the boundaries that the clock counts to them.
-        if (!(stepsTaken < std::min(eventStep, lastStep))) {
+        if (!(stepsTaken < nextStop)) {
             if (!(stepsTaken < eventStep)) {
                 if (!FireDueEvents(error)) {
                     return false;
                 }
                 eventStep = StepOfNextEvent();
+                nextStop = std::min(eventStep, lastStep);
             }
             if (!(stepsTaken < lastStep)) {
                 return true;
@@ -195,7 +200,8 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
         if (RunInterruptSignal() != 0) {
             return true;
         }
-        const double now = clock.TimeAfter(stepsTaken + 1.0);
+        const double steps = stepsTaken + 1.0;
+        const double now = clock.TimeAfter(steps);
         VECTOR3 camera = stepServices.CameraPosition();
         Move(camera, cameraVelocity, length);
         const double reach = ReachAfterStep();
@@ -206,7 +212,7 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
             return false;
         }
         reachBound = reach;
-        stepsTaken += 1.0;
+        stepsTaken = steps;
 
         // The step.
         if (watched) {
@@ -218,29 +224,43 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
         time = now;
         const double mjd = mjdAtTimeZero + now / secondsPerDay;
         stepServices.SetCameraPosition(camera);
-        // One pass over the vessels: a vessel's callback sees its own position and the camera's,
-        // both already advanced; the host interface shows it no other vessel's.
-        for (const std::unique_ptr<SimVessel> &vessel : vessels) {
-            Move(vessel->position, vessel->velocity, length);
-            if (vessel->instance != nullptr) {
-                stepServices.SetSteppingVessel(vessel.get());
-                vessel->instance->clbkPostStep(now, length, mjd);
-            }
+        if (watched) {
+            CallVessels<true>(now, length, mjd);
+        } else {
+            CallVessels<false>(now, length, mjd);
         }
-        stepServices.SetSteppingVessel(nullptr);
         // A line that nobody was handed since the last look has not changed: no text is compared.
         // Nor is it shown again with --verbose, which would show a deleted vessel's last line on.
         if (stepServices.TakeDebugStringHandedOut()) {
             LogDebugLine();
         }
-        const VesselRecord *const debugLineTaker = stepServices.TakeDebugLineTaker();
+        // Only the observers are told who took the debug line.
         if (watched) {
-            TellStepDone(
-                StepFacts{now, targetDuringStep, debugLineTaker, stepServices.DebugLine()});
+            TellStepDone(StepFacts{now, targetDuringStep, stepServices.TakeDebugLineTaker(),
+                                   stepServices.DebugLine()});
         }
         if (pendingDeletions != 0) {
             FinishDeletions();
         }
+    }
+}
+
+template <bool watched> void Simulation::CallVessels(double now, double length, double mjd) {
+    // One pass over the vessels: a vessel's callback sees its own position and the camera's, both
+    // already advanced; the host interface shows it no other vessel's. Only the observers learn
+    // who took the debug line, so only a watched run notes whose callback runs.
+    ModuleServices &stepServices = services;
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        Move(vessel->position, vessel->velocity, length);
+        if (vessel->instance != nullptr) {
+            if (watched) {
+                stepServices.SetSteppingVessel(vessel.get());
+            }
+            vessel->instance->clbkPostStep(now, length, mjd);
+        }
+    }
+    if (watched) {
+        stepServices.SetSteppingVessel(nullptr);
     }
 }
 
