@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace standin {
@@ -171,6 +172,12 @@ bool Simulation::Advance(double endTime, std::string &error) {
 }
 
 bool Simulation::RunUntil(double endTime, std::string &error) {
+    // The loop is made twice, for a run that is watched and one that is not, so that an unwatched
+    // step does not so much as look for observers.
+    return observers.empty() ? StepUntil<false>(endTime, error) : StepUntil<true>(endTime, error);
+}
+
+template <bool watched> bool Simulation::StepUntil(double endTime, std::string &error) {
     // The run's length is a count of steps, the same that the host checks before the run.
     const double lastStep = clock.StepsUntil(endTime);
     double eventStep = StepOfNextEvent();
@@ -178,7 +185,6 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
     // loaded again for every vessel.
     ModuleServices &stepServices = services;
     const double length = step;
-    const bool watched = !observers.empty();
     // Events and the end are looked for only at the boundaries that the clock counts to them.
     double nextStop = std::min(eventStep, lastStep);
     if (watched) {
@@ -224,11 +230,7 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
         time = now;
         const double mjd = mjdAtTimeZero + now / secondsPerDay;
         stepServices.SetCameraPosition(camera);
-        if (watched) {
-            CallVessels<true>(now, length, mjd);
-        } else {
-            CallVessels<false>(now, length, mjd);
-        }
+        CallVessels<watched>(now, length, mjd);
         // A line that nobody was handed since the last look has not changed: no text is compared.
         // Nor is it shown again with --verbose, which would show a deleted vessel's last line on.
         if (stepServices.TakeDebugStringHandedOut()) {
@@ -493,7 +495,8 @@ void Simulation::TargetCamera(SimVessel *target) {
 
 void Simulation::LogDebugLine() {
     const char *const debugString = services.DebugLine();
-    if (options.verbose || loggedDebugString != debugString) {
+    // One pass of the C library's string comparison: the line is handed out every step.
+    if (options.verbose || std::strcmp(loggedDebugString.c_str(), debugString) != 0) {
         loggedDebugString = debugString;
         debugLogLine.assign("debug \"").append(loggedDebugString).append("\"");
         log.Line(time, debugLogLine);

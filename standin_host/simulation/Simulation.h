@@ -106,6 +106,7 @@ public:
 
 private:
     bool RunUntil(double endTime, std::string &error);
+    template <bool watched> bool StepUntil(double endTime, std::string &error);
     // Calls every vessel after a step to `now`.
     template <bool watched> void CallVessels(double now, double length, double mjd);
     // The observers' part of a step, out of the step loop's way when there are none.
