@@ -114,10 +114,16 @@ public:
         return true;
     }
 
-    bool Exactly(std::size_t count) {
+    // `form` names the words after the first `given` of the line, which are shown as they
+    // stand: "expected 5 words: CAMERA POS x y z; found 4".
+    bool Exactly(std::size_t count, std::size_t given, const char *form) {
         if (words.size() != count) {
-            return Fail("expected " + std::to_string(count) + " words, found " +
-                        std::to_string(words.size()));
+            std::string shape;
+            for (std::size_t i = 0; i < given && i < words.size(); ++i) {
+                shape.append(words[i]).append(" ");
+            }
+            return Fail("expected " + std::to_string(count) + " words: " + shape + form +
+                        "; found " + std::to_string(words.size()));
         }
         return true;
     }
@@ -138,11 +144,11 @@ bool ParseCamera(LineParser &p, std::size_t at, ScenarioEvent &event) {
     if (what == "POS" || what == "VEL") {
         event.kind = what == "POS" ? ScenarioEvent::Kind::CameraPosition
                                    : ScenarioEvent::Kind::CameraVelocity;
-        return p.Exactly(at + 4) && p.Vector(at + 1, event.vector);
+        return p.Exactly(at + 4, at + 1, "x y z") && p.Vector(at + 1, event.vector);
     }
     if (what == "TARGET") {
         event.kind = ScenarioEvent::Kind::CameraTarget;
-        if (!p.Exactly(at + 2)) {
+        if (!p.Exactly(at + 2, at + 1, "<vessel name, or NONE>")) {
             return false;
         }
         if (p.Words()[at + 1] == "NONE") {
@@ -330,7 +336,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             }
             seenAt = number;
             double value = 0.0;
-            if (!p.Exactly(2) || !p.Number(1, value)) {
+            if (!p.Exactly(2, 1, "<seconds>") || !p.Number(1, value)) {
                 return false;
             }
             if (keyword == "TIME") {
@@ -352,7 +358,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         } else if (keyword == "VESSEL") {
             VesselEntry vessel;
             vessel.line = number;
-            if (!p.Exactly(3) || !p.Name(1, vessel.name, "vessel") ||
+            if (!p.Exactly(3, 1, "<name> <class>") || !p.Name(1, vessel.name, "vessel") ||
                 !p.Name(2, vessel.className, "class")) {
                 return false;
             }
@@ -377,7 +383,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                     return false;
                 }
             } else if (what == "SAVE") {
-                if (!p.Exactly(4)) {
+                if (!p.Exactly(4, 3, "<file>")) {
                     return false;
                 }
                 event.kind = ScenarioEvent::Kind::Save;

@@ -74,7 +74,18 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
         content.erase(0, sizeof byteOrderMark - 1);
     }
 
+    // UTF-16, as some Windows editors save, is named: its NUL bytes would say only "not text".
     const std::size_t nul = content.find('\0');
+    if (nul != std::string::npos &&
+        (content.rfind("\xff\xfe", 0) == 0 || content.rfind("\xfe\xff", 0) == 0)) {
+        error = path + ": is UTF-16 text; save it as UTF-8 (or ASCII)";
+        return false;
+    }
+    if (nul != std::string::npos && nul < 2 && content.size() >= 4 && content[nul + 2] == '\0') {
+        error = path + ": holds a NUL byte in every other place, as UTF-16 text does; save it as "
+                       "UTF-8 (or ASCII)";
+        return false;
+    }
     if (nul != std::string::npos) {
         // The line that holds the byte is the first to end beyond it.
         TextLines lines(content);
