@@ -2,6 +2,8 @@
 // and the warnings about the run's input, which go to a stream of their own.
 #pragma once
 
+#include "standin_host/interface/LogSink.h"
+
 #include <iostream>
 #include <ostream>
 #include <string>
@@ -10,20 +12,18 @@ namespace standin {
 
 class ProgressLine;
 
-class RunLog {
+class RunLog final : public LogSink {
 public:
     // Times are printed with enough decimals to tell the steps of `stepLength` apart.
     RunLog(std::ostream &out, double stepLength, std::ostream &warnings = std::cerr);
 
-    // What a line tells; a quiet log keeps only the files written and the problems.
-    enum class Entry { Event, Written, Problem };
+    void Line(double simTime, const std::string &text, Entry entry = Entry::Event) override;
 
-    void Line(double simTime, const std::string &text, Entry entry = Entry::Event);
-
+    // A quiet log keeps only the files written and the problems.
     void SetQuiet(bool on) { quiet = on; }
 
     // "<file>:<line>: warning: <text>"
-    void Warning(const std::string &file, int line, const std::string &text);
+    void Warning(const std::string &file, int line, const std::string &text) override;
 
     // A progress line on the same terminal, taken away before each line is written.
     void ShareTerminalWith(ProgressLine *line) { progress = line; }
