@@ -2,7 +2,9 @@
 // and the warnings about the run's input, which go to a stream of their own.
 #pragma once
 
+#include <functional>
 #include <iostream>
+#include <map>
 #include <ostream>
 #include <string>
 
@@ -17,8 +19,19 @@ public:
 
     void Line(double simTime, const std::string &text);
 
-    // "<file>:<line>: warning: <text>"
+    // "<file>:<line>: warning: <text>", each line written whole at once. Of one kind (the text
+    // before its first ": "), the first `shownPerKind` are written and the rest counted; the count
+    // is summed up in one line before the next log line, or at the end:
+    // "<file>: warning: ... and 9,999,990 more of these: scenario line not understood".
     void Warning(const std::string &file, int line, const std::string &text);
+    static constexpr unsigned long long shownPerKind = 10;
+
+    // Writes the sums of the warnings held back so far.
+    void SumUpWarnings();
+
+    ~RunLog();
+    RunLog(const RunLog &) = delete;
+    RunLog &operator=(const RunLog &) = delete;
 
     // A progress line on the same terminal, taken away before each line is written.
     void ShareTerminalWith(ProgressLine *line) { progress = line; }
@@ -33,6 +46,13 @@ private:
     int decimals;
     ProgressLine *progress = nullptr;
     std::string line; // reused from line to line
+    struct WarningKind {
+        unsigned long long count = 0;
+        unsigned long long heldBack = 0; // not yet summed up
+        std::string file;                // of the last one held back
+    };
+    std::map<std::string, WarningKind, std::less<>> kinds;
+    bool holding = false; // some warning is held back
 };
 
 } // namespace standin
