@@ -75,10 +75,11 @@ CAMERA VEL 0.3 -2.5e-3 +4
 CAMERA TARGET Flare
 
 VESSEL Flare Brevlet
-  POS 0 0 200
+  POS 0 0 200   # a comment, as on every line
 	VEL 0 0 -1
+  # a comment line, which the module never sees
   LIFETIME 0.33333333333333331
-  # a line for the module, not a comment of the file
+  NOTE a#b c #d
 END_VESSEL
 
 VESSEL Ember.2 Brevlet # a comment after the words
@@ -104,8 +105,10 @@ TEST(ScenarioFile, ParseFormatParseGivesTheSameScenario) {
     EXPECT_EQ(first.cameraTarget, "Flare");
     ASSERT_EQ(first.vessels.size(), 2u);
     EXPECT_EQ(first.vessels[0].block.size(), 4u);
+    EXPECT_EQ(first.vessels[0].block[0].text, "POS 0 0 200");
     EXPECT_EQ(first.vessels[0].block[1].text, "VEL 0 0 -1");
-    EXPECT_EQ(first.vessels[0].block[3].text, "# a line for the module, not a comment of the file");
+    EXPECT_EQ(first.vessels[0].block[2].number, 13);         // the comment line is left out
+    EXPECT_EQ(first.vessels[0].block[3].text, "NOTE a#b c"); // '#' inside a word is no comment
     ASSERT_EQ(first.events.size(), 7u);
     EXPECT_EQ(first.events[0].kind, ScenarioEvent::Kind::CameraTarget); // sorted by time,
     EXPECT_EQ(first.events[0].name, "");                                // ties in file order

@@ -13,9 +13,12 @@ RunLog::~RunLog() {
     SumUpWarnings();
 }
 
-void RunLog::Line(double simTime, const std::string &text) {
+void RunLog::Line(double simTime, const std::string &text, Entry entry) {
     if (holding) {
         SumUpWarnings();
+    }
+    if (quiet && entry == Entry::Event) {
+        return;
     }
     if (progress != nullptr) {
         progress->Clear();

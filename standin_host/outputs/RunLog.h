@@ -17,7 +17,12 @@ public:
     // Times are printed with enough decimals to tell the steps of `stepLength` apart.
     RunLog(std::ostream &out, double stepLength, std::ostream &warnings = std::cerr);
 
-    void Line(double simTime, const std::string &text);
+    // What a line tells; a quiet log keeps only the files written and the problems.
+    enum class Entry { Event, Written, Problem };
+
+    void Line(double simTime, const std::string &text, Entry entry = Entry::Event);
+
+    void SetQuiet(bool on) { quiet = on; }
 
     // "<file>:<line>: warning: <text>", each line written whole at once. Of one kind (the text
     // before its first ": "), the first `shownPerKind` are written and the rest counted; the count
@@ -45,6 +50,7 @@ private:
     std::ostream &warnings;
     int decimals;
     ProgressLine *progress = nullptr;
+    bool quiet = false;
     std::string line; // reused from line to line
     struct WarningKind {
         unsigned long long count = 0;

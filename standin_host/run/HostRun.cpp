@@ -66,7 +66,7 @@ int Run(const HostOptions &options, const std::string &programPath, std::ostream
     bool saved = false;
     auto report = [&](bool written, const std::string &what) {
         if (written) {
-            log.Line(simulation.Time(), what);
+            log.Line(simulation.Time(), what, RunLog::Entry::Written);
         } else {
             Fail(err, error);
             failed = true;

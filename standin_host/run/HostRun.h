@@ -16,6 +16,7 @@ struct HostOptions {
     std::optional<double> until; // end the run here instead of at the scenario's END
     bool deleteAtOnce = false;
     bool verbose = false;
+    bool quiet = false;         // log only the files written (warnings and errors still show)
     std::string tracePath;      // empty: no trace
     std::size_t traceEvery = 1; // a trace row per vessel every this many steps
     std::string plotPath;       // empty: no picture

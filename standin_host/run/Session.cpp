@@ -132,6 +132,12 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     run.outputPath =
         options.outputPath.empty() ? DefaultOutputPath(options.scenarioPath) : options.outputPath;
     run.end = options.until ? *options.until : run.scenario.end;
+    // As END before TIME is refused: a run that ends before it starts is a slip, not a wish.
+    if (run.end < run.scenario.time) {
+        error = run.scenario.fileName + ": --until " + FormatExact(run.end) + " lies before TIME " +
+                FormatExact(run.scenario.time);
+        return nullptr;
+    }
     run.tracePath = options.tracePath;
     run.traceEvery = options.traceEvery;
     run.plotPath = options.plotPath;
@@ -155,6 +161,7 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     // The standard output carries one product whole: the log makes way for an output written there.
     run.Begin(run.files.WritesStandardOutput() ? err : out, err,
               SimulationOptions{options.deleteAtOnce, options.verbose});
+    run.log->SetQuiet(options.quiet);
     return session;
 }
 

@@ -58,9 +58,20 @@ std::size_t CountEventLines(std::string_view text) {
     return count;
 }
 
-std::string_view StripIndentation(std::string_view line) {
+// A block line as the module gets it: without its indentation, and without a comment, which the
+// same rule as on every other line starts (a word that starts with '#'), nor the blanks before it.
+std::string_view BlockText(std::string_view line) {
+    std::size_t end = 0;
+    while (end < line.size() && !(line[end] == '#' && (end == 0 || IsBlank(line[end - 1])))) {
+        ++end;
+    }
+    if (end < line.size()) {
+        while (end > 0 && IsBlank(line[end - 1])) {
+            --end;
+        }
+    }
     const std::size_t first = line.find_first_not_of(" \t");
-    return first == std::string_view::npos ? std::string_view() : line.substr(first);
+    return first >= end ? std::string_view() : line.substr(first, end - first);
 }
 
 // Parses the words of one line, reporting the first fault with the file and line.
@@ -290,8 +301,9 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     for (std::string_view line; lines.Next(line);) {
         const int number = lines.Number();
         if (openVessel != nullptr) {
-            // The block's lines are the module's, delivered as they stand; only END_VESSEL (with a
-            // comment, if any) closes the block, and a VESSEL line means that it was never closed.
+            // The block's lines are the module's, delivered as they stand but for indentation and
+            // comments; only END_VESSEL (with a comment, if any) closes the block, and a VESSEL
+            // line means that it was never closed.
             const std::vector<std::string_view> words = SplitWords(line);
             if (!words.empty() && words[0] == "END_VESSEL") {
                 if (words.size() > 1) {
@@ -304,7 +316,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                 error = file.name + ":" + std::to_string(number) + ": VESSEL inside the block of " +
                         openVessel->name + ", which has no END_VESSEL";
                 return false;
-            } else if (const std::string_view text = StripIndentation(line); !text.empty()) {
+            } else if (const std::string_view text = BlockText(line); !text.empty()) {
                 openVessel->block.push_back(SourceLine{std::string(text), number});
             }
             continue;

@@ -88,8 +88,10 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     vessel.vesselClass = &vesselClass;
     VESSEL *created = vesselClass.module->Init()(&vessel, 1);
     if (created == nullptr) {
-        log.Line(time, "could not create " + name +
-                           ": its module returned no instance; its scenario block is kept");
+        log.Line(time,
+                 "could not create " + name +
+                     ": its module returned no instance; its scenario block is kept",
+                 RunLog::Entry::Problem);
         VesselEntry kept;
         kept.name = name;
         kept.className = vesselClass.name;
@@ -271,7 +273,7 @@ bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
             error.insert(0, scenario.fileName + ":" + std::to_string(event.line) + ": ");
             return false;
         }
-        log.Line(time, "saved scenario to " + event.name);
+        log.Line(time, "saved scenario to " + event.name, RunLog::Entry::Written);
         return true;
     }
     return true;
