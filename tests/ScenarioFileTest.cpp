@@ -60,8 +60,8 @@ void ExpectSameScenario(const ScenarioDescription &a, const ScenarioDescription 
         ASSERT_EQ(x.spawn != nullptr, y.spawn != nullptr);
         if (x.spawn != nullptr) {
             EXPECT_EQ(x.spawn->className, y.spawn->className);
-            ExpectSameVector(x.spawn->status.position, y.spawn->status.position);
-            ExpectSameVector(x.spawn->status.velocity, y.spawn->status.velocity);
+            ExpectSameVector(x.spawn->position, y.spawn->position);
+            ExpectSameVector(x.spawn->velocity, y.spawn->velocity);
         }
     }
 }

@@ -2,6 +2,7 @@
 // left to the host's default handling.
 #include "standin_host/text/NumberText.h"
 #include "tests/HostHarness.h"
+#include "tests/SavedScenario.h"
 
 #include <gtest/gtest.h>
 
@@ -114,7 +115,7 @@ TEST(ScenarioState, ANegativeLoadedLifetimeNeverExpires) {
     HostHarness host({"LifeTime = 2"});
     standin::SimVessel &vessel = host.CreateFromBlock("Probe", {"LIFETIME -4"});
     for (int step = 0; step < 5; ++step) {
-        host.Step(1);
+        host.Step();
     }
     ASSERT_NE(host.Find("Probe"), nullptr);
     EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), -4);
@@ -123,7 +124,9 @@ TEST(ScenarioState, ANegativeLoadedLifetimeNeverExpires) {
 // A status record goes to the host's default handling; the lifetime and the distance limit stay
 // as they were.
 TEST(ScenarioState, SetStateFromAStatusRecordTouchesNeitherParameter) {
-    HostHarness host({"LifeTime = 50", "MaxCamDistance = 700"});
+    brevlet_test::HarnessOptions options;
+    options.step = 4;
+    HostHarness host({"LifeTime = 50", "MaxCamDistance = 700"}, options);
     standin::VesselStatus status;
     status.position = {7, 8, 9};
     status.velocity = {-1, 0, 1};
@@ -132,7 +135,7 @@ TEST(ScenarioState, SetStateFromAStatusRecordTouchesNeitherParameter) {
     EXPECT_EQ(HostHarness::Module(vessel).GetMaxCamDistance(), 700);
     EXPECT_EQ(brevlet_test::Describe(vessel.position), "7 8 9");
 
-    host.Step(4);
+    host.Step();
     status.position = {1, 2, 3};
     vessel.instance->clbkSetStateEx(&status);
     EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), 46);
@@ -154,7 +157,7 @@ TEST(ScenarioState, SaveAndLoadRoundTripIsExact) {
         ASSERT_EQ(HostHarness::Module(*first.Find("Probe")).GetLifetime(), lifetime);
 
         // Through the whole scenario file: format, parse, and create from the parsed block.
-        const std::string saved = standin::FormatScenario(first.Sim().Snapshot());
+        const std::string saved = brevlet_test::SavedScenario(first.Sim());
         const standin::TextFile file{"saved.scn", saved};
         standin::ScenarioDescription reloaded;
         std::string error;

@@ -2,6 +2,8 @@
 // and the warnings about the run's input, which go to a stream of their own.
 #pragma once
 
+#include "standin_host/interface/LogSink.h"
+
 #include <functional>
 #include <iostream>
 #include <map>
@@ -12,23 +14,21 @@ namespace standin {
 
 class ProgressLine;
 
-class RunLog {
+class RunLog final : public LogSink {
 public:
     // Times are printed with enough decimals to tell the steps of `stepLength` apart.
     RunLog(std::ostream &out, double stepLength, std::ostream &warnings = std::cerr);
 
-    // What a line tells; a quiet log keeps only the files written and the problems.
-    enum class Entry { Event, Written, Problem };
+    void Line(double simTime, const std::string &text, Entry entry = Entry::Event) override;
 
-    void Line(double simTime, const std::string &text, Entry entry = Entry::Event);
-
+    // A quiet log keeps only the files written and the problems.
     void SetQuiet(bool on) { quiet = on; }
 
     // "<file>:<line>: warning: <text>", each line written whole at once. Of one kind (the text
     // before its first ": "), the first `shownPerKind` are written and the rest counted; the count
     // is summed up in one line before the next log line, or at the end:
     // "<file>: warning: ... and 9,999,990 more of these: scenario line not understood".
-    void Warning(const std::string &file, int line, const std::string &text);
+    void Warning(const std::string &file, int line, const std::string &text) override;
     static constexpr unsigned long long shownPerKind = 10;
 
     // Writes the sums of the warnings held back so far.

@@ -2,6 +2,7 @@
 
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/TextOut.h"
 #include "standin_host/text/VectorText.h"
 
 #include <algorithm>
@@ -168,8 +169,8 @@ bool ParseSpawn(LineParser &p, std::size_t at, ScenarioEvent &event) {
     event.spawn = spawn;
     for (std::size_t i = at + 3; i < p.Count(); i += 4) {
         const std::string_view what = p.Words()[i];
-        VECTOR3 *target = what == "POS"   ? &spawn->status.position
-                          : what == "VEL" ? &spawn->status.velocity
+        VECTOR3 *target = what == "POS"   ? &spawn->position
+                          : what == "VEL" ? &spawn->velocity
                                           : nullptr;
         if (target == nullptr) {
             return p.Fail("SPAWN takes POS and VEL, not " + Quoted(what) + NonAsciiNote(what));
@@ -429,54 +430,78 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     return CheckNamesUnique(scenario, error);
 }
 
-std::string FormatScenario(const ScenarioDescription &scenario) {
-    std::ostringstream out;
+void WriteScenarioHeader(TextOut &out, const ScenarioDescription &scenario) {
     out << "TIME " << FormatExact(scenario.time) << '\n';
     out << "STEP " << FormatExact(scenario.step) << '\n';
     out << "END " << FormatExact(scenario.end) << '\n';
-    out << "CAMERA POS";
-    out << ' ' << VectorText(scenario.cameraPosition);
-    out << "\nCAMERA VEL";
-    out << ' ' << VectorText(scenario.cameraVelocity);
+    out << "CAMERA POS " << VectorText(scenario.cameraPosition);
+    out << "\nCAMERA VEL " << VectorText(scenario.cameraVelocity);
     out << "\nCAMERA TARGET " << (scenario.cameraTarget.empty() ? "NONE" : scenario.cameraTarget)
         << '\n';
-    for (const VesselEntry &vessel : scenario.vessels) {
-        out << "\nVESSEL " << vessel.name << ' ' << vessel.className << '\n';
-        for (const SourceLine &line : vessel.block) {
-            out << "  " << line.text << '\n';
-        }
-        out << "END_VESSEL\n";
+}
+
+void WriteVesselStart(TextOut &out, const std::string &name, const std::string &className) {
+    out << "\nVESSEL " << name << ' ' << className << '\n';
+}
+
+void WriteVesselLine(TextOut &out, std::string_view text) {
+    out << "  " << text << '\n';
+}
+
+void WriteVesselItem(TextOut &out, std::string_view key, std::string_view value) {
+    out << "  " << key << ' ' << value << '\n';
+}
+
+void WriteVesselEnd(TextOut &out) {
+    out << "END_VESSEL\n";
+}
+
+void WriteVesselEntry(TextOut &out, const VesselEntry &vessel) {
+    WriteVesselStart(out, vessel.name, vessel.className);
+    for (const SourceLine &line : vessel.block) {
+        WriteVesselLine(out, line.text);
     }
-    if (!scenario.events.empty()) {
+    WriteVesselEnd(out);
+}
+
+void WriteScenarioEvents(TextOut &out, const ScenarioEvent *first, const ScenarioEvent *last) {
+    if (first != last) {
         out << '\n';
     }
-    for (const ScenarioEvent &event : scenario.events) {
-        out << "AT " << FormatExact(event.time) << ' ';
-        switch (event.kind) {
+    for (const ScenarioEvent *event = first; event != last; ++event) {
+        out << "AT " << FormatExact(event->time) << ' ';
+        switch (event->kind) {
         case ScenarioEvent::Kind::CameraPosition:
-            out << "CAMERA POS";
-            out << ' ' << VectorText(event.vector);
+            out << "CAMERA POS " << VectorText(event->vector);
             break;
         case ScenarioEvent::Kind::CameraVelocity:
-            out << "CAMERA VEL";
-            out << ' ' << VectorText(event.vector);
+            out << "CAMERA VEL " << VectorText(event->vector);
             break;
         case ScenarioEvent::Kind::CameraTarget:
-            out << "CAMERA TARGET " << (event.name.empty() ? "NONE" : event.name);
+            out << "CAMERA TARGET " << (event->name.empty() ? "NONE" : event->name);
             break;
         case ScenarioEvent::Kind::Spawn:
-            out << "SPAWN " << event.name << ' ' << event.spawn->className << " POS";
-            out << ' ' << VectorText(event.spawn->status.position);
-            out << " VEL";
-            out << ' ' << VectorText(event.spawn->status.velocity);
+            out << "SPAWN " << event->name << ' ' << event->spawn->className << " POS "
+                << VectorText(event->spawn->position) << " VEL "
+                << VectorText(event->spawn->velocity);
             break;
         case ScenarioEvent::Kind::Save:
-            out << "SAVE " << event.name;
+            out << "SAVE " << event->name;
             break;
         }
         out << '\n';
     }
-    return out.str();
+}
+
+std::string FormatScenario(const ScenarioDescription &scenario) {
+    StringOut out;
+    WriteScenarioHeader(out, scenario);
+    for (const VesselEntry &vessel : scenario.vessels) {
+        WriteVesselEntry(out, vessel);
+    }
+    WriteScenarioEvents(out, scenario.events.data(),
+                        scenario.events.data() + scenario.events.size());
+    return out.Text();
 }
 
 } // namespace standin
