@@ -1,11 +1,15 @@
 // The host's shared text routines, which several of its outputs rely on to read and write alike:
-// the decimals of a time grid, UTF-8 decoding and ASCII case folding.
+// the decimals of a time grid, numbers and counts in messages, the run log's warnings, UTF-8
+// decoding and ASCII case folding.
+#include "standin_host/outputs/RunLog.h"
 #include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/Utf8.h"
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -40,6 +44,54 @@ TEST(DecimalsToTellApart, TakesTheFewestThatShowEveryPointOfTheGrid) {
         EXPECT_EQ(standin::DecimalsToTellApart(grid.step, grid.fewest), grid.decimals)
             << grid.step << " at least " << grid.fewest;
     }
+}
+
+// Numbers in the log and in messages stay a few characters long, however large.
+TEST(FormatFixed, WritesFixedUpTo10To15AndShortestBeyond) {
+    const struct {
+        double value;
+        int decimals;
+        const char *text;
+    } cases[] = {
+        {2.5, 3, "2.500"},
+        {-999999999999999.0, 0, "-999999999999999"},
+        {1e15, 3, "1e+15"},
+        {1e300, 3, "1e+300"},
+        {-1.7976931348623157e308, 0, "-1.7976931348623157e+308"},
+        {std::numeric_limits<double>::infinity(), 3, "1e999"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(standin::FormatFixed(c.value, c.decimals), c.text) << c.value;
+    }
+    EXPECT_EQ(standin::GroupedDigits(0), "0");
+    EXPECT_EQ(standin::GroupedDigits(999), "999");
+    EXPECT_EQ(standin::GroupedDigits(1000), "1,000");
+    EXPECT_EQ(standin::GroupedDigits(9999990), "9,999,990");
+}
+
+// Of each kind of warning the first ten are written, and the rest summed up in one line before
+// the next line of the log, and at the end; each kind is counted by itself.
+TEST(RunLog, SumsUpTheWarningsOfAKindAfterTheFirstTen) {
+    std::ostringstream log;
+    std::ostringstream warnings;
+    {
+        standin::RunLog run(log, 1.0, warnings);
+        for (int i = 1; i <= 25; ++i) {
+            run.Warning("a.scn", i, "scenario line not understood: 'x'");
+        }
+        run.Warning("a.scn", 26, "other: y");
+        run.Line(0.0, "created A");
+        run.Warning("b.scn", 27, "scenario line not understood: 'z'");
+    }
+    std::string expected;
+    for (int i = 1; i <= 10; ++i) {
+        expected += "a.scn:" + std::to_string(i) + ": warning: scenario line not understood: 'x'\n";
+    }
+    expected += "a.scn:26: warning: other: y\n"
+                "a.scn: warning: ... and 15 more of these: scenario line not understood\n"
+                "b.scn: warning: ... and 1 more of these: scenario line not understood\n";
+    EXPECT_EQ(warnings.str(), expected);
+    EXPECT_EQ(log.str(), "[t=0.000] created A\n");
 }
 
 struct Sequence {

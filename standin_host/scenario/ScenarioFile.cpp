@@ -18,10 +18,14 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
+// No line of a scenario takes more words than this; one word more tells a line that has more,
+// which is refused without holding every word of it.
+constexpr std::size_t mostWords = 64;
+
 std::vector<std::string_view> SplitWords(std::string_view line) {
     std::vector<std::string_view> words;
     std::size_t i = 0;
-    while (i < line.size()) {
+    while (i < line.size() && words.size() <= mostWords) {
         while (i < line.size() && IsBlank(line[i])) {
             ++i;
         }
@@ -327,6 +331,10 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         LineParser p(file.name, line, number, error);
         if (p.Count() == 0) {
             continue;
+        }
+        if (p.Count() > mostWords) {
+            return p.Fail("more than " + std::to_string(mostWords) +
+                          " words; no line of a scenario takes that many");
         }
         const std::string_view keyword = p.Words()[0];
         if (keyword == "TIME" || keyword == "STEP" || keyword == "END") {

@@ -209,7 +209,7 @@ const RefusedCase refusedCases[] = {
      R"(: cannot write: the name is longer than the 255 bytes that its folder takes)"},
     {"RunOfMoreThan10To12Steps",
      [](const TempFolder &f) { return HostArguments(f, "STEP 0.001\nEND 1e12\n"); },
-     R"(run\.scn: the run would take 1000000000000000 steps of STEP 0\.001 from TIME 0 to END )"
+     R"(run\.scn: the run would take 1e\+15 steps of STEP 0\.001 from TIME 0 to END )"
      R"(1e\+12; more than 10\^12)"},
     {"CameraPositionThatOverflows",
      [](const TempFolder &f) {
