@@ -1,7 +1,7 @@
 # What a user downloads: one folder that runs as it is unpacked, with the host, the module beside
 # it where the host looks for modules, the examples with their class configuration, the kit for
-# one's own module (host/ and examples/module/), the docs, the README, the license and the change
-# log.
+# one's own module (host/ and examples/module/), the module's sources (vessel/), the docs, the
+# README, the license and the change log.
 #
 #   cmake --install <build>                    installs that folder's contents into the prefix
 #   cmake --build <build> --target package     makes the archive Brevlet-<version>-<platform>
@@ -61,6 +61,12 @@ set(BREVLET_KIT_FILES examples/module/CMakeLists.txt examples/module/Mayfly.cpp
     examples/module/mayfly.scn examples/module/config/Mayfly.cfg)
 list(TRANSFORM BREVLET_HOST_HEADERS PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE headers)
 install(FILES ${headers} DESTINATION host)
+# The module's sources, for a build against the simulator's own interface (docs/simulator.md).
+file(GLOB BREVLET_MODULE_SOURCES CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
+     ${PROJECT_SOURCE_DIR}/vessel/*.cpp ${PROJECT_SOURCE_DIR}/vessel/*.h
+     ${PROJECT_SOURCE_DIR}/vessel/*.map)
+list(TRANSFORM BREVLET_MODULE_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE sources)
+install(FILES ${sources} DESTINATION vessel)
 install(FILES examples/module/CMakeLists.txt examples/module/Mayfly.cpp examples/module/mayfly.scn
         DESTINATION examples/module)
 install(FILES examples/module/config/Mayfly.cfg DESTINATION examples/module/config)
@@ -69,7 +75,7 @@ install(FILES examples/module/config/Mayfly.cfg DESTINATION examples/module/conf
 # module read either.
 if(WIN32)
   set(texts ${BREVLET_TOP_TEXTS} ${BREVLET_DOCS} ${BREVLET_EXAMPLES} ${BREVLET_EXAMPLE_CONFIGS}
-            ${BREVLET_HOST_HEADERS} ${BREVLET_KIT_FILES})
+            ${BREVLET_HOST_HEADERS} ${BREVLET_KIT_FILES} ${BREVLET_MODULE_SOURCES})
   install(CODE "set(BREVLET_TEXT_FILES \"${texts}\")
                 include(\"${CMAKE_CURRENT_LIST_DIR}/CrlfText.cmake\")")
 endif()
