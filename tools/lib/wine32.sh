@@ -12,7 +12,7 @@
 #                     i386 program runs when started directly. Needs g++-multilib, and
 #                     qemu-user-static for "qemu"
 #   wine32_find_way   sets wine32_way to "native", "qemu" or "none", and wine32_why to the reason
-#                     for "none"; after i386_find_way and the build of the 32-bit Windows programs
+#                     for "none"; runs i386_find_way first, if it has not run
 #   wine32_undo       removes what wine32_find_way set up on the machine; call it on exit
 #
 # wine runs a 32-bit Windows program with its i386 loader, an i386 Linux program: natively where the
@@ -31,6 +31,7 @@ wine32_probe_line="brevlet 32-bit probe: 1/3 = 0.33333333333333331"
 i386_qemu=/usr/bin/qemu-i386-static
 i386_way=
 i386_kernel=unknown
+i386_kernel_said=
 i386_runner=
 i386_why=
 i386_probe_said=
@@ -110,7 +111,7 @@ i386_find_way() {
     return 0
   fi
   local kernel_said=$i386_probe_said
-  i386_kernel=no
+  i386_kernel=no i386_kernel_said=$kernel_said
   echo "the kernel runs no i386 programs here:"
   echo "$kernel_said"
   if [[ ! -x "$i386_qemu" ]]; then
@@ -160,13 +161,41 @@ wine32_register_qemu() {
   wine32_registered=true
 }
 
+# Ends what is left of the processes that ran in the wine prefix `prefix`, which is this stage's
+# own folder and which each of them carries in its environment: after a probe that did not finish,
+# some (qemu-i386 running wine's setup) have left the probe's process group and the wine server.
+wine32_end_processes() {
+  local prefix=$1 entry pid
+  for entry in /proc/[0-9]*; do
+    pid=${entry#/proc/}
+    [[ $pid != "$$" && $pid != "$BASHPID" ]] || continue
+    if tr '\0' '\n' <"$entry/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
+      tr '\0' ' ' <"$entry/cmdline" 2>/dev/null && echo
+      kill -9 "$pid" 2>/dev/null || true
+    fi
+  done
+}
+
 # Runs the 32-bit Windows probe in `prefix` (a fresh wine prefix), its wine server stopped after.
 wine32_try() {
-  local prefix=$1 status=0
+  local prefix=$1 status=0 ended said
   rm -rf "$prefix" "$prefix".*
   WINEPREFIX=$prefix WINEDEBUG=err+all i386_probe "32-bit wine" "$wine32_probe_line" 60 \
     tools/wine-run build/mingw32/brevlet-probe.exe || status=$?
   WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+  ((status == 0)) || return "$status"
+  ended=$(wine32_end_processes "$prefix" | sed 's/ *$//' | sort -u | head -n 4)
+  if [[ -n "$ended" ]]; then
+    i386_probe_said+=$'\n'"still running at the end, and ended by this stage:"
+    i386_probe_said+=$'\n'"$(sed 's/^/  /' <<<"$ended")"
+  fi
+  # tools/wine-run sets the prefix up first, and keeps what wine said meanwhile in its log; that
+  # no window can be made is a matter of course here, with no display.
+  said=$(tr -d '\r' <"$prefix.log" 2>/dev/null | grep -v 'nodrv_CreateWindow' | tail -n 4 || true)
+  if [[ -n "$said" ]]; then
+    i386_probe_said+=$'\n'"while it set up the wine prefix, wine said at last:"
+    i386_probe_said+=$'\n'"$(sed 's/^/  /' <<<"$said")"
+  fi
   return "$status"
 }
 
@@ -184,6 +213,8 @@ wine32_find_way() {
     fi
     return 0
   fi
+  i386_find_way # whether i386 programs run by themselves here decides what is tried
+  mkdir -p build/mingw32
   i386_probe_source >build/mingw32/brevlet-probe.cpp
   i686-w64-mingw32-g++ -static -O1 -o build/mingw32/brevlet-probe.exe \
     build/mingw32/brevlet-probe.cpp || fail "could not build the 32-bit Windows probe"
