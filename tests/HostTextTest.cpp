@@ -71,10 +71,10 @@ TEST(FormatExact, MatchesTheLayoutItReplacesOnDoublesOfEveryMagnitude) {
     };
     const auto standard = [](double value, int decimals) {
         char text[400];
-        const std::to_chars_result result =
-            decimals < 0 ? std::to_chars(text, text + sizeof text, value)
-                         : std::to_chars(text, text + sizeof text, value,
-                                         std::chars_format::fixed, decimals);
+        const std::to_chars_result result = decimals < 0
+                                                ? std::to_chars(text, text + sizeof text, value)
+                                                : std::to_chars(text, text + sizeof text, value,
+                                                                std::chars_format::fixed, decimals);
         return std::string(text, result.ptr);
     };
     int differences = 0;
@@ -93,9 +93,9 @@ TEST(FormatExact, MatchesTheLayoutItReplacesOnDoublesOfEveryMagnitude) {
                               standin::FormatFixed(value, decimals) == standard(value, decimals);
             if (!same) {
                 ++differences;
-                ADD_FAILURE() << standard(value, -1) << " written as " << standin::FormatExact(value)
-                              << ", or with " << decimals << " decimals as "
-                              << standin::FormatFixed(value, decimals);
+                ADD_FAILURE() << standard(value, -1) << " written as "
+                              << standin::FormatExact(value) << ", or with " << decimals
+                              << " decimals as " << standin::FormatFixed(value, decimals);
             }
         }
     }

@@ -96,8 +96,7 @@ void AppendExact(std::string &text, double value) {
     // Dragonbox's shortest digits (fmt's own detail: the one way {fmt} offers them undecorated).
     const auto shortest = fmt::detail::dragonbox::to_decimal(std::fabs(value));
     char digits[24];
-    const int count =
-        static_cast<int>(fmt::format_to(digits, "{}", shortest.significand) - digits);
+    const int count = static_cast<int>(fmt::format_to(digits, "{}", shortest.significand) - digits);
     const int exponent = shortest.exponent + count - 1; // of the first digit
     const int exponentDigits = std::abs(exponent) >= 100 ? 3 : 2;
     const int scientificLength = count + (count > 1 ? 1 : 0) + 2 + exponentDigits;
