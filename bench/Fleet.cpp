@@ -118,4 +118,13 @@ Fleet::Fleet(Case caseId, Subject subject, std::size_t count)
 
 Fleet::~Fleet() = default;
 
+void Fleet::Steps(long steps) {
+    standin::Simulation &simulation = session.Sim();
+    std::string error;
+    if (!simulation.Advance(simulation.Time() + static_cast<double>(steps) * stepLength, error)) {
+        std::cerr << "brevlet_bench: the run stopped: " << error << '\n';
+        std::exit(1);
+    }
+}
+
 } // namespace bench

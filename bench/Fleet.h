@@ -43,7 +43,10 @@ public:
     Fleet(const Fleet &) = delete;
     Fleet &operator=(const Fleet &) = delete;
 
-    void Step() { session.Sim().Step(stepLength); }
+    // One step of the run's own loop, and `steps` of them in one go: as a run steps, without
+    // the per-call look at where the run ends.
+    void Step() { Steps(1); }
+    void Steps(long steps);
     standin::Simulation &Simulation() { return session.Sim(); }
     std::size_t Count() const { return count; }
     // Heap bytes in use per vessel after creating them all, host and module together; negative

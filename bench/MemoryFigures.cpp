@@ -1,6 +1,7 @@
 #include "bench/MemoryFigures.h"
 
 #include "bench/Benchmarks.h"
+#include "standin_host/simulation/SimVessel.h"
 #include "tests/AllocationCounter.h"
 #include "vessel/Brevlet.h"
 
@@ -17,10 +18,10 @@ MemoryFigures MeasureMemory() {
 
     // One more instance straight through the module's entry points, so that only the module's
     // own allocations are counted.
-    const standin::SimVessel &first = fleet.Simulation().Vessels().front();
+    const standin::VesselRecord &first = fleet.Simulation().Vessels().front();
     const OvcInitFunction init = first.vesselClass->module->Init();
     const OvcExitFunction exit = first.vesselClass->module->Exit();
-    standin::SimVessel record;
+    standin::VesselRecord record;
     const std::size_t before = brevlet_test::CurrentAllocationCounts().allocations;
     VESSEL *instance = init(&record, 1);
     figures.allocationsPerInstance = brevlet_test::CurrentAllocationCounts().allocations - before;

@@ -122,9 +122,7 @@ int RunInstructionCount(int argc, char **argv) {
 #if defined(BENCH_HAS_CALLGRIND)
     CALLGRIND_TOGGLE_COLLECT;
 #endif
-    for (long i = 0; i < steps; ++i) {
-        fleet.Step();
-    }
+    fleet.Steps(steps);
 #if defined(BENCH_HAS_CALLGRIND)
     CALLGRIND_TOGGLE_COLLECT;
 #endif

@@ -6,8 +6,9 @@
 #include "fuzz/ReferenceNumber.h"
 #include "fuzz/SameBits.h"
 #include "host/ModuleEntry.h"
+#include "host/Vessel.h"
 #include "standin_host/interface/LineReader.h"
-#include "standin_host/simulation/SimVessel.h"
+#include "standin_host/interface/VesselRecord.h"
 #include "vessel/Brevlet.h"
 
 #include <cstdint>
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!fuzzing::SplitLines(data, size, lines)) {
         return 0;
     }
-    standin::SimVessel record;
+    standin::VesselRecord record;
     VESSEL *vessel = ovcInit(&record, 1);
     if (vessel == nullptr) {
         std::abort();

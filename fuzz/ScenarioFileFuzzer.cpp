@@ -67,10 +67,9 @@ bool Same(const standin::ScenarioDescription &a, const standin::ScenarioDescript
             ea.name != eb.name || (ea.spawn == nullptr) != (eb.spawn == nullptr)) {
             return false;
         }
-        if (ea.spawn != nullptr &&
-            (ea.spawn->className != eb.spawn->className ||
-             !SameBits(ea.spawn->status.position, eb.spawn->status.position) ||
-             !SameBits(ea.spawn->status.velocity, eb.spawn->status.velocity))) {
+        if (ea.spawn != nullptr && (ea.spawn->className != eb.spawn->className ||
+                                    !SameBits(ea.spawn->position, eb.spawn->position) ||
+                                    !SameBits(ea.spawn->velocity, eb.spawn->velocity))) {
             return false;
         }
     }

@@ -6,12 +6,13 @@
 #include "fuzz/ReferenceNumber.h"
 #include "fuzz/SameBits.h"
 #include "host/ModuleEntry.h"
+#include "host/Vessel.h"
 #include "standin_host/interface/LineReader.h"
 #include "standin_host/interface/ModuleServices.h"
 #include "standin_host/interface/ScenarioWriter.h"
+#include "standin_host/interface/VesselRecord.h"
 #include "standin_host/interface/VesselStatus.h"
 #include "standin_host/outputs/RunLog.h"
-#include "standin_host/simulation/SimVessel.h"
 #include "vessel/Brevlet.h"
 
 #include <cstdint>
@@ -63,7 +64,7 @@ struct Loaded {
     standin::VesselStatus status;
 };
 
-Loaded Load(standin::SimVessel &record, const std::vector<standin::SourceLine> &lines) {
+Loaded Load(standin::VesselRecord &record, const std::vector<standin::SourceLine> &lines) {
     Loaded loaded{ovcInit(&record, 1), standin::VesselStatus()};
     if (loaded.vessel == nullptr) {
         std::abort();
@@ -91,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
 
-    standin::SimVessel record;
+    standin::VesselRecord record;
     const Loaded first = Load(record, lines);
     const double lifetime = static_cast<Brevlet *>(first.vessel)->GetLifetime();
     if (!SameBits(lifetime, ExpectedLifetime(lines, 0.0))) {
@@ -108,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const std::string &line : writer.Lines()) {
         saved.push_back(standin::SourceLine{line, static_cast<int>(saved.size()) + 1});
     }
-    standin::SimVessel copy;
+    standin::VesselRecord copy;
     const Loaded second = Load(copy, saved);
     // A countdown running or switched off (negative) is saved; after 0 (or -0) the new vessel
     // keeps its initial 0.

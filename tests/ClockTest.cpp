@@ -6,6 +6,7 @@
 #include "standin_host/simulation/RunObserver.h"
 #include "standin_host/simulation/StepClock.h"
 #include "standin_host/text/NumberText.h"
+#include "tests/SavedScenario.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,8 @@ namespace {
 // Counts the steps of a run and notes where the camera turned, in steps and in time.
 class StepCounter : public standin::RunObserver {
 public:
-    void VesselCreated(const standin::RunView &, const standin::SimVessel &) override {}
-    void CameraTargeted(const standin::RunView &run, const standin::SimVessel *) override {
+    void VesselCreated(const standin::RunView &, const standin::VesselRecord &) override {}
+    void CameraTargeted(const standin::RunView &run, const standin::VesselRecord *) override {
         turns.emplace_back(steps, run.Time());
     }
     void StepStarting(const standin::RunView &) override {}
@@ -47,7 +48,7 @@ void RunScenario(const std::string &text, ClockRun &run) {
     standin::Session session(run.scenario, "no-config", "no-modules", log, log);
     session.Sim().AddObserver(run.counter);
     ASSERT_TRUE(session.Run(error)) << error;
-    run.saved = standin::FormatScenario(session.Sim().Snapshot());
+    run.saved = brevlet_test::SavedScenario(session.Sim());
 }
 
 TEST(Clock, EndsAtTheBoundaryItsEndNamesWithoutDrift) {

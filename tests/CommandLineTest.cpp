@@ -14,71 +14,76 @@ using standin::CommandLine;
 using standin::ParseCommandLine;
 using Request = CommandLine::Request;
 
-const std::string usage = standin::UsageText();
+// A refusal is one line that names the slip, then the way to the options.
+std::string Slip(const std::string &line) {
+    return "standin-host: " + line + "\nTry 'standin-host --help' for more information.\n";
+}
 
 struct Refusal {
     std::vector<std::string> arguments;
-    std::string message;
+    std::string slip;
 };
 
 TEST(CommandLine, RefusesWithTheMessageOfEachSlip) {
     const Refusal refusals[] = {
-        {{}, usage},
-        {{"--verbose"}, usage},
-        {{"a.scn", "b.scn"}, "standin-host: only one scenario, please\n" + usage},
-        {{"a.scn", "--", "b.scn"}, "standin-host: only one scenario, please\n" + usage},
-        {{"a.scn", "--output"}, "standin-host: --output needs a value\n" + usage},
-        {{"a.scn", "--config"}, "standin-host: --config needs a value\n" + usage},
-        {{"a.scn", "--until"}, "standin-host: --until needs a value\n" + usage},
-        {{"--trace", "", "a.scn"}, "standin-host: --trace needs a value, not an empty one\n"},
-        {{"--modules", "", "a.scn"}, "standin-host: --modules needs a value, not an empty one\n"},
-        {{"--plot", "", "a.scn"}, "standin-host: --plot needs a value, not an empty one\n"},
-        {{"--until", "", "a.scn"}, "standin-host: --until needs a value, not an empty one\n"},
-        {{"--output", "", "a.scn"}, "standin-host: --output needs a value, not an empty one\n"},
-        {{"--config", "", "a.scn"}, "standin-host: --config needs a value, not an empty one\n"},
-        {{"--bogus", "a.scn"},
-         "standin-host: unknown option --bogus (a scenario whose name starts with '-' goes after "
-         "--)\n" +
-             usage},
-        {{"-", "a.scn"},
-         "standin-host: unknown option - (a scenario whose name starts with '-' goes after --)\n" +
-             usage},
-        {{"--\x1b[2J", "a.scn"},
-         "standin-host: unknown option --\\x1b[2J (a scenario whose name starts with '-' goes "
-         "after --)\n" +
-             usage},
-        {{"--until", "soon", "a.scn"},
-         "standin-host: --until needs a number: 'soon' is not a finite number\n"},
-        {{"--until", "1,5", "a.scn"},
-         "standin-host: --until needs a number: '1,5' is not a finite number\n"},
-        {{"--until", "inf", "a.scn"},
-         "standin-host: --until needs a number: 'inf' is not a finite number\n"},
-        {{"--until", "nan", "a.scn"},
-         "standin-host: --until needs a number: 'nan' is not a finite number\n"},
-        {{"--until", "0x10", "a.scn"},
-         "standin-host: --until needs a number: '0x10' is not a finite number\n"},
+        {{}, "no scenario given"},
+        {{"--verbose"}, "no scenario given"},
+        {{""}, "the scenario's name is empty"},
+        // The value took the only word there was.
+        {{"--config", "v.scn"}, "no scenario given ('v.scn' is the value of --config)"},
+        {{"-o", "v.scn"}, "no scenario given ('v.scn' is the value of --output)"},
+        {{"a.scn", "b.scn"}, "one scenario only, found 'a.scn' and 'b.scn'"},
+        {{"a.scn", "--", "b.scn"}, "one scenario only, found 'a.scn' and 'b.scn'"},
+        {{"a.scn", "--output"}, "--output needs a value"},
+        {{"a.scn", "--config"}, "--config needs a value"},
+        {{"a.scn", "--until"}, "--until needs a value"},
+        {{"a.scn", "-o"}, "-o needs a value"},
+        {{"a.scn", "-vo"}, "-vo needs a value"},
+        {{"--trace", "", "a.scn"}, "--trace needs a value, not an empty one"},
+        {{"--modules", "", "a.scn"}, "--modules needs a value, not an empty one"},
+        {{"--plot", "", "a.scn"}, "--plot needs a value, not an empty one"},
+        {{"--until", "", "a.scn"}, "--until needs a value, not an empty one"},
+        {{"--output", "", "a.scn"}, "--output needs a value, not an empty one"},
+        {{"--config", "", "a.scn"}, "--config needs a value, not an empty one"},
+        {{"-o", "", "a.scn"}, "--output needs a value, not an empty one"},
+        // "--output=" would otherwise take the scenario for its value.
+        {{"--output=", "a.scn"}, "--output needs a value, not an empty one"},
+        {{"--trace-every=", "a.scn"}, "--trace-every needs a value, not an empty one"},
+        {{"--verbose=1", "a.scn"}, "--verbose takes no value, found '1'"},
+        {{"--delete-at-once=", "a.scn"}, "--delete-at-once takes no value, found ''"},
+        {{"--bogus", "a.scn"}, "unknown option --bogus"},
+        {{"--bogus=3", "a.scn"}, "unknown option --bogus=3"},
+        {{"-x", "a.scn"}, "unknown option -x"},
+        {{"--outp", "x.scn", "a.scn"}, "unknown option --outp"}, // no guessing from a prefix
+        {{"-x.scn"}, "unknown option -x.scn (a scenario whose name starts with '-' goes after --)"},
+        {{"--\x1b[2J", "a.scn"}, "unknown option --\\x1b[2J"},
+        // Given twice, in any spelling: which one was meant?
+        {{"--output", "a", "--output", "b", "s.scn"}, "--output is given twice, as 'a' and as 'b'"},
+        {{"-o", "a", "--output=b", "s.scn"}, "--output is given twice, as 'a' and as 'b'"},
+        {{"--until", "1", "-u", "1", "s.scn"}, "--until is given twice, as '1' and as '1'"},
+        {{"-vv", "s.scn"}, "--verbose is given twice"},
+        {{"--delete-at-once", "s.scn", "--delete-at-once"}, "--delete-at-once is given twice"},
+        {{"-q", "-v", "s.scn"}, "--verbose and --quiet ask for opposite logs; give one of them"},
+        {{"--until", "soon", "a.scn"}, "--until needs a number: 'soon' is not a finite number"},
+        {{"--until", "1,5", "a.scn"}, "--until needs a number: '1,5' is not a finite number"},
+        {{"--until=1,5", "a.scn"}, "--until needs a number: '1,5' is not a finite number"},
+        {{"--until", "inf", "a.scn"}, "--until needs a number: 'inf' is not a finite number"},
+        {{"--until", "nan", "a.scn"}, "--until needs a number: 'nan' is not a finite number"},
+        {{"--until", "0x10", "a.scn"}, "--until needs a number: '0x10' is not a finite number"},
         {{"--until", "1e400", "a.scn"},
-         "standin-host: --until needs a number: '1e400' is too large for a number\n"},
+         "--until needs a number: '1e400' is too large for a number"},
         {{"--until", "1e-400", "a.scn"},
-         "standin-host: --until needs a number: '1e-400' is too small, reads as 0\n"},
-        {{"--until", " 5", "a.scn"},
-         "standin-host: --until needs a number: ' 5' is not a finite number\n"},
+         "--until needs a number: '1e-400' is too small, reads as 0"},
+        {{"--until", " 5", "a.scn"}, "--until needs a number: ' 5' is not a finite number"},
         {{"--trace-every", "0", "--trace", "t.csv", "a.scn"},
-         "standin-host: --trace-every needs a whole number of at least 1, not '0'\n"},
+         "--trace-every needs a whole number of at least 1, not '0'"},
         {{"--trace-every", "-2", "--trace", "t.csv", "a.scn"},
-         "standin-host: --trace-every needs a whole number of at least 1, not '-2'\n"},
+         "--trace-every needs a whole number of at least 1, not '-2'"},
         {{"--trace-every", "2.5", "--trace", "t.csv", "a.scn"},
-         "standin-host: --trace-every needs a whole number of at least 1, not '2.5'\n"},
-        {{"--trace-every", "2", "a.scn"}, "standin-host: --trace-every needs --trace FILE\n"},
-        {{"--x87-precision", "32", "a.scn"},
-         "standin-host: --x87-precision needs 24, 53 or 64, not '32'\n"},
-        {{"--x87-precision", "053", "a.scn"},
-         "standin-host: --x87-precision needs 24, 53 or 64, not '053'\n"},
-        // The first slip is the one reported, and a refusal wins over a later --help.
-        {{"--bogus", "--help"},
-         "standin-host: unknown option --bogus (a scenario whose name starts with '-' goes after "
-         "--)\n" +
-             usage},
+         "--trace-every needs a whole number of at least 1, not '2.5'"},
+        {{"--trace-every", "2", "a.scn"}, "--trace-every needs --trace FILE"},
+        {{"--x87-precision", "32", "a.scn"}, "--x87-precision needs 24, 53 or 64, not '32'"},
+        {{"--x87-precision", "053", "a.scn"}, "--x87-precision needs 24, 53 or 64, not '053'"},
     };
     for (const Refusal &refusal : refusals) {
         std::string shown;
@@ -88,20 +93,26 @@ TEST(CommandLine, RefusesWithTheMessageOfEachSlip) {
         SCOPED_TRACE(shown);
         const CommandLine line = ParseCommandLine(refusal.arguments);
         EXPECT_EQ(line.request, Request::Refused);
-        EXPECT_EQ(line.message, refusal.message);
+        EXPECT_EQ(line.message, Slip(refusal.slip));
     }
 }
 
+// --help and --version are answered as soon as they are read, whatever stands around them.
 TEST(CommandLine, HelpAndVersionAreAnsweredWhateverFollows) {
-    const std::vector<std::string> help[] = {{"--help"}, {"-h"}, {"a.scn", "--help", "--bogus"}};
+    const std::vector<std::string> help[] = {
+        {"--help"}, {"-h"}, {"a.scn", "--help", "--bogus"}, {"--bogus", "--help"}, {"-vh"}};
     for (const std::vector<std::string> &arguments : help) {
         EXPECT_EQ(ParseCommandLine(arguments).request, Request::Help) << arguments.back();
     }
     EXPECT_EQ(ParseCommandLine({"--version", "--until"}).request, Request::Version);
-    // After "--" they are a scenario's name.
+    EXPECT_EQ(ParseCommandLine({"-V", "a.scn", "b.scn"}).request, Request::Version);
+    // After "--" they are a scenario's name; as an option's value they are that value.
     const CommandLine named = ParseCommandLine({"--", "--help"});
     EXPECT_EQ(named.request, Request::Run);
     EXPECT_EQ(named.options.scenarioPath, "--help");
+    const CommandLine value = ParseCommandLine({"--output", "--help", "a.scn"});
+    EXPECT_EQ(value.request, Request::Run);
+    EXPECT_EQ(value.options.outputPath, "--help");
 }
 
 TEST(CommandLine, ReadsEveryOptionOfARun) {
@@ -131,6 +142,7 @@ TEST(CommandLine, LeavesWhatIsNotGivenToTheRun) {
     ASSERT_EQ(line.request, Request::Run);
     EXPECT_FALSE(line.options.until.has_value());
     EXPECT_FALSE(line.options.verbose);
+    EXPECT_FALSE(line.options.quiet);
     EXPECT_FALSE(line.options.deleteAtOnce);
     EXPECT_EQ(line.options.traceEvery, 1u);
     EXPECT_TRUE(line.options.configFolder.empty() && line.options.moduleFolder.empty() &&
@@ -153,12 +165,36 @@ TEST(CommandLine, TakesTheScenarioWhereverItStands) {
         {{"--", "--"}, "--"},
         {{"--output", "-o.scn", "run.scn"}, "run.scn"}, // a value may start with '-'
         {{"--trace-every", "1", "run.scn"}, "run.scn"}, // every step: needs no trace
+        {{"-", "--verbose"}, "-"},                      // a file named "-"
     };
     for (const Accepted &a : accepted) {
         const CommandLine line = ParseCommandLine(a.arguments);
         ASSERT_EQ(line.request, Request::Run) << line.message;
         EXPECT_EQ(line.options.scenarioPath, a.scenario);
     }
+}
+
+// Every spelling of a value, long and short, reaches the same option.
+TEST(CommandLine, ReadsAValueAfterTheOptionOrAfterEquals) {
+    const std::vector<std::string> spellings[] = {
+        {"--output", "o.scn", "run.scn"}, {"--output=o.scn", "run.scn"},
+        {"-o", "o.scn", "run.scn"},       {"-oo.scn", "run.scn"},
+        {"run.scn", "-o", "o.scn"},       {"-vo", "o.scn", "run.scn"}};
+    for (const std::vector<std::string> &arguments : spellings) {
+        const CommandLine line = ParseCommandLine(arguments);
+        ASSERT_EQ(line.request, Request::Run) << line.message;
+        EXPECT_EQ(line.options.outputPath, "o.scn");
+        EXPECT_EQ(line.options.scenarioPath, "run.scn");
+    }
+    const CommandLine shortForms = ParseCommandLine(
+        {"-c", "cfg", "-m", "mods", "-u", "2.5", "-t", "t.csv", "-p", "p.svg", "-q", "run.scn"});
+    ASSERT_EQ(shortForms.request, Request::Run) << shortForms.message;
+    EXPECT_EQ(shortForms.options.configFolder, "cfg");
+    EXPECT_EQ(shortForms.options.moduleFolder, "mods");
+    EXPECT_EQ(shortForms.options.until.value_or(0), 2.5);
+    EXPECT_EQ(shortForms.options.tracePath, "t.csv");
+    EXPECT_EQ(shortForms.options.plotPath, "p.svg");
+    EXPECT_TRUE(shortForms.options.quiet);
 }
 
 struct Until {

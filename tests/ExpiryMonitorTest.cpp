@@ -15,8 +15,9 @@ using brevlet_test::HostHarness;
 
 class ExpiryMonitor : public ::testing::TestWithParam<bool> {
 protected:
-    HarnessOptions Options() const {
+    HarnessOptions Options(double step = 1.0) const {
         HarnessOptions options;
+        options.step = step;
         options.simulation.deleteAtOnce = GetParam();
         return options;
     }
@@ -30,6 +31,18 @@ INSTANTIATE_TEST_SUITE_P(HostDeletes, ExpiryMonitor, ::testing::Values(false, tr
                          [](const ::testing::TestParamInfo<bool> &info) {
                              return info.param ? "AtOnce" : "AtEndOfStep";
                          });
+
+// A run's steps are never of zero length (STEP is greater than zero); a module called with one
+// still changes nothing.
+TEST_P(ExpiryMonitor, AZeroLengthStepChangesNothing) {
+    HostHarness host({"LifeTime = 10"}, Options());
+    standin::SimVessel &vessel = host.CreateFromBlock("Probe", {"POS 0 0 0"});
+    for (int step = 0; step < 3; ++step) {
+        vessel.instance->clbkPostStep(0.0, 0.0, 51544.5);
+        EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), 10);
+    }
+    EXPECT_FALSE(vessel.deletionRequested);
+}
 
 TEST_P(ExpiryMonitor, CountsTheLifetimeDownAndExpires) {
     struct Case {
@@ -45,21 +58,20 @@ TEST_P(ExpiryMonitor, CountsTheLifetimeDownAndExpires) {
         {"1e-9", 1e-9, {}, true},
         {"0", 4, {0, 0, 0}, false},
         {"-3", 4, {-3, -3, -3}, false},
-        {"10", 0, {10, 10, 10}, false}, // a zero-length step changes nothing
         {"1e400", 1e300, {std::numeric_limits<double>::infinity()}, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string("LifeTime = ") + c.lifetime + ", steps of " +
                      std::to_string(c.step));
-        HostHarness host({std::string("LifeTime = ") + c.lifetime}, Options());
+        HostHarness host({std::string("LifeTime = ") + c.lifetime}, Options(c.step));
         standin::SimVessel &vessel = host.CreateFromBlock("Probe", {"POS 0 0 0"});
         for (const double remaining : c.remaining) {
-            host.Step(c.step);
+            host.Step();
             ASSERT_NE(host.Find("Probe"), nullptr);
             EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), remaining);
         }
         if (c.expires) {
-            host.Step(c.step);
+            host.Step();
             EXPECT_EQ(host.Find("Probe"), nullptr);
             EXPECT_TRUE(LogShowsDeletion(host, "Probe")) << host.Log();
             EXPECT_TRUE(host.Sim().Vessels().empty());
@@ -95,7 +107,7 @@ TEST_P(ExpiryMonitor, CullsWhenTheCameraIsFartherThanTheLimit) {
         HostHarness host({std::string("MaxCamDistance = ") + c.maxCamDistance}, Options());
         host.CreateFromBlock("Probe", {"POS " + brevlet_test::Describe(c.vessel)});
         host.SetCamera(c.camera, nullptr);
-        host.Step(1);
+        host.Step();
         EXPECT_EQ(host.Find("Probe") == nullptr, c.culled);
         EXPECT_EQ(LogShowsDeletion(host, "Probe"), c.culled) << host.Log();
     }
@@ -109,15 +121,15 @@ TEST_P(ExpiryMonitor, TheTargetedVesselIsKeptUntilTheCameraTurnsAway) {
     standin::SimVessel &marker = host.CreateFromBlock("Marker", {"POS 0 0 0"});
     host.SetCamera({0, 0, 0}, &beacon);
 
-    host.Step(1);
+    host.Step();
     ASSERT_NE(host.Find("Beacon"), nullptr);
     EXPECT_EQ(host.DebugLine(), "29.000000 Dmax=1000.000000m");
-    host.Step(1);
+    host.Step();
     ASSERT_NE(host.Find("Beacon"), nullptr);
     EXPECT_EQ(host.DebugLine(), "28.000000 Dmax=1000.000000m");
 
     host.SetCamera({0, 0, 0}, &marker);
-    host.Step(1);
+    host.Step();
     EXPECT_EQ(host.Find("Beacon"), nullptr);
     EXPECT_TRUE(LogShowsDeletion(host, "Beacon")) << host.Log();
     ASSERT_NE(host.Find("Marker"), nullptr);
@@ -148,7 +160,7 @@ TEST_P(ExpiryMonitor, TheTargetedVesselShowsItsValuesEveryStep) {
         standin::SimVessel &vessel = host.CreateFromBlock("Probe", {"POS 0 0 0"});
         host.SetCamera({0, c.distance, 0}, &vessel);
         host.SetDebugLine("untouched");
-        host.Step(1);
+        host.Step();
         EXPECT_EQ(host.DebugLine(), c.debugLine);
         EXPECT_EQ(host.Find("Probe") == nullptr, c.deleted);
         EXPECT_EQ(LogShowsDeletion(host, "Probe"), c.deleted) << host.Log();
@@ -164,13 +176,13 @@ TEST_P(ExpiryMonitor, WithoutACameraTargetTheDebugLineIsLeftAlone) {
     host.SetCamera({0, 0, 0}, nullptr);
     host.SetDebugLine("untouched");
 
-    host.Step(1);
+    host.Step();
     EXPECT_EQ(host.DebugLine(), "untouched");
     EXPECT_NE(host.Find("Near"), nullptr);
     EXPECT_EQ(host.Find("Far"), nullptr);
 
     for (int step = 0; step < 4; ++step) {
-        host.Step(1);
+        host.Step();
     }
     EXPECT_EQ(host.DebugLine(), "untouched");
     EXPECT_EQ(host.Find("Near"), nullptr);
@@ -209,7 +221,7 @@ TEST_P(ExpiryMonitor, AsksTheHostOnlyForWhatTheStepNeeds) {
             host.CreateFromBlock("Probe", {"POS 0 0 " + std::to_string(c.distance)});
         host.SetCamera({0, 0, 0}, c.targeted ? &vessel : nullptr);
         const standin::HostCallCounts before = host.Calls();
-        host.Step(1);
+        host.Step();
         const standin::HostCallCounts &after = host.Calls();
         EXPECT_EQ(after.cameraTarget - before.cameraTarget, c.expected.cameraTarget);
         EXPECT_EQ(after.cameraPosition - before.cameraPosition, c.expected.cameraPosition);

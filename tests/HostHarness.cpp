@@ -40,7 +40,8 @@ standin::ScenarioDescription HarnessScenario(double step) {
 
 HostHarness::HostHarness(const std::vector<std::string> &configLines, const HarnessOptions &options)
     : session(HarnessScenario(options.step), folder.Path().string(), BREVLET_MODULE_FOLDER, logText,
-              warningText, options.simulation) {
+              warningText, options.simulation),
+      step(options.step) {
     std::string config = options.moduleLine ? "Module = Brevlet\n" : "";
     for (const std::string &line : configLines) {
         config += line + "\n";
@@ -83,13 +84,16 @@ standin::SimVessel &HostHarness::CreateFromStatus(const std::string &name,
     return *vessel;
 }
 
-void HostHarness::SetCamera(const VECTOR3 &position, standin::SimVessel *target) {
+void HostHarness::SetCamera(const VECTOR3 &position, const standin::VesselRecord *target) {
     session.Services().SetCameraPosition(position);
     session.Services().SetCameraTarget(target);
 }
 
-void HostHarness::Step(double length) {
-    session.Sim().Step(length);
+void HostHarness::Step() {
+    std::string error;
+    if (!session.Sim().Advance(session.Sim().Time() + step, error)) {
+        throw std::runtime_error("the step failed: " + error);
+    }
 }
 
 standin::SimVessel *HostHarness::Find(const std::string &name) const {

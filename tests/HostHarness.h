@@ -40,8 +40,9 @@ public:
     standin::SimVessel &CreateFromStatus(const std::string &name,
                                          const standin::VesselStatus &status);
 
-    void SetCamera(const VECTOR3 &position, standin::SimVessel *target);
-    void Step(double length);
+    void SetCamera(const VECTOR3 &position, const standin::VesselRecord *target);
+    // One step of the run's own loop, of the harness's step length.
+    void Step();
 
     // The live vessel of that name, or null once it has been deleted.
     standin::SimVessel *Find(const std::string &name) const;
@@ -69,6 +70,7 @@ private:
     std::ostringstream warningText;
     standin::Session session;
     const standin::VesselClass *vesselClass = nullptr;
+    double step;
     std::vector<std::string> unknownLines;
 };
 

@@ -60,8 +60,8 @@ void ExpectSameScenario(const ScenarioDescription &a, const ScenarioDescription 
         ASSERT_EQ(x.spawn != nullptr, y.spawn != nullptr);
         if (x.spawn != nullptr) {
             EXPECT_EQ(x.spawn->className, y.spawn->className);
-            ExpectSameVector(x.spawn->status.position, y.spawn->status.position);
-            ExpectSameVector(x.spawn->status.velocity, y.spawn->status.velocity);
+            ExpectSameVector(x.spawn->position, y.spawn->position);
+            ExpectSameVector(x.spawn->velocity, y.spawn->velocity);
         }
     }
 }
@@ -75,10 +75,11 @@ CAMERA VEL 0.3 -2.5e-3 +4
 CAMERA TARGET Flare
 
 VESSEL Flare Brevlet
-  POS 0 0 200
+  POS 0 0 200   # a comment, as on every line
 	VEL 0 0 -1
+  # a comment line, which the module never sees
   LIFETIME 0.33333333333333331
-  # a line for the module, not a comment of the file
+  NOTE a#b c #d
 END_VESSEL
 
 VESSEL Ember.2 Brevlet # a comment after the words
@@ -104,8 +105,10 @@ TEST(ScenarioFile, ParseFormatParseGivesTheSameScenario) {
     EXPECT_EQ(first.cameraTarget, "Flare");
     ASSERT_EQ(first.vessels.size(), 2u);
     EXPECT_EQ(first.vessels[0].block.size(), 4u);
+    EXPECT_EQ(first.vessels[0].block[0].text, "POS 0 0 200");
     EXPECT_EQ(first.vessels[0].block[1].text, "VEL 0 0 -1");
-    EXPECT_EQ(first.vessels[0].block[3].text, "# a line for the module, not a comment of the file");
+    EXPECT_EQ(first.vessels[0].block[2].number, 13);         // the comment line is left out
+    EXPECT_EQ(first.vessels[0].block[3].text, "NOTE a#b c"); // '#' inside a word is no comment
     ASSERT_EQ(first.events.size(), 7u);
     EXPECT_EQ(first.events[0].kind, ScenarioEvent::Kind::CameraTarget); // sorted by time,
     EXPECT_EQ(first.events[0].name, "");                                // ties in file order
@@ -149,15 +152,18 @@ TEST(ScenarioFile, MalformedLinesAreReportedWithFileAndLine) {
          "bad.scn:3: unknown keyword 'WARP\\xe2\\x80\\xae9' (it holds U+202E, which is not "
          "ASCII)"},
         {"STEP 0x10\nEND 5\n", "bad.scn:1: '0x10' is not a finite number"},
-        {"STEP\nEND 5\n", "bad.scn:1: expected 2 words, found 1"},
-        {"STEP 1 2\nEND 5\n", "bad.scn:1: expected 2 words, found 3"},
+        {"STEP\nEND 5\n", "bad.scn:1: expected 2 words: STEP <seconds>; found 1"},
+        {"STEP 1 2\nEND 5\n", "bad.scn:1: expected 2 words: STEP <seconds>; found 3"},
         {"STEP 1\nEND 5\nCAMERA\n", "bad.scn:3: CAMERA needs POS, VEL or TARGET"},
         {"STEP 1\nEND 5\nCAMERA ZOOM 2\n",
          "bad.scn:3: CAMERA needs POS, VEL or TARGET, not 'ZOOM'"},
-        {"STEP 1\nEND 5\nCAMERA POS 1 2\n", "bad.scn:3: expected 5 words, found 4"},
+        {"STEP 1\nEND 5\nCAMERA POS 1 2\n",
+         "bad.scn:3: expected 5 words: CAMERA POS x y z; found 4"},
         {"STEP 1\nEND 5\nCAMERA POS 1 2 nan\n", "bad.scn:3: 'nan' is not a finite number"},
-        {"STEP 1\nEND 5\nCAMERA TARGET\n", "bad.scn:3: expected 3 words, found 2"},
-        {"STEP 1\nEND 5\nVESSEL A\n", "bad.scn:3: expected 3 words, found 2"},
+        {"STEP 1\nEND 5\nCAMERA TARGET\n",
+         "bad.scn:3: expected 3 words: CAMERA TARGET <vessel name, or NONE>; found 2"},
+        {"STEP 1\nEND 5\nVESSEL A\n",
+         "bad.scn:3: expected 3 words: VESSEL <name> <class>; found 2"},
         {"STEP 1\nEND 5\nVESSEL ../A Brevlet\nEND_VESSEL\n",
          "bad.scn:3: '../A' is not a valid vessel name (letters, digits, '_', '-', '.')"},
         {"STEP 1\nEND 5\nVESSEL A ../../etc/passwd\nEND_VESSEL\n",
@@ -181,7 +187,7 @@ TEST(ScenarioFile, MalformedLinesAreReportedWithFileAndLine) {
         {"STEP 1\nEND 5\nAT soon SAVE x.scn\n", "bad.scn:3: 'soon' is not a finite number"},
         {"STEP 1\nEND 5\nAT 1 EXPLODE\n",
          "bad.scn:3: unknown event 'EXPLODE' (CAMERA, SPAWN or SAVE)"},
-        {"STEP 1\nEND 5\nAT 1 SAVE\n", "bad.scn:3: expected 4 words, found 3"},
+        {"STEP 1\nEND 5\nAT 1 SAVE\n", "bad.scn:3: expected 4 words: AT 1 SAVE <file>; found 3"},
         {"STEP 1\nEND 5\nAT 1 SPAWN B\n", "bad.scn:3: a class name is missing"},
         {"STEP 1\nEND 5\nAT 1 SPAWN B Brevlet POS 1 2\n", "bad.scn:3: POS needs three numbers"},
         {"STEP 1\nEND 5\nAT 1 SPAWN B Brevlet ROT 1 2 3\n",

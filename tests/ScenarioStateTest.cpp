@@ -2,6 +2,7 @@
 // left to the host's default handling.
 #include "standin_host/text/NumberText.h"
 #include "tests/HostHarness.h"
+#include "tests/SavedScenario.h"
 
 #include <gtest/gtest.h>
 
@@ -32,10 +33,12 @@ TEST(ScenarioState, SavesTheDefaultStateThenTheRemainingLifetime) {
         {"12.5", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME 12.5"}},
         {"0.1", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME 0.1"}},
         {"1e400", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME 1e999"}},
-        {"0", {"POS 1 -2 3.5", "VEL 0.25 0 -4"}},
-        {"-0", {"POS 1 -2 3.5", "VEL 0.25 0 -4"}},
-        // A countdown switched off stays off across a save.
+        // A countdown switched off, or one that has run out, stays so across a save: a block
+        // without LIFETIME would take the class's lifetime when it is loaded again.
+        {"0", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME 0"}},
+        {"-0", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME -0"}},
         {"-2", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME -2"}},
+        {"-1e400", {"POS 1 -2 3.5", "VEL 0.25 0 -4", "LIFETIME -1e999"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string("LifeTime = ") + c.lifetime);
@@ -112,7 +115,7 @@ TEST(ScenarioState, ANegativeLoadedLifetimeNeverExpires) {
     HostHarness host({"LifeTime = 2"});
     standin::SimVessel &vessel = host.CreateFromBlock("Probe", {"LIFETIME -4"});
     for (int step = 0; step < 5; ++step) {
-        host.Step(1);
+        host.Step();
     }
     ASSERT_NE(host.Find("Probe"), nullptr);
     EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), -4);
@@ -121,7 +124,9 @@ TEST(ScenarioState, ANegativeLoadedLifetimeNeverExpires) {
 // A status record goes to the host's default handling; the lifetime and the distance limit stay
 // as they were.
 TEST(ScenarioState, SetStateFromAStatusRecordTouchesNeitherParameter) {
-    HostHarness host({"LifeTime = 50", "MaxCamDistance = 700"});
+    brevlet_test::HarnessOptions options;
+    options.step = 4;
+    HostHarness host({"LifeTime = 50", "MaxCamDistance = 700"}, options);
     standin::VesselStatus status;
     status.position = {7, 8, 9};
     status.velocity = {-1, 0, 1};
@@ -130,7 +135,7 @@ TEST(ScenarioState, SetStateFromAStatusRecordTouchesNeitherParameter) {
     EXPECT_EQ(HostHarness::Module(vessel).GetMaxCamDistance(), 700);
     EXPECT_EQ(brevlet_test::Describe(vessel.position), "7 8 9");
 
-    host.Step(4);
+    host.Step();
     status.position = {1, 2, 3};
     vessel.instance->clbkSetStateEx(&status);
     EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), 46);
@@ -142,8 +147,8 @@ TEST(ScenarioState, SetStateFromAStatusRecordTouchesNeitherParameter) {
 // double, so a continued run expires its vessels exactly when the uninterrupted one does.
 TEST(ScenarioState, SaveAndLoadRoundTripIsExact) {
     const double lifetimes[] = {
-        0.1,  1.0 / 3,          1e-9, 1e300, 5e-324, 2.0 / 3 * 1e-300, DBL_MAX,
-        12.5, 123456.789012345, inf,  -4}; // a countdown switched off
+        0.1, 1.0 / 3, 1e-9, 1e300, 5e-324, 2.0 / 3 * 1e-300, DBL_MAX, 12.5, 123456.789012345,
+        inf, -4,      0,    -0.0,  -inf}; // the last four: no countdown
     for (const double lifetime : lifetimes) {
         const std::string text = standin::FormatExact(lifetime);
         SCOPED_TRACE("lifetime " + text);
@@ -152,7 +157,7 @@ TEST(ScenarioState, SaveAndLoadRoundTripIsExact) {
         ASSERT_EQ(HostHarness::Module(*first.Find("Probe")).GetLifetime(), lifetime);
 
         // Through the whole scenario file: format, parse, and create from the parsed block.
-        const std::string saved = standin::FormatScenario(first.Sim().Snapshot());
+        const std::string saved = brevlet_test::SavedScenario(first.Sim());
         const standin::TextFile file{"saved.scn", saved};
         standin::ScenarioDescription reloaded;
         std::string error;

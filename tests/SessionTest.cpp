@@ -18,16 +18,16 @@ using brevlet_test::TempFolder;
 // Writes down what the run tells it, as "what name@time".
 class Witness : public standin::RunObserver {
 public:
-    void VesselCreated(const standin::RunView &run, const standin::SimVessel &vessel) override {
+    void VesselCreated(const standin::RunView &run, const standin::VesselRecord &vessel) override {
         Note("created " + vessel.name, run.Time());
     }
-    void CameraTargeted(const standin::RunView &run, const standin::SimVessel *target) override {
+    void CameraTargeted(const standin::RunView &run, const standin::VesselRecord *target) override {
         Note("camera " + (target != nullptr ? target->name : std::string("nothing")), run.Time());
     }
     void StepStarting(const standin::RunView &) override { ++starting; }
     void StepDone(const standin::RunView &run, const standin::StepFacts &facts) override {
         ++done;
-        for (const standin::SimVessel &vessel : run.Vessels()) {
+        for (const standin::VesselRecord &vessel : run.Vessels()) {
             if (vessel.deletionRequested) {
                 Note("deleted " + vessel.name, facts.time);
             }

@@ -1,6 +1,6 @@
 // Splitting a text file into lines: every line end that editors write, and the line numbers that
 // messages name.
-#include "standin_host/scenario/TextLines.h"
+#include "standin_host/text/TextLines.h"
 #include "standin_host/interface/LineReader.h"
 #include "standin_host/scenario/TextFile.h"
 #include "tests/TempFolder.h"

@@ -24,11 +24,13 @@ TEST(VesselLifecycle, ANewInstanceHasNeitherLimit) {
 }
 
 TEST(VesselLifecycle, WithoutParametersItNeverExpiresNorIsCulled) {
-    HostHarness host({"; a class configuration without LifeTime or MaxCamDistance"});
+    HarnessOptions options;
+    options.step = 1e6;
+    HostHarness host({"; a class configuration without LifeTime or MaxCamDistance"}, options);
     standin::SimVessel &vessel = host.CreateFromBlock("Idle", {"POS 0 0 0"});
     host.SetCamera({1e12, -1e12, 1e12}, nullptr);
     for (int step = 0; step < 50; ++step) {
-        host.Step(1e6);
+        host.Step();
     }
     ASSERT_NE(host.Find("Idle"), nullptr);
     EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), 0.0);

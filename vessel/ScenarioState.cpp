@@ -12,12 +12,11 @@ constexpr char lifetimeItem[] = "LIFETIME";
 
 void Brevlet::clbkSaveState(FileHandle scn) {
     SaveDefaultState(scn);
-    // A negative lifetime is a countdown switched off by the scenario; it is kept, or the vessel
-    // would take its class's lifetime on loading. Zero (never set, or just run out) writes nothing.
-    if (lifetime != 0.0) {
-        char item[] = "LIFETIME"; // the host's writer takes a mutable key
-        oapiWriteScenario_float(scn, item, lifetime);
-    }
+    // Every value is written, so that a reloaded vessel goes on exactly as it was: a block without
+    // LIFETIME would take its class's lifetime instead, which restarts a countdown that was
+    // switched off (0 or negative) or has just run out.
+    char item[] = "LIFETIME"; // the host's writer takes a mutable key
+    oapiWriteScenario_float(scn, item, lifetime);
 }
 
 void Brevlet::clbkLoadStateEx(FileHandle scn, void *status) {

@@ -31,6 +31,7 @@ endif()
 install(TARGETS standin-host Brevlet
         RUNTIME DESTINATION . LIBRARY DESTINATION . ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
 
+# The users' pages; the maintainers' reports in docs/maintainers/ are not shipped.
 file(GLOB BREVLET_DOCS CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/docs/*.md)
 file(GLOB BREVLET_EXAMPLES CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
      ${PROJECT_SOURCE_DIR}/examples/*.scn)

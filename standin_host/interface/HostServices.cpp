@@ -7,21 +7,13 @@
 #include "standin_host/interface/LineReader.h"
 #include "standin_host/interface/ModuleServices.h"
 #include "standin_host/interface/ScenarioWriter.h"
+#include "standin_host/interface/VesselRecord.h"
 #include "standin_host/interface/VesselStatus.h"
-#include "standin_host/simulation/SimVessel.h"
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/VectorText.h"
 
 using standin::ModuleServices;
-using standin::SimVessel;
-
-namespace {
-
-SimVessel &Record(ObjectHandle handle) {
-    return *static_cast<SimVessel *>(handle);
-}
-
-} // namespace
+using standin::RecordOf;
 
 // ---- VESSEL ----
 
@@ -33,17 +25,17 @@ ObjectHandle VESSEL::GetHandle() const {
 }
 
 void VESSEL::SetEnableFocus(bool enable) const {
-    Record(vesselHandle).focusEnabled = enable;
+    ModuleServices::Active()->EnableFocus(vesselHandle, enable);
 }
 
 void VESSEL::GetGlobalPos(VECTOR3 &pos) const {
     ++ModuleServices::Active()->Calls().vesselPosition;
-    pos = Record(vesselHandle).position;
+    pos = RecordOf(vesselHandle).position;
 }
 
 void VESSEL::SaveDefaultState(FileHandle scn) const {
     auto &writer = *static_cast<standin::ScenarioWriter *>(scn);
-    const SimVessel &vessel = Record(vesselHandle);
+    const standin::VesselRecord &vessel = RecordOf(vesselHandle);
     writer.WriteItem("POS", standin::VectorText(vessel.position));
     writer.WriteItem("VEL", standin::VectorText(vessel.velocity));
 }
@@ -54,10 +46,7 @@ void VESSEL::ParseScenarioLineEx(char *line, void *status) const {
 
 void VESSEL::DefSetStateEx(const void *status) const {
     const auto &record = *static_cast<const standin::VesselStatus *>(status);
-    SimVessel &vessel = Record(vesselHandle);
-    vessel.position = record.position;
-    vessel.velocity = record.velocity;
-    ModuleServices::Active()->StateSet(vessel);
+    ModuleServices::Active()->SetState(vesselHandle, record.position, record.velocity);
 }
 
 // ---- VESSEL2: the default behaviour of every callback ----
@@ -135,7 +124,8 @@ void oapiWriteScenario_float(FileHandle scn, char *item, double value) {
 ObjectHandle oapiCameraTarget() {
     ModuleServices &services = *ModuleServices::Active();
     ++services.Calls().cameraTarget;
-    return services.CameraTarget();
+    return services.CameraTarget() != nullptr ? standin::HandleOf(*services.CameraTarget())
+                                              : nullptr;
 }
 
 void oapiCameraGlobalPos(VECTOR3 *pos) {

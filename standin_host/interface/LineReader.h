@@ -1,19 +1,13 @@
 // The host's side of oapiReadScenario_nextline: a file handle that hands out lines.
 #pragma once
 
-#include "standin_host/scenario/TextLines.h"
+#include "standin_host/text/TextLines.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace standin {
-
-// One line of a text file, with where it came from, for messages.
-struct SourceLine {
-    std::string text;
-    int number = 0;
-};
 
 // A file handle for reading: the lines of a class configuration file or of one vessel's scenario
 // block. Each line is handed out in a private copy, so a module that writes into the line it was

@@ -2,7 +2,6 @@
 
 #include "standin_host/interface/LineReader.h"
 #include "standin_host/interface/VesselStatus.h"
-#include "standin_host/outputs/RunLog.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
@@ -43,7 +42,7 @@ bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value
 
 ModuleServices *ModuleServices::active = nullptr;
 
-ModuleServices::ModuleServices(RunLog &log, std::string scenarioName)
+ModuleServices::ModuleServices(LogSink &log, std::string scenarioName)
     : log(log), scenarioName(std::move(scenarioName)), previousActive(active) {
     active = this;
 }

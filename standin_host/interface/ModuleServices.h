@@ -7,14 +7,14 @@
 
 #include "host/HostServices.h"
 #include "host/HostTypes.h"
+#include "standin_host/interface/LogSink.h"
+#include "standin_host/interface/VesselRecord.h"
 
 #include <cstddef>
 #include <string>
 
 namespace standin {
 
-class RunLog;
-struct SimVessel;
 struct VesselStatus;
 
 // How often the modules have called each host service of the step; tests hold a module's step to
@@ -32,8 +32,11 @@ class ModuleRequests {
 public:
     // False when `vessel` is no vessel of the run.
     virtual bool RequestDeletion(ObjectHandle vessel) = 0;
-    // A module set the vessel's position and velocity.
-    virtual void StateSet(const SimVessel &vessel) = 0;
+    // A module sets the vessel's position and velocity.
+    virtual void SetState(ObjectHandle vessel, const VECTOR3 &position,
+                          const VECTOR3 &velocity) = 0;
+    // A module lets the vessel take the input focus, or not.
+    virtual void EnableFocus(ObjectHandle vessel, bool enable) = 0;
 
 protected:
     ~ModuleRequests() = default;
@@ -43,7 +46,7 @@ class ModuleServices {
 public:
     // Active from construction to destruction (the one before it again after). Warnings about
     // scenario lines go to `log`; one read from no known file is put to `scenarioName`.
-    ModuleServices(RunLog &log, std::string scenarioName);
+    ModuleServices(LogSink &log, std::string scenarioName);
     ~ModuleServices();
     ModuleServices(const ModuleServices &) = delete;
     ModuleServices &operator=(const ModuleServices &) = delete;
@@ -54,7 +57,7 @@ public:
 
     // ---- What the modules see and ask (through HostServices.cpp) ----
 
-    SimVessel *CameraTarget() const { return cameraTarget; }
+    const VesselRecord *CameraTarget() const { return cameraTarget; }
     const VECTOR3 &CameraPosition() const { return cameraPosition; }
     // The buffer that a module writes the debug line into. Handing it out is what lets the line
     // change, so the step loop looks at the line for a change only after it has been handed out.
@@ -69,9 +72,21 @@ public:
     bool RequestDeletion(ObjectHandle vessel) {
         return requests != nullptr && requests->RequestDeletion(vessel);
     }
-    void StateSet(const SimVessel &vessel) {
+    // Passed on to the simulation. A module driven alone, with no simulation behind the
+    // services, has its record changed here.
+    void SetState(ObjectHandle vessel, const VECTOR3 &position, const VECTOR3 &velocity) {
         if (requests != nullptr) {
-            requests->StateSet(vessel);
+            requests->SetState(vessel, position, velocity);
+        } else {
+            RecordOf(vessel).position = position;
+            RecordOf(vessel).velocity = velocity;
+        }
+    }
+    void EnableFocus(ObjectHandle vessel, bool enable) {
+        if (requests != nullptr) {
+            requests->EnableFocus(vessel, enable);
+        } else {
+            RecordOf(vessel).focusEnabled = enable;
         }
     }
     // The host's own lines of a vessel's scenario block, "POS x y z" and "VEL x y z", read into
@@ -86,7 +101,7 @@ public:
 
     // ---- What the driver of a run sets: the simulation, or a test that drives a module alone ----
 
-    void SetCameraTarget(SimVessel *target) { cameraTarget = target; }
+    void SetCameraTarget(const VesselRecord *target) { cameraTarget = target; }
     void SetCameraPosition(const VECTOR3 &position) { cameraPosition = position; }
 
 private:
@@ -97,7 +112,7 @@ private:
     void TakeRequestsFrom(ModuleRequests *simulation) { requests = simulation; }
     // The vessel whose step callback runs (null between callbacks): a module that takes the debug
     // line buffer in its callback becomes the line's taker for this step.
-    void SetSteppingVessel(const SimVessel *vessel) { steppingVessel = vessel; }
+    void SetSteppingVessel(const VesselRecord *vessel) { steppingVessel = vessel; }
     // Whether the buffer was handed out since the last look, and the last vessel of the step that
     // took it (or null); both start again.
     bool TakeDebugStringHandedOut() {
@@ -105,21 +120,21 @@ private:
         debugStringHandedOut = false;
         return handedOut;
     }
-    const SimVessel *TakeDebugLineTaker() {
-        const SimVessel *taker = debugLineTaker;
+    const VesselRecord *TakeDebugLineTaker() {
+        const VesselRecord *taker = debugLineTaker;
         debugLineTaker = nullptr;
         return taker;
     }
 
-    RunLog &log;
+    LogSink &log;
     std::string scenarioName;
     ModuleRequests *requests = nullptr;
     VECTOR3 cameraPosition{};
-    SimVessel *cameraTarget = nullptr;
+    const VesselRecord *cameraTarget = nullptr;
     char debugString[DebugStringCapacity] = {};
     bool debugStringHandedOut = false;
-    const SimVessel *steppingVessel = nullptr;
-    const SimVessel *debugLineTaker = nullptr;
+    const VesselRecord *steppingVessel = nullptr;
+    const VesselRecord *debugLineTaker = nullptr;
     HostCallCounts calls;
     ModuleServices *previousActive;
 

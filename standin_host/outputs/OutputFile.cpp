@@ -9,12 +9,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <set>
 #include <system_error>
 
 namespace standin {
 namespace {
 
 namespace fs = std::filesystem;
+
+// A temporary file is named "<target's name>.partial-<pid>-<six letters>", so that a later run can
+// tell the files of a run that died (SIGKILL, a power cut) and remove them.
+constexpr char partialMark[] = ".partial-";
 
 // A fresh file beside `target`, created exclusively, so that no existing file is ever taken.
 int CreateTemporary(const fs::path &target, std::string &temporary, int &failure) {
@@ -34,7 +39,7 @@ int CreateTemporary(const fs::path &target, std::string &temporary, int &failure
             mix /= 36;
         }
         std::string name = stem;
-        name.append(".partial-").append(suffix);
+        name.append(partialMark).append(std::to_string(ProcessId())).append("-").append(suffix);
         temporary = (fs::path(folder) / name).string();
         const int fd = OpenNewFile(temporary);
         if (fd >= 0 || errno != EEXIST) {
@@ -46,6 +51,47 @@ int CreateTemporary(const fs::path &target, std::string &temporary, int &failure
     return -1;
 }
 
+// The process whose temporary file `name` is, or 0 for a name of another kind.
+int TemporaryOwner(const std::string &name) {
+    const std::size_t mark = name.rfind(partialMark);
+    if (mark == std::string::npos) {
+        return 0;
+    }
+    const std::size_t digits = mark + sizeof partialMark - 1;
+    const std::size_t dash = name.find('-', digits);
+    if (dash == std::string::npos || dash == digits || dash - digits > 9 ||
+        name.size() != dash + 7) {
+        return 0;
+    }
+    int pid = 0;
+    for (std::size_t i = digits; i < dash; ++i) {
+        if (name[i] < '0' || name[i] > '9') {
+            return 0;
+        }
+        pid = pid * 10 + (name[i] - '0');
+    }
+    return pid;
+}
+
+// Removes, once per folder and process, the temporary files that runs which died left in
+// `folder`: this user's, named as above, of a process that no longer runs.
+void RemoveDeadRunsFiles(const std::string &folder) {
+    static std::set<std::string> cleared;
+    if (!cleared.insert(folder).second) {
+        return;
+    }
+    std::error_code ec;
+    for (fs::directory_iterator entry(folder, ec), end; !ec && entry != end; entry.increment(ec)) {
+        const std::string name = entry->path().filename().string();
+        const int owner = TemporaryOwner(name);
+        if (owner != 0 && owner != ProcessId() && ProcessGone(owner) &&
+            OwnRegularFile(entry->path().string())) {
+            std::error_code ignored;
+            fs::remove(entry->path(), ignored);
+        }
+    }
+}
+
 // Everything the program's streams hold goes out before an output written to the same file.
 void FlushStreams() {
     std::cout.flush();
@@ -55,21 +101,42 @@ void FlushStreams() {
 
 // The refusals that hold for every output, before the run and again when it is written.
 bool Refused(const std::string &path, const FileFacts &facts, std::string &error) {
+    if (!path.empty() && (path.back() == '/' || path.back() == '\\') &&
+        facts.kind != FileFacts::Kind::Unreachable) {
+        error =
+            path + ": cannot write: the name ends in '" + path.back() + "', which names a folder";
+        return true;
+    }
     switch (facts.kind) {
     case FileFacts::Kind::Unreachable:
-        error = path + ": cannot write: " +
-                (facts.reason == ELOOP ? std::string("a loop of symbolic links")
+        error =
+            path + ": cannot write: " +
+            (facts.reason == ELOOP     ? std::string("a loop of symbolic links")
+             : facts.reason == ENOTDIR ? std::string("a part of the path is a file, not a folder")
                                        : SystemErrorText(facts.reason));
         return true;
     case FileFacts::Kind::Folder:
         error = path + ": cannot write: is a folder";
         return true;
+    case FileFacts::Kind::Other:
+        if (facts.standardStream == 0) {
+            error = path + ": cannot write: is a socket or the like; an output is a file, a "
+                           "device or a FIFO";
+            return true;
+        }
+        return false;
     case FileFacts::Kind::Regular:
     case FileFacts::Kind::Fifo:
     case FileFacts::Kind::Device:
-    case FileFacts::Kind::Other:
         if (facts.readOnly && facts.standardStream == 0) {
-            error = path + ": cannot write: the file is read-only (its owner protected it)";
+            error = path + ": cannot write: " +
+                    (facts.readOnlyReason == 0 ? std::string("the file is read-only (its owner "
+                                                             "protected it)")
+                     : facts.readOnlyReason == EROFS ? std::string("the file system is read-only")
+                     : facts.readOnlyReason == EPERM
+                         ? std::string("the file is append-only or immutable, so it cannot be "
+                                       "replaced")
+                         : SystemErrorText(facts.readOnlyReason));
             return true;
         }
         return false;
@@ -84,31 +151,21 @@ bool WrittenInPlace(const FileFacts &facts) {
            facts.kind == FileFacts::Kind::Other;
 }
 
-} // namespace
-
-bool CheckOutputFile(const std::string &path, std::string &error) {
-    const FileFacts facts = ExamineFile(path);
-    if (Refused(path, facts, error)) {
-        return false;
-    }
-    if (facts.standardStream != 0 || WrittenInPlace(facts)) {
-        return true;
-    }
-    const fs::path target = FollowLinks(path);
-    const std::string folder = FolderOf(target);
+// What holds for every file replaced in `folder`, found out once.
+bool CheckFolder(const std::string &path, const fs::path &target, const std::string &folder,
+                 std::string &error) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) {
         error = path + ": cannot write: the folder " + folder + " does not exist";
         return false;
     }
-    const std::size_t longest = LongestName(folder);
-    if (target.filename().string().size() > longest) {
-        error = path + ": cannot write: the name is longer than the " + std::to_string(longest) +
-                " bytes that its folder takes";
-        return false;
-    }
     if (!MayTakeNewFiles(folder)) {
         error = path + ": cannot write: the folder " + folder + " takes no new files";
+        return false;
+    }
+    if (MarkedUnreplaceable(folder)) {
+        error = path + ": cannot write: the folder " + folder +
+                " is append-only or immutable, so no file in it can be replaced";
         return false;
     }
     // What permissions do not tell (a read-only file system, /proc) a trial file does.
@@ -116,7 +173,9 @@ bool CheckOutputFile(const std::string &path, std::string &error) {
     int failure = 0;
     const int fd = CreateTemporary(target, trial, failure);
     if (fd < 0) {
-        error = path + ": cannot write: " + SystemErrorText(failure);
+        error = path + ": cannot write: " +
+                (failure == EROFS ? std::string("the file system is read-only")
+                                  : SystemErrorText(failure));
         return false;
     }
     const int place = AddTemporaryFileToRemove(trial.c_str()); // a second signal removes it too
@@ -124,6 +183,52 @@ bool CheckOutputFile(const std::string &path, std::string &error) {
     std::remove(trial.c_str());
     ForgetTemporaryFile(place);
     return true;
+}
+
+} // namespace
+
+bool CheckOutputFile(const std::string &path, const FileFacts &facts, OutputFolders &folders,
+                     std::string &error) {
+    if (Refused(path, facts, error)) {
+        return false;
+    }
+    if (facts.standardStream != 0 || facts.discards || facts.kind == FileFacts::Kind::Fifo) {
+        return true;
+    }
+    if (facts.kind == FileFacts::Kind::Device) {
+        // A terminal that this process has none of (cron, setsid) fails here, not at the end.
+        const int reason = TryOpenDevice(path);
+        if (reason != 0) {
+            error = path + ": cannot write: " + SystemErrorText(reason);
+            return false;
+        }
+        return true;
+    }
+    const fs::path target = FollowLinks(path);
+    const std::string folder = FolderOf(target);
+    auto known = folders.find(folder);
+    if (known == folders.end()) {
+        if (!CheckFolder(path, target, folder, error)) {
+            return false;
+        }
+        known = folders.emplace(folder, LongestName(folder)).first;
+    }
+    if (target.filename().string().size() > known->second) {
+        error = path + ": cannot write: the name is longer than the " +
+                std::to_string(known->second) + " bytes that its folder takes";
+        return false;
+    }
+    if (facts.kind == FileFacts::Kind::Regular && MarkedUnreplaceable(target.string())) {
+        error = path + ": cannot write: the file is append-only or immutable, so it cannot be "
+                       "replaced";
+        return false;
+    }
+    return true;
+}
+
+bool CheckOutputFile(const std::string &path, std::string &error) {
+    OutputFolders folders;
+    return CheckOutputFile(path, ExamineFile(path), folders, error);
 }
 
 bool OutputFile::Open(const std::string &outputPath, std::string &error) {
@@ -153,6 +258,7 @@ bool OutputFile::Open(const std::string &outputPath, std::string &error) {
         return true;
     }
     target = FollowLinks(path).string();
+    RemoveDeadRunsFiles(FolderOf(target));
     fd = CreateTemporary(target, temporary, reason);
     if (fd < 0) {
         error = path + ": cannot write: " + SystemErrorText(reason);
@@ -171,7 +277,20 @@ bool OutputFile::Write(const char *data, std::size_t size) {
     if (mode == Mode::Stream) {
         FlushStreams();
     }
-    return WriteAll(fd, data, size, failure);
+    if (WriteAll(fd, data, size, failure)) {
+        return true;
+    }
+    if (mode == Mode::Replace) {
+        // The space that the file took goes back at once, for the outputs still to be written
+        // (on a full disk, the scenario saved after a trace that failed). Finish reports it.
+        CloseFile(fd);
+        fd = -1;
+        std::remove(temporary.c_str());
+        temporary.clear();
+        ForgetTemporaryFile(temporaryPlace);
+        temporaryPlace = -1;
+    }
+    return false;
 }
 
 bool OutputFile::Finish(std::string &error) {
@@ -184,7 +303,7 @@ bool OutputFile::Finish(std::string &error) {
     if (reason == 0 && finished == Mode::Replace && !SyncFile(fd)) {
         reason = errno;
     }
-    if (finished != Mode::Stream) {
+    if (finished != Mode::Stream && fd >= 0) {
         if (CloseFile(fd) != 0 && reason == 0) {
             reason = errno;
         }

@@ -1,22 +1,37 @@
 // Writing the host's output files (the saved scenario, every SAVE event, the trace, the picture)
 // by one rule, without destroying what is there:
 // - a regular file, or the file that a symbolic link names, is replaced through a fresh temporary
-//   file and a rename, flushed to disk before and after, so that a power cut leaves the old file or
-//   the new one; an existing file without write permission is refused (its owner protected it);
-// - a device or FIFO is written in place; waiting for a FIFO's reader ends on SIGINT or SIGTERM;
+//   file ("<name>.partial-<pid>-<letters>") and a rename, flushed to disk before and after, so that
+//   a power cut leaves the old file or the new one; an existing file without write permission is
+//   refused (its owner protected it); a write that fails removes the temporary file at once, and
+//   a run that replaces a file in a folder first removes the temporary files there of runs that
+//   died;
+// - a device or FIFO is written in place; a signal that ends the run ends a wait for its reader;
+// - a socket is refused;
 // - the file that the standard output or error writes is written through that stream, after
 //   everything the program's streams hold so far;
 // - a folder, and a loop of symbolic links, are refused.
 #pragma once
 
+#include "standin_host/platform/FileFacts.h"
+
 #include <cstddef>
+#include <map>
 #include <streambuf>
 #include <string>
 
 namespace standin {
 
-// Checks before the run what can be known about writing `path`: the rule above, the folder exists
-// and takes new files, the name fits the file system. The error starts with the path.
+// The folders whose files a run replaces, each checked once: its longest name, in bytes.
+using OutputFolders = std::map<std::string, std::size_t>;
+
+// Checks before the run what can be known about writing `path`, whose `facts` are known: the rule
+// above; a device opens (without waiting) and closes; a socket is refused; a replaced file's
+// folder exists, takes new files (a trial file, once per folder in `folders`) and is not
+// append-only or immutable, nor is the file; the name fits the file system. The error starts with
+// the path.
+bool CheckOutputFile(const std::string &path, const FileFacts &facts, OutputFolders &folders,
+                     std::string &error);
 bool CheckOutputFile(const std::string &path, std::string &error);
 
 // One output, written as it comes and made complete at once: until Finish, a file that was there

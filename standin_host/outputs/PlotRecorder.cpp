@@ -1,10 +1,10 @@
 #include "standin_host/outputs/PlotRecorder.h"
 
 #include "standin_host/interface/LineReader.h"
+#include "standin_host/interface/VesselRecord.h"
 #include "standin_host/modules/VesselClasses.h"
 #include "standin_host/simulation/CameraDistance.h"
 #include "standin_host/simulation/RunView.h"
-#include "standin_host/simulation/SimVessel.h"
 #include "vessel/ClassConfig.h"
 
 #include <algorithm>
@@ -55,7 +55,7 @@ void PlotRecorder::NoteAlive(double time, std::size_t alive) {
     column.hasAlive = true;
 }
 
-void PlotRecorder::NoteClass(const SimVessel &vessel) {
+void PlotRecorder::NoteClass(const VesselRecord &vessel) {
     const std::string &name = vessel.vesselClass->name;
     if (std::find(record.classesSeen.begin(), record.classesSeen.end(), name) !=
         record.classesSeen.end()) {
@@ -68,7 +68,7 @@ void PlotRecorder::NoteClass(const SimVessel &vessel) {
     }
 }
 
-void PlotRecorder::VesselCreated(const RunView &run, const SimVessel &vessel) {
+void PlotRecorder::VesselCreated(const RunView &run, const VesselRecord &vessel) {
     ++record.vesselsCreated;
     NoteAlive(run.Time(), run.Vessels().size() - run.PendingDeletions());
     NoteClass(vessel);
@@ -84,7 +84,7 @@ void PlotRecorder::VesselCreated(const RunView &run, const SimVessel &vessel) {
     record.lanes.push_back(std::move(lane));
 }
 
-void PlotRecorder::CameraTargeted(const RunView &run, const SimVessel *target) {
+void PlotRecorder::CameraTargeted(const RunView &run, const VesselRecord *target) {
     if (targetLane != nullptr) {
         targetLane->targeted.back().to = run.Time();
         targetLane = nullptr;
@@ -108,7 +108,7 @@ void PlotRecorder::StepDone(const RunView &run, const StepFacts &facts) {
     if (column != lastDistanceColumn) {
         lastDistanceColumn = column;
         PlotColumn &spread = record.columns[static_cast<std::size_t>(column)];
-        for (const SimVessel &vessel : run.Vessels()) {
+        for (const VesselRecord &vessel : run.Vessels()) {
             const double distance = CameraDistance(vessel, camera);
             spread.distanceMin =
                 spread.distanceCount == 0 ? distance : std::min(spread.distanceMin, distance);

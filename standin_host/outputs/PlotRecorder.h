@@ -30,7 +30,7 @@ struct PlotLane {
     std::vector<PlotInterval> targeted; // the camera's target intervals, in order
     std::vector<PlotSample> distance;   // at most one per column, and the deletion
     int lastColumn = -1;
-    const SimVessel *vessel = nullptr; // while it lives
+    const VesselRecord *vessel = nullptr; // while it lives
 };
 
 // One time column of the run: its range of vessels alive, and the distances of the vessels alive
@@ -75,8 +75,8 @@ public:
     // `plannedEnd`: where the run is meant to end, which fixes the time columns.
     PlotRecorder(std::string scenarioName, double start, double plannedEnd, double step);
 
-    void VesselCreated(const RunView &run, const SimVessel &vessel) override;
-    void CameraTargeted(const RunView &run, const SimVessel *target) override;
+    void VesselCreated(const RunView &run, const VesselRecord &vessel) override;
+    void CameraTargeted(const RunView &run, const VesselRecord *target) override;
     void StepStarting(const RunView &) override {}
     void StepDone(const RunView &run, const StepFacts &facts) override;
     void RunEnded(const RunView &run) override;
@@ -86,7 +86,7 @@ public:
 private:
     int ColumnOf(double time) const;
     void NoteAlive(double time, std::size_t alive);
-    void NoteClass(const SimVessel &vessel);
+    void NoteClass(const VesselRecord &vessel);
 
     PlotRecord record;
     double plannedEnd;

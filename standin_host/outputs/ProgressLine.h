@@ -30,8 +30,8 @@ public:
     ProgressLine(const ProgressLine &) = delete;
     ProgressLine &operator=(const ProgressLine &) = delete;
 
-    void VesselCreated(const RunView &, const SimVessel &) override {}
-    void CameraTargeted(const RunView &, const SimVessel *) override {}
+    void VesselCreated(const RunView &, const VesselRecord &) override {}
+    void CameraTargeted(const RunView &, const VesselRecord *) override {}
     void StepStarting(const RunView &) override {}
     // Looks at the clock only after some tens of thousands of vessel calls, whether they make
     // many small steps or a few large ones.

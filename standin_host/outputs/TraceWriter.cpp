@@ -1,9 +1,9 @@
 #include "standin_host/outputs/TraceWriter.h"
 
+#include "standin_host/interface/VesselRecord.h"
 #include "standin_host/modules/VesselClasses.h"
 #include "standin_host/simulation/CameraDistance.h"
 #include "standin_host/simulation/RunView.h"
-#include "standin_host/simulation/SimVessel.h"
 #include "standin_host/text/NumberText.h"
 
 #include <cmath>
@@ -38,7 +38,7 @@ TraceWriter::TraceWriter(std::ostream &out, std::size_t every)
     rows.append("time,vessel,class,x,y,z,camera_distance,camera_target,debug_line,event\n");
 }
 
-void TraceWriter::VesselCreated(const RunView & /*run*/, const SimVessel &vessel) {
+void TraceWriter::VesselCreated(const RunView & /*run*/, const VesselRecord &vessel) {
     created.push_back(&vessel);
 }
 
@@ -47,8 +47,8 @@ void TraceWriter::StepStarting(const RunView &run) {
 }
 
 void TraceWriter::WriteCreated(const RunView &run) {
-    const SimVessel *target = run.CameraTarget();
-    for (const SimVessel *vessel : created) {
+    const VesselRecord *target = run.CameraTarget();
+    for (const VesselRecord *vessel : created) {
         AppendRow(run.Time(), *vessel, run.CameraPosition(), vessel == target, "", "created");
     }
     created.clear();
@@ -59,7 +59,7 @@ void TraceWriter::StepDone(const RunView &run, const StepFacts &facts) {
     if (!sampled && run.PendingDeletions() == 0) {
         return;
     }
-    for (const SimVessel &vessel : run.Vessels()) {
+    for (const VesselRecord &vessel : run.Vessels()) {
         if (!sampled && !vessel.deletionRequested) {
             continue;
         }
@@ -75,7 +75,7 @@ void TraceWriter::RunEnded(const RunView &run) {
     out.flush();
 }
 
-void TraceWriter::AppendRow(double time, const SimVessel &vessel, const VECTOR3 &camera,
+void TraceWriter::AppendRow(double time, const VesselRecord &vessel, const VECTOR3 &camera,
                             bool targeted, const char *debugLine, const char *event) {
     const VECTOR3 &p = vessel.position;
     AppendExact(rows, time);

@@ -18,15 +18,15 @@ public:
     // always do. `out` must stay open for the run.
     TraceWriter(std::ostream &out, std::size_t every);
 
-    void VesselCreated(const RunView &run, const SimVessel &vessel) override;
-    void CameraTargeted(const RunView &, const SimVessel *) override {}
+    void VesselCreated(const RunView &run, const VesselRecord &vessel) override;
+    void CameraTargeted(const RunView &, const VesselRecord *) override {}
     void StepStarting(const RunView &run) override;
     void StepDone(const RunView &run, const StepFacts &facts) override;
     void RunEnded(const RunView &run) override;
 
 private:
     void WriteCreated(const RunView &run);
-    void AppendRow(double time, const SimVessel &vessel, const VECTOR3 &camera, bool targeted,
+    void AppendRow(double time, const VesselRecord &vessel, const VECTOR3 &camera, bool targeted,
                    const char *debugLine, const char *event);
     void Flush();
 
@@ -35,7 +35,7 @@ private:
     std::size_t steps = 0;
     std::string rows; // written out in large pieces
     // Created at the current boundary, written once its events have all fired.
-    std::vector<const SimVessel *> created;
+    std::vector<const VesselRecord *> created;
 };
 
 } // namespace standin

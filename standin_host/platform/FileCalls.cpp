@@ -15,10 +15,15 @@
 #include <sys/stat.h>
 #include <windows.h>
 #else
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#endif
 #endif
 
 namespace standin {
@@ -40,9 +45,9 @@ long WriteSome(int fd, const char *data, std::size_t size) {
     return static_cast<long>(write(fd, data, size));
 }
 // A pipe, FIFO or terminal whose reader does not read would hold a write for ever, and the
-// handler of SIGINT and SIGTERM lets a blocked call go on. So such a file is written in pieces
-// that fit once it takes more, and waited for in short polls; a signal ends a wait in which it
-// takes nothing for half a second. A reader that still reads (a save that a signal comes during)
+// handler of the signals that end a run lets a blocked call go on. So such a file is written in
+// pieces that fit once it takes more, and waited for in short polls; a signal ends a wait in which
+// it takes nothing for half a second. A reader that still reads (a save that a signal comes during)
 // finishes the write.
 class WriteWait {
 public:
@@ -139,12 +144,38 @@ bool MayTakeNewFiles(const std::string & /*folder*/) {
 int ProcessId() {
     return _getpid();
 }
+int OpenForReading(const std::string &path, int &failure) {
+    const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    failure = errno;
+    return fd;
+}
+std::FILE *FdOpen(int fd) {
+    return _fdopen(fd, "rb");
+}
+bool ProcessGone(int /*pid*/) {
+    return false;
+}
+int TryOpenDevice(const std::string &path) {
+    const int fd = _open(path.c_str(), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        return errno;
+    }
+    _close(fd);
+    return 0;
+}
+bool MarkedUnreplaceable(const std::string & /*path*/) {
+    return false;
+}
+bool OwnRegularFile(const std::string & /*path*/) {
+    return false;
+}
 #else
 int OpenNewFile(const std::string &path) {
     return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
-// A FIFO's open waits for a reader. It is tried without waiting, again and again, so that a SIGINT
-// or SIGTERM (whose handler lets blocked calls go on) ends the wait within a fraction of a second.
+// A FIFO's open waits for a reader. It is tried without waiting, again and again, so that a signal
+// that ends the run (whose handler lets blocked calls go on) ends the wait within a fraction of a
+// second.
 int OpenInPlace(const std::string &path, bool fifo, int &failure) {
     if (!fifo) {
         const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
@@ -204,6 +235,71 @@ bool MayTakeNewFiles(const std::string &folder) {
 }
 int ProcessId() {
     return static_cast<int>(getpid());
+}
+// A FIFO's open for reading waits for a writer, and a read for its first bytes; the handler of a
+// signal lets both go on. So it is opened without waiting and polled in short waits, in which a
+// signal ends it; once it has bytes or its writer left, it is read as any file.
+int OpenForReading(const std::string &path, int &failure) {
+    struct stat facts {};
+    const bool fifo = stat(path.c_str(), &facts) == 0 && S_ISFIFO(facts.st_mode);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | (fifo ? O_NONBLOCK : 0));
+    if (fd < 0 || !fifo) {
+        failure = errno;
+        return fd;
+    }
+    while (true) {
+        pollfd wanted{fd, POLLIN, 0};
+        const int ready = poll(&wanted, 1, 50);
+        if (ready > 0) {
+            break; // bytes, or a writer that came and left
+        }
+        if (ready < 0 && errno != EINTR) {
+            failure = errno;
+            close(fd);
+            return -1;
+        }
+        if (RunInterruptSignal() != 0) {
+            failure = EINTR;
+            close(fd);
+            return -1;
+        }
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+std::FILE *FdOpen(int fd) {
+    return fdopen(fd, "rb");
+}
+bool ProcessGone(int pid) {
+    return pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+int TryOpenDevice(const std::string &path) {
+    const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    close(fd);
+    return 0;
+}
+bool MarkedUnreplaceable(const std::string &path) {
+#if defined(__linux__)
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return false; // what cannot be opened to ask is refused, if at all, by the write
+    }
+    int flags = 0;
+    const bool marked =
+        ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
+    close(fd);
+    return marked;
+#else
+    (void)path;
+    return false;
+#endif
+}
+bool OwnRegularFile(const std::string &path) {
+    struct stat facts {};
+    return lstat(path.c_str(), &facts) == 0 && S_ISREG(facts.st_mode) && facts.st_uid == getuid();
 }
 #endif
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 namespace standin {
@@ -15,12 +16,12 @@ std::string SystemErrorText(int number);
 int OpenNewFile(const std::string &path);
 
 // Opens an existing device or FIFO for writing in place. A FIFO's open waits for a reader; the
-// wait ends with EINTR in `failure` when SIGINT or SIGTERM asks the run to end.
+// wait ends with EINTR in `failure` when a signal asks the run to end.
 int OpenInPlace(const std::string &path, bool fifo, int &failure);
 
 // Writes all `size` bytes, going on after an interrupted call; false with the error number in
 // `failure` (EIO for a write that took nothing). A pipe, FIFO or terminal that takes nothing for
-// half a second after a SIGINT or SIGTERM ends the write with EINTR.
+// half a second after a signal that ends the run ends the write with EINTR.
 bool WriteAll(int fd, const char *data, std::size_t size, int &failure);
 
 // Flushes the file's data to the disk.
@@ -43,5 +44,26 @@ std::size_t LongestName(const std::string &folder);
 bool MayTakeNewFiles(const std::string &folder);
 
 int ProcessId();
+
+// Opens `path` to be read. A FIFO is waited for until its writer has written or closed it, and
+// a signal that ends the run ends that wait: -1 with EINTR in `failure`. -1 and the system's
+// reason in `failure` when it cannot be opened.
+int OpenForReading(const std::string &path, int &failure);
+// A C library file that reads the open `fd` (and closes it when closed); null on failure.
+std::FILE *FdOpen(int fd);
+
+// Whether no process `pid` runs on this system any more (false where that cannot be told).
+bool ProcessGone(int pid);
+
+// Opens a device for writing without waiting and closes it again: 0 when it opened, else the
+// system's reason (a terminal that this process has none of, a device that is not there).
+int TryOpenDevice(const std::string &path);
+
+// Whether the file or folder at `path` is marked append-only or immutable (chattr +a, +i), so
+// that it cannot be replaced, nor a file in it renamed over, whatever its permissions say.
+bool MarkedUnreplaceable(const std::string &path);
+
+// Whether `path` is a regular file of this process's user, which a run may remove as its own.
+bool OwnRegularFile(const std::string &path);
 
 } // namespace standin

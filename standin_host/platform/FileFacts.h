@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <unordered_map>
 
 namespace standin {
 
@@ -18,8 +19,11 @@ struct FileFacts {
         Unreachable, // the path cannot be followed: a loop of links, a part that is no folder
     };
     Kind kind = Kind::Missing;
-    int reason = 0;         // Unreachable: the system's error number (ELOOP for a loop of links)
-    bool readOnly = false;  // an existing file without write permission, for anyone or this process
+    int reason = 0;        // Unreachable: the system's error number (ELOOP for a loop of links)
+    bool readOnly = false; // an existing file without write permission, for anyone or this process
+    // readOnly: 0 when no one may write it (its owner protected it), else the system's reason
+    // (EROFS: a read-only file system; EACCES: this process may not).
+    int readOnlyReason = 0;
     bool discards = false;  // a device that takes and drops everything written, like /dev/null
     int standardStream = 0; // 1 or 2 when it is the file that the standard output or error writes
     // Equal for two paths to one file: its device and inode where it exists (one file under
@@ -27,11 +31,20 @@ struct FileFacts {
     std::string identity;
 };
 
-FileFacts ExamineFile(const std::string &path);
+// Folders resolved once for many paths (a plan of thousands of checkpoints): the folder as given,
+// and what it resolves to. Valid while no folder or link on the way changes, nor the working
+// folder.
+using ResolvedFolders = std::unordered_map<std::string, std::string>;
+
+FileFacts ExamineFile(const std::string &path, ResolvedFolders *folders = nullptr);
 
 // The file that a write to `path` ends in: symbolic links followed, a dangling one's too, so that
 // the link stays and the file it names is written. A loop is left for ExamineFile to report.
 std::filesystem::path FollowLinks(std::filesystem::path path);
+
+// Whether the file that a write to `path` ends in (links followed, in its folders too) lies in
+// the working folder or below it.
+bool InsideWorkingFolder(const std::string &path, ResolvedFolders *folders = nullptr);
 
 // The folder of `path`, "." for a bare name.
 std::string FolderOf(const std::filesystem::path &path);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #if !defined(_WIN32)
 #include <unistd.h>
@@ -52,20 +53,37 @@ int ExitStatusForSignal(int signal) {
 
 void InstallRunInterrupt() {
 #if defined(_WIN32)
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
+    for (const int signal : {SIGINT, SIGTERM}) {
+        if (std::signal(signal, OnInterrupt) == SIG_IGN) {
+            std::signal(signal, SIG_IGN); // ignored by whoever started the host: so it stays
+        }
+    }
 #else
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    // Reads and writes under way go on: an interrupted write would pass for a failed log.
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // Every signal whose default would end the process without a word ends the run at a step
+    // boundary instead, its scenario saved: a closed terminal (SIGHUP), a timer (SIGALRM,
+    // SIGVTALRM, SIGPROF), a CPU limit (SIGXCPU), a user's signals (SIGUSR1, SIGUSR2). SIGQUIT is
+    // left to dump the core it asks for.
+    for (const int signal :
+         {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU}) {
+        struct sigaction before {};
+        sigaction(signal, nullptr, &before);
+        if (before.sa_handler != SIG_DFL || (before.sa_flags & SA_SIGINFO) != 0) {
+            continue; // ignored, or handled, by whoever started the host: so it stays
+        }
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        // Reads and writes under way go on: an interrupted write would pass for a failed log.
+        action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    }
+    // A closed log pipe, and a file grown past the size limit, are errors to report at the end,
+    // not the end of the run.
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     sigaction(SIGPIPE, &ignore, nullptr);
+    sigaction(SIGXFSZ, &ignore, nullptr);
 #endif
 }
 

@@ -1,15 +1,17 @@
-// Ending a run cleanly on SIGINT or SIGTERM: the handler only raises a flag, and the step loop
-// ends the run at the next step boundary, so that the scenario is saved as it stands, and a wait
-// for a FIFO's reader gives up (FileCalls.h). A second signal ends the process at once, after
-// removing the temporary files of the outputs being written.
+// Ending a run cleanly on a signal: the handler only raises a flag, and the step loop ends the run
+// at the next step boundary, so that the scenario is saved as it stands, and a wait for a FIFO
+// gives up (FileCalls.h). A second signal ends the process at once, after removing the temporary
+// files of the outputs being written.
 #pragma once
 
 #include <csignal>
 
 namespace standin {
 
-// Installs the handlers for SIGINT and SIGTERM and, where there is one, ignores SIGPIPE, so that a
-// closed log pipe is an error to report and not the end of the run.
+// Installs the handler for SIGINT and SIGTERM and, where they exist, SIGHUP, SIGUSR1, SIGUSR2,
+// SIGALRM, SIGVTALRM, SIGPROF and SIGXCPU; a signal that the process was started with ignored (a
+// script's background job) or handled stays so. Ignores SIGPIPE and SIGXFSZ, so that a closed
+// log pipe or a file past the size limit is an error to report and not the end of the run.
 void InstallRunInterrupt();
 
 namespace interrupt_detail {

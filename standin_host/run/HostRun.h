@@ -16,6 +16,7 @@ struct HostOptions {
     std::optional<double> until; // end the run here instead of at the scenario's END
     bool deleteAtOnce = false;
     bool verbose = false;
+    bool quiet = false;         // log only the files written (warnings and errors still show)
     std::string tracePath;      // empty: no trace
     std::size_t traceEvery = 1; // a trace row per vessel every this many steps
     std::string plotPath;       // empty: no picture
@@ -25,8 +26,8 @@ struct HostOptions {
 // Runs the host; the run log goes to `out` (to `err` when an output is the standard output, which
 // that output then has to itself), messages to `err`. Returns the process exit code: 0; 1 for a
 // failure (an output or the run log that could not be written, memory that ran out, a refused
-// run); or 128 + the signal's number for a run ended by SIGINT or SIGTERM (its scenario
-// saved), or a wait for a FIFO's reader that one ended.
+// run); or 128 + the signal's number for a run ended by a signal (its scenario
+// saved), or a wait for a FIFO that one ended.
 int RunHost(const HostOptions &options, const std::string &programPath, std::ostream &out,
             std::ostream &err);
 

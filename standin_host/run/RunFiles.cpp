@@ -1,6 +1,7 @@
 #include "standin_host/run/RunFiles.h"
 
 #include "standin_host/outputs/OutputFile.h"
+#include "standin_host/platform/RunInterrupt.h"
 
 namespace standin {
 namespace {
@@ -9,44 +10,104 @@ bool SameFile(const FileFacts &a, const FileFacts &b) {
     return !a.identity.empty() && a.identity == b.identity;
 }
 
+// Whether the standard output and error write one file that keeps what it is given (not a
+// terminal, which only shows it): a product there would hold the run's messages.
+bool StandardStreamsShareAFile() {
+    const FileFacts error = ExamineFile("/dev/stderr");
+    return error.standardStream == 1 && error.kind != FileFacts::Kind::Device;
+}
+
 } // namespace
 
-void RunFiles::AddInput(const std::string &role, const std::string &path) {
-    inputs.push_back(Planned{role, path, {}, {}, ExamineFile(path)});
+void RunFiles::AddInput(const std::string &role, const std::string &path, bool readWholeFirst) {
+    inputs.push_back(Planned{role, path, {}, {}, ExamineFile(path, &folders), readWholeFirst});
 }
 
 void RunFiles::AddOutput(const std::string &option, const std::string &path,
                          const std::string &where, const std::string &group) {
-    outputs.push_back(Planned{option, path, where, group, ExamineFile(path)});
+    if (!group.empty() && !groupPaths.emplace(group + '\n' + path, outputs.size()).second) {
+        return; // the same checkpoint again
+    }
+    outputs.push_back(Planned{option, path, where, group, ExamineFile(path, &folders)});
 }
 
-bool RunFiles::Check(std::string &error) const {
-    for (auto output = outputs.begin(); output != outputs.end(); ++output) {
-        const std::string prefix = output->where.empty() ? "" : output->where + ": ";
-        const std::string named = prefix + output->role + " " + output->path + " is ";
+bool RunFiles::CheckAliases(std::string &error) const {
+    // The first output of each file, by its identity.
+    std::unordered_map<std::string, const Planned *> files;
+    bool sharedStreamsKnown = false;
+    bool sharedStreams = false;
+    for (const Planned &output : outputs) {
+        if (RunInterruptSignal() != 0) {
+            return true;
+        }
+        const std::string prefix = output.where.empty() ? "" : output.where + ": ";
+        const std::string named = prefix + output.role + " " + output.path + " is ";
+        const bool checkpoint = !output.group.empty();
         for (const Planned &input : inputs) {
-            if (SameFile(output->facts, input.facts)) {
+            if (SameFile(output.facts, input.facts) && !(checkpoint && input.readWholeFirst)) {
                 error = named + input.role +
-                        (input.path == output->path ? "" : " (" + input.path + ")") +
+                        (input.path == output.path ? "" : " (" + input.path + ")") +
                         "; an output may not replace a file that the run reads";
                 return false;
             }
         }
-        if (output->facts.discards) {
-            continue;
+        if (output.facts.standardStream == 2) {
+            error = named + "the standard error, which carries the run's messages; an output "
+                            "needs a file of its own";
+            return false;
         }
-        for (auto earlier = outputs.begin(); earlier != output; ++earlier) {
-            const bool oneCheckpoint = !output->group.empty() && output->group == earlier->group;
-            if (!oneCheckpoint && SameFile(output->facts, earlier->facts)) {
-                error = named + "the same file as " + earlier->role + " " + earlier->path +
-                        (earlier->where.empty() ? "" : " (" + earlier->where + ")") +
-                        "; each output needs a file of its own";
+        if (output.facts.standardStream == 1 && !checkpoint) {
+            if (!sharedStreamsKnown) {
+                sharedStreams = StandardStreamsShareAFile();
+                sharedStreamsKnown = true;
+            }
+            if (sharedStreams) {
+                error = named + "the standard output, which writes the same file as the standard "
+                                "error, where the run's messages go; an output needs a file of "
+                                "its own";
                 return false;
             }
         }
+        if (checkpoint) {
+            const FileFacts::Kind kind = output.facts.kind;
+            if (output.facts.standardStream != 0 ||
+                (kind != FileFacts::Kind::Missing && kind != FileFacts::Kind::Regular &&
+                 kind != FileFacts::Kind::Unreachable)) {
+                error = named + "not a file of its own; a checkpoint is a scenario file";
+                return false;
+            }
+            if (!InsideWorkingFolder(output.path, &folders)) {
+                error = named + "outside the working folder (through a symbolic link); a "
+                                "scenario writes checkpoints only inside it";
+                return false;
+            }
+        }
+        if (output.facts.discards) {
+            continue;
+        }
+        const auto first = files.emplace(output.facts.identity, &output);
+        const Planned &earlier = *first.first->second;
+        if (!first.second && !output.facts.identity.empty() &&
+            !(checkpoint && output.group == earlier.group)) {
+            error = named + "the same file as " + earlier.role + " " + earlier.path +
+                    (earlier.where.empty() ? "" : " (" + earlier.where + ")") +
+                    "; each output needs a file of its own";
+            return false;
+        }
     }
+    return true;
+}
+
+bool RunFiles::Check(std::string &error) const {
+    if (!CheckAliases(error)) {
+        return false;
+    }
+    OutputFolders outputFolders;
     for (const Planned &output : outputs) {
-        if (!CheckOutputFile(output.path, error)) {
+        if (RunInterruptSignal() != 0) {
+            return true;
+        }
+        if (!CheckOutputFile(output.path, output.facts, outputFolders, error)) {
             error.insert(0, output.where.empty() ? "" : output.where + ": ");
             return false;
         }

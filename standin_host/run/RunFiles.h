@@ -2,12 +2,15 @@
 // scenario, the class configurations, the modules, the host program itself) and writes (--output,
 // every SAVE, --trace, --plot), each resolved to the file itself. An output that is an input, or
 // the file of another output, is refused, so that no output destroys what the run reads or
-// another output's product.
+// another output's product; so is a checkpoint (a SAVE) outside the working folder, since a
+// scenario may come from anyone.
 #pragma once
 
 #include "standin_host/platform/FileFacts.h"
 
+#include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace standin {
@@ -15,16 +18,23 @@ namespace standin {
 class RunFiles {
 public:
     // `role` says what the file is to the run, e.g. "the scenario" or "the module of class X".
-    void AddInput(const std::string &role, const std::string &path);
+    // A file `readWholeFirst` is read whole before the first write, so that the run's checkpoints
+    // may replace it: a checkpoint that names its own scenario continues.
+    void AddInput(const std::string &role, const std::string &path, bool readWholeFirst = false);
     // `option` names the output as the user asked for it, e.g. "--trace"; `where` is put before
-    // its messages (a SAVE's scenario line, "run.scn:7: "). Outputs of one `group` may share a
-    // file: the SAVE events of a scenario update one checkpoint.
+    // its messages (a SAVE's scenario line, "run.scn:7: "). Outputs of one `group` are the
+    // checkpoints of the scenario: they may share a file, which they update, and each lies inside
+    // the working folder. A path given again in its group is examined once.
     void AddOutput(const std::string &option, const std::string &path, const std::string &where,
                    const std::string &group = {});
 
-    // Refuses, with a message naming both roles, an output that is an input or the file of an
-    // earlier output (a device that discards everything, such as /dev/null, may take several),
-    // then any output that cannot be written (CheckOutputFile). Touches no file.
+    // Refuses, with a message naming both roles, an output that is an input or the file of
+    // an earlier output (a device that discards everything, such as /dev/null, may take several);
+    // an output on the standard error, which carries the run's messages, or on a standard output
+    // that shares the standard error's file; a checkpoint that is not a file of its own inside the
+    // working folder; then any output that cannot be written (CheckOutputFile). Writes no file but
+    // a trial file per folder, at once removed. A signal that ends the run ends the check early,
+    // with true: the caller hears it.
     bool Check(std::string &error) const;
 
     // Whether an output goes to the standard output, or the standard error.
@@ -38,10 +48,15 @@ private:
         std::string where;
         std::string group;
         FileFacts facts;
+        bool readWholeFirst = false;
     };
+
+    bool CheckAliases(std::string &error) const;
 
     std::vector<Planned> inputs;
     std::vector<Planned> outputs;
+    std::unordered_map<std::string, std::size_t> groupPaths; // group + '\n' + path: output index
+    mutable ResolvedFolders folders;                         // while the plan is made
 };
 
 } // namespace standin

@@ -2,9 +2,11 @@
 
 #include "standin_host/outputs/picture/PlotSvg.h"
 #include "standin_host/platform/FileFacts.h"
+#include "standin_host/platform/RunInterrupt.h"
 #include "standin_host/scenario/TextFile.h"
 #include "standin_host/simulation/StepClock.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/TextOut.h"
 
 #include <algorithm>
 #include <cmath>
@@ -91,7 +93,30 @@ bool CheckStepCount(const ScenarioDescription &scenario, double end, bool untilG
     return false;
 }
 
+// Text handed to an open OutputFile chunk by chunk.
+class OutputFileText final : public TextOut {
+public:
+    explicit OutputFileText(OutputFile &file) : file(file) {}
+
+private:
+    void Emit(std::string_view chunk) override { file.Write(chunk.data(), chunk.size()); }
+    OutputFile &file;
+};
+
 } // namespace
+
+RunEnding RunEnding::Refusal(std::string why) {
+    RunEnding ending;
+    // A plan that a signal cut short is an interruption, not a refusal.
+    if ((ending.signal = RunInterruptSignal()) != 0) {
+        ending.how = How::Interrupted;
+        ending.interruption = "before the run started: " + why;
+    } else {
+        ending.how = How::Refused;
+        ending.failures.push_back(std::move(why));
+    }
+    return ending;
+}
 
 Session::Session(ScenarioDescription scenario, const std::string &configFolder,
                  const std::string &moduleFolder)
@@ -109,7 +134,8 @@ Session::~Session() = default;
 void Session::Begin(std::ostream &logStream, std::ostream &warnings, SimulationOptions options) {
     log = std::make_unique<RunLog>(logStream, scenario.step, warnings);
     services = std::make_unique<ModuleServices>(*log, scenario.fileName);
-    simulation = std::make_unique<Simulation>(scenario, classes, *log, *services, options);
+    simulation = std::make_unique<Simulation>(scenario, classes, *log, *services,
+                                              static_cast<ScenarioSaver &>(*this), options);
 }
 
 std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::string &programPath,
@@ -132,10 +158,17 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     run.outputPath =
         options.outputPath.empty() ? DefaultOutputPath(options.scenarioPath) : options.outputPath;
     run.end = options.until ? *options.until : run.scenario.end;
+    // As END before TIME is refused: a run that ends before it starts is a slip, not a wish.
+    if (run.end < run.scenario.time) {
+        error = run.scenario.fileName + ": --until " + FormatExact(run.end) + " lies before TIME " +
+                FormatExact(run.scenario.time);
+        return nullptr;
+    }
     run.tracePath = options.tracePath;
     run.traceEvery = options.traceEvery;
     run.plotPath = options.plotPath;
-    run.files.AddInput("the scenario", options.scenarioPath);
+    // Read whole before anything is written: its own checkpoints may update it.
+    run.files.AddInput("the scenario", options.scenarioPath, true);
     // The program is a file too, and the one that an output replacing it would break.
     if (!programPath.empty()) {
         run.files.AddInput("the host program", programPath);
@@ -154,6 +187,7 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     // The standard output carries one product whole: the log makes way for an output written there.
     run.Begin(run.files.WritesStandardOutput() ? err : out, err,
               SimulationOptions{options.deleteAtOnce, options.verbose});
+    run.log->SetQuiet(options.quiet);
     return session;
 }
 
@@ -181,8 +215,95 @@ bool Session::OpenOutputs(std::string &error) {
     return true;
 }
 
-bool Session::SaveScenario(std::string &error) const {
-    return simulation->Save(outputPath, error);
+bool Session::SaveScenario(const std::string &path, std::string &error) {
+    OutputFile file;
+    if (!file.Open(path, error)) {
+        return false;
+    }
+    OutputFileText text(file);
+    simulation->WriteScenario(text);
+    text.Drain();
+    return file.Finish(error);
+}
+
+RunEnding Session::RunToEnd() {
+    RunEnding ending;
+    ending.how = RunEnding::How::Interrupted;
+    ending.time = scenario.time;
+    if ((ending.signal = RunInterruptSignal()) != 0) {
+        ending.interruption = "before the run started; nothing is written";
+        return ending;
+    }
+    std::string error;
+    if (!OpenOutputs(error)) {
+        if ((ending.signal = RunInterruptSignal()) != 0) {
+            ending.interruption = "before the run started: " + error;
+        } else {
+            ending.how = RunEnding::How::Failed;
+            ending.failures.push_back(error);
+        }
+        return ending;
+    }
+    const bool ran = Run(error);
+    return Finish(ran, error);
+}
+
+RunEnding Session::Finish(bool ran, const std::string &runError) {
+    RunEnding ending;
+    ending.time = simulation->Time();
+    // A signal that comes once the run has reached its end stops nothing: the run is finished,
+    // unless it kept a SAVE at the end from being written.
+    const std::string &unwritten = simulation->UnwrittenCheckpoint();
+    const bool finished =
+        ran && unwritten.empty() && (RunInterruptSignal() == 0 || simulation->HasReached(end));
+    ending.how = !ran       ? RunEnding::How::Failed
+                 : finished ? RunEnding::How::Reached
+                            : RunEnding::How::Interrupted;
+    if (!unwritten.empty()) {
+        ending.failures.push_back(unwritten);
+    }
+    if (ending.how == RunEnding::How::Interrupted && ending.time == scenario.time) {
+        // Nothing has run: the outputs keep what they held.
+        traceFile.Discard();
+        ending.signal = RunInterruptSignal();
+        ending.interruption = "before the first step; the run's outputs are not written";
+        return ending;
+    }
+
+    // Each output that can be written is, and each is named when it is complete or has failed.
+    std::string error;
+    auto written = [&](bool done, const std::string &what) {
+        if (done) {
+            log->Line(simulation->Time(), what, RunLog::Entry::Written);
+        } else {
+            ending.failures.push_back(error);
+        }
+        return done;
+    };
+    if (!ran) {
+        // The state after an error is no scenario to continue, nor a run to draw.
+        ending.failures.push_back(runError);
+    } else {
+        if (written(SaveScenario(outputPath, error), "saved scenario to " + outputPath)) {
+            ending.savedTo = outputPath;
+        }
+        if (plot != nullptr) {
+            written(DrawPicture(error), "drew picture in " + plotPath);
+        }
+    }
+    if (trace != nullptr) {
+        // Up to where the run stopped, an error's or a signal's.
+        written(traceFile.Finish(error), "wrote trace to " + tracePath);
+    }
+    ending.signal = RunInterruptSignal();
+    if (ending.how == RunEnding::How::Interrupted) {
+        ending.interruption =
+            "at simulation time " + FormatExact(ending.time) +
+            (ending.savedTo.empty() ? "" : "; the scenario as it stands is saved to " + outputPath);
+    }
+    // A run log that could not be written in full fails the run, once everything else is written.
+    ending.logIncomplete = log->WriteFailed();
+    return ending;
 }
 
 bool Session::DrawPicture(std::string &error) const {

@@ -21,10 +21,34 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace standin {
 
-class Session {
+// How a run ended and what it wrote: all that the program needs for its messages and exit status.
+struct RunEnding {
+    enum class How {
+        Reached,     // the run went to its end (a signal that came after that stopped nothing)
+        Interrupted, // a signal ended it at `time`
+        Refused,     // it never started: its input or its plan was wrong; nothing is written
+        Failed,      // an error ended it (or kept it from starting)
+    };
+    How how = How::Refused;
+    double time = 0.0; // the simulation time at which the run stopped
+    int signal = 0;    // the signal that came during the run, or 0
+    // What the message of an interruption says after "interrupted by signal N ".
+    std::string interruption;
+    // Why each thing failed that should have been written or done, in order: a SAVE that a signal
+    // kept from being written, the run's error, each output that could not be written.
+    std::vector<std::string> failures;
+    std::string savedTo;        // where the scenario was saved at the end, or empty
+    bool logIncomplete = false; // the run log could not be written in full
+
+    // A run whose plan was refused for `why`, or cut short by a signal.
+    static RunEnding Refusal(std::string why);
+};
+
+class Session final : private ScenarioSaver {
 public:
     // A run inside a test or the benchmark: `scenario` already read, its classes found in
     // `configFolder` and their modules in `moduleFolder`, the run log written to `log` and its
@@ -52,20 +76,12 @@ public:
     // Creates the vessels and steps to the run's end (see Simulation::Run).
     bool Run(std::string &error) { return simulation->Run(end, error); }
 
-    // At the end: saves the scenario to the output path (a planned run's: one built by Plan);
-    // draws the picture (only where DrawsPicture()); makes the trace complete (up to where the
-    // run stopped), or drops it, leaving its file as it was.
-    bool SaveScenario(std::string &error) const;
-    bool DrawPicture(std::string &error) const;
-    bool FinishTrace(std::string &error) { return traceFile.Finish(error); }
-    void DiscardTrace() { traceFile.Discard(); }
-    bool DrawsPicture() const { return plot != nullptr; }
-    bool WritesTrace() const { return trace != nullptr; }
+    // A planned run (one built by Plan) from start to end: opens the outputs, runs, and finishes.
+    RunEnding RunToEnd();
 
     const ScenarioDescription &Scenario() const { return scenario; }
     // Where the run ends: --until, or the scenario's END.
     double End() const { return end; }
-    const std::string &OutputPath() const { return outputPath; }
     VesselClasses &Classes() { return classes; }
     RunLog &Log() { return *log; }
     ModuleServices &Services() { return *services; }
@@ -78,6 +94,16 @@ private:
             const std::string &moduleFolder);
     // The run log, the services and the simulation, once the log's stream is known.
     void Begin(std::ostream &logStream, std::ostream &warnings, SimulationOptions options);
+
+    // After the run (`ran`: without an error, else `error` says why): saves the scenario to the
+    // output path, draws the picture, makes the trace complete up to where the run stopped, and
+    // names each file in the log once it is complete. A run interrupted before its first step
+    // writes nothing, and its trace's file stays as it was.
+    RunEnding Finish(bool ran, const std::string &error);
+
+    // Writes the run as it stands to `path` through an OutputFile (SAVE events and the end).
+    bool SaveScenario(const std::string &path, std::string &error) override;
+    bool DrawPicture(std::string &error) const;
 
     ScenarioDescription scenario;
     VesselClasses classes;

@@ -2,6 +2,7 @@
 
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/TextOut.h"
 #include "standin_host/text/VectorText.h"
 
 #include <algorithm>
@@ -17,10 +18,14 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
+// No line of a scenario takes more words than this; one word more tells a line that has more,
+// which is refused without holding every word of it.
+constexpr std::size_t mostWords = 64;
+
 std::vector<std::string_view> SplitWords(std::string_view line) {
     std::vector<std::string_view> words;
     std::size_t i = 0;
-    while (i < line.size()) {
+    while (i < line.size() && words.size() <= mostWords) {
         while (i < line.size() && IsBlank(line[i])) {
             ++i;
         }
@@ -54,9 +59,20 @@ std::size_t CountEventLines(std::string_view text) {
     return count;
 }
 
-std::string_view StripIndentation(std::string_view line) {
+// A block line as the module gets it: without its indentation, and without a comment, which the
+// same rule as on every other line starts (a word that starts with '#'), nor the blanks before it.
+std::string_view BlockText(std::string_view line) {
+    std::size_t end = 0;
+    while (end < line.size() && !(line[end] == '#' && (end == 0 || IsBlank(line[end - 1])))) {
+        ++end;
+    }
+    if (end < line.size()) {
+        while (end > 0 && IsBlank(line[end - 1])) {
+            --end;
+        }
+    }
     const std::size_t first = line.find_first_not_of(" \t");
-    return first == std::string_view::npos ? std::string_view() : line.substr(first);
+    return first >= end ? std::string_view() : line.substr(first, end - first);
 }
 
 // Parses the words of one line, reporting the first fault with the file and line.
@@ -103,10 +119,16 @@ public:
         return true;
     }
 
-    bool Exactly(std::size_t count) {
+    // `form` names the words after the first `given` of the line, which are shown as they
+    // stand: "expected 5 words: CAMERA POS x y z; found 4".
+    bool Exactly(std::size_t count, std::size_t given, const char *form) {
         if (words.size() != count) {
-            return Fail("expected " + std::to_string(count) + " words, found " +
-                        std::to_string(words.size()));
+            std::string shape;
+            for (std::size_t i = 0; i < given && i < words.size(); ++i) {
+                shape.append(words[i]).append(" ");
+            }
+            return Fail("expected " + std::to_string(count) + " words: " + shape + form +
+                        "; found " + std::to_string(words.size()));
         }
         return true;
     }
@@ -127,11 +149,11 @@ bool ParseCamera(LineParser &p, std::size_t at, ScenarioEvent &event) {
     if (what == "POS" || what == "VEL") {
         event.kind = what == "POS" ? ScenarioEvent::Kind::CameraPosition
                                    : ScenarioEvent::Kind::CameraVelocity;
-        return p.Exactly(at + 4) && p.Vector(at + 1, event.vector);
+        return p.Exactly(at + 4, at + 1, "x y z") && p.Vector(at + 1, event.vector);
     }
     if (what == "TARGET") {
         event.kind = ScenarioEvent::Kind::CameraTarget;
-        if (!p.Exactly(at + 2)) {
+        if (!p.Exactly(at + 2, at + 1, "<vessel name, or NONE>")) {
             return false;
         }
         if (p.Words()[at + 1] == "NONE") {
@@ -153,8 +175,8 @@ bool ParseSpawn(LineParser &p, std::size_t at, ScenarioEvent &event) {
     event.spawn = spawn;
     for (std::size_t i = at + 3; i < p.Count(); i += 4) {
         const std::string_view what = p.Words()[i];
-        VECTOR3 *target = what == "POS"   ? &spawn->status.position
-                          : what == "VEL" ? &spawn->status.velocity
+        VECTOR3 *target = what == "POS"   ? &spawn->position
+                          : what == "VEL" ? &spawn->velocity
                                           : nullptr;
         if (target == nullptr) {
             return p.Fail("SPAWN takes POS and VEL, not " + Quoted(what) + NonAsciiNote(what));
@@ -234,6 +256,44 @@ bool IsValidName(const std::string &name) {
     });
 }
 
+const char *WhyNotACheckpointName(const std::string &path) {
+    constexpr std::string_view extension = ".scn";
+    if (!path.empty() && (path[0] == '/' || path[0] == '\\')) {
+        return "a checkpoint is a file inside the working folder; an absolute path is refused";
+    }
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t slash = path.find('/', start);
+        const std::string part = path.substr(start, slash - start);
+        if (part == "..") {
+            return "a checkpoint is a file inside the working folder; '..' is refused";
+        }
+        if (!IsValidName(part)) {
+            return "a checkpoint's name takes letters, digits, '_', '-' and '.', not first, in "
+                   "folders separated by '/'";
+        }
+        // Windows opens its devices under these names, whatever the extension.
+        std::string stem = part.substr(0, part.find('.'));
+        std::transform(stem.begin(), stem.end(), stem.begin(),
+                       [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
+        if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" ||
+            (stem.size() == 4 &&
+             (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '0' &&
+             stem[3] <= '9')) {
+            return "a checkpoint may not take the name of a Windows device";
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+        start = slash + 1;
+    }
+    if (path.size() <= extension.size() ||
+        path.compare(path.size() - extension.size(), extension.size(), extension) != 0) {
+        return "a checkpoint's name ends in .scn";
+    }
+    return nullptr;
+}
+
 bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error) {
     scenario = ScenarioDescription();
     scenario.fileName = file.name;
@@ -248,8 +308,9 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     for (std::string_view line; lines.Next(line);) {
         const int number = lines.Number();
         if (openVessel != nullptr) {
-            // The block's lines are the module's, delivered as they stand; only END_VESSEL (with a
-            // comment, if any) closes the block, and a VESSEL line means that it was never closed.
+            // The block's lines are the module's, delivered as they stand but for indentation and
+            // comments; only END_VESSEL (with a comment, if any) closes the block, and a VESSEL
+            // line means that it was never closed.
             const std::vector<std::string_view> words = SplitWords(line);
             if (!words.empty() && words[0] == "END_VESSEL") {
                 if (words.size() > 1) {
@@ -262,7 +323,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                 error = file.name + ":" + std::to_string(number) + ": VESSEL inside the block of " +
                         openVessel->name + ", which has no END_VESSEL";
                 return false;
-            } else if (const std::string_view text = StripIndentation(line); !text.empty()) {
+            } else if (const std::string_view text = BlockText(line); !text.empty()) {
                 openVessel->block.push_back(SourceLine{std::string(text), number});
             }
             continue;
@@ -270,6 +331,10 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         LineParser p(file.name, line, number, error);
         if (p.Count() == 0) {
             continue;
+        }
+        if (p.Count() > mostWords) {
+            return p.Fail("more than " + std::to_string(mostWords) +
+                          " words; no line of a scenario takes that many");
         }
         const std::string_view keyword = p.Words()[0];
         if (keyword == "TIME" || keyword == "STEP" || keyword == "END") {
@@ -280,7 +345,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             }
             seenAt = number;
             double value = 0.0;
-            if (!p.Exactly(2) || !p.Number(1, value)) {
+            if (!p.Exactly(2, 1, "<seconds>") || !p.Number(1, value)) {
                 return false;
             }
             if (keyword == "TIME") {
@@ -302,7 +367,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         } else if (keyword == "VESSEL") {
             VesselEntry vessel;
             vessel.line = number;
-            if (!p.Exactly(3) || !p.Name(1, vessel.name, "vessel") ||
+            if (!p.Exactly(3, 1, "<name> <class>") || !p.Name(1, vessel.name, "vessel") ||
                 !p.Name(2, vessel.className, "class")) {
                 return false;
             }
@@ -327,11 +392,14 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                     return false;
                 }
             } else if (what == "SAVE") {
-                if (!p.Exactly(4)) {
+                if (!p.Exactly(4, 3, "<file>")) {
                     return false;
                 }
                 event.kind = ScenarioEvent::Kind::Save;
                 event.name = std::string(p.Words()[3]);
+                if (const char *why = WhyNotACheckpointName(event.name)) {
+                    return p.Fail("SAVE " + Quoted(event.name) + ": " + why);
+                }
             } else {
                 return p.Fail("unknown event " + Quoted(what) + " (CAMERA, SPAWN or SAVE)" +
                               NonAsciiNote(what));
@@ -368,54 +436,78 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     return CheckNamesUnique(scenario, error);
 }
 
-std::string FormatScenario(const ScenarioDescription &scenario) {
-    std::ostringstream out;
+void WriteScenarioHeader(TextOut &out, const ScenarioDescription &scenario) {
     out << "TIME " << FormatExact(scenario.time) << '\n';
     out << "STEP " << FormatExact(scenario.step) << '\n';
     out << "END " << FormatExact(scenario.end) << '\n';
-    out << "CAMERA POS";
-    out << ' ' << VectorText(scenario.cameraPosition);
-    out << "\nCAMERA VEL";
-    out << ' ' << VectorText(scenario.cameraVelocity);
+    out << "CAMERA POS " << VectorText(scenario.cameraPosition);
+    out << "\nCAMERA VEL " << VectorText(scenario.cameraVelocity);
     out << "\nCAMERA TARGET " << (scenario.cameraTarget.empty() ? "NONE" : scenario.cameraTarget)
         << '\n';
-    for (const VesselEntry &vessel : scenario.vessels) {
-        out << "\nVESSEL " << vessel.name << ' ' << vessel.className << '\n';
-        for (const SourceLine &line : vessel.block) {
-            out << "  " << line.text << '\n';
-        }
-        out << "END_VESSEL\n";
+}
+
+void WriteVesselStart(TextOut &out, const std::string &name, const std::string &className) {
+    out << "\nVESSEL " << name << ' ' << className << '\n';
+}
+
+void WriteVesselLine(TextOut &out, std::string_view text) {
+    out << "  " << text << '\n';
+}
+
+void WriteVesselItem(TextOut &out, std::string_view key, std::string_view value) {
+    out << "  " << key << ' ' << value << '\n';
+}
+
+void WriteVesselEnd(TextOut &out) {
+    out << "END_VESSEL\n";
+}
+
+void WriteVesselEntry(TextOut &out, const VesselEntry &vessel) {
+    WriteVesselStart(out, vessel.name, vessel.className);
+    for (const SourceLine &line : vessel.block) {
+        WriteVesselLine(out, line.text);
     }
-    if (!scenario.events.empty()) {
+    WriteVesselEnd(out);
+}
+
+void WriteScenarioEvents(TextOut &out, const ScenarioEvent *first, const ScenarioEvent *last) {
+    if (first != last) {
         out << '\n';
     }
-    for (const ScenarioEvent &event : scenario.events) {
-        out << "AT " << FormatExact(event.time) << ' ';
-        switch (event.kind) {
+    for (const ScenarioEvent *event = first; event != last; ++event) {
+        out << "AT " << FormatExact(event->time) << ' ';
+        switch (event->kind) {
         case ScenarioEvent::Kind::CameraPosition:
-            out << "CAMERA POS";
-            out << ' ' << VectorText(event.vector);
+            out << "CAMERA POS " << VectorText(event->vector);
             break;
         case ScenarioEvent::Kind::CameraVelocity:
-            out << "CAMERA VEL";
-            out << ' ' << VectorText(event.vector);
+            out << "CAMERA VEL " << VectorText(event->vector);
             break;
         case ScenarioEvent::Kind::CameraTarget:
-            out << "CAMERA TARGET " << (event.name.empty() ? "NONE" : event.name);
+            out << "CAMERA TARGET " << (event->name.empty() ? "NONE" : event->name);
             break;
         case ScenarioEvent::Kind::Spawn:
-            out << "SPAWN " << event.name << ' ' << event.spawn->className << " POS";
-            out << ' ' << VectorText(event.spawn->status.position);
-            out << " VEL";
-            out << ' ' << VectorText(event.spawn->status.velocity);
+            out << "SPAWN " << event->name << ' ' << event->spawn->className << " POS "
+                << VectorText(event->spawn->position) << " VEL "
+                << VectorText(event->spawn->velocity);
             break;
         case ScenarioEvent::Kind::Save:
-            out << "SAVE " << event.name;
+            out << "SAVE " << event->name;
             break;
         }
         out << '\n';
     }
-    return out.str();
+}
+
+std::string FormatScenario(const ScenarioDescription &scenario) {
+    StringOut out;
+    WriteScenarioHeader(out, scenario);
+    for (const VesselEntry &vessel : scenario.vessels) {
+        WriteVesselEntry(out, vessel);
+    }
+    WriteScenarioEvents(out, scenario.events.data(),
+                        scenario.events.data() + scenario.events.size());
+    return out.Text();
 }
 
 } // namespace standin

@@ -3,15 +3,18 @@
 // that it loads back like any other.
 #pragma once
 
-#include "standin_host/interface/LineReader.h"
-#include "standin_host/interface/VesselStatus.h"
+#include "host/HostTypes.h"
 #include "standin_host/scenario/TextFile.h"
+#include "standin_host/text/TextLines.h"
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace standin {
+
+class TextOut;
 
 struct VesselEntry {
     std::string name;
@@ -23,7 +26,8 @@ struct VesselEntry {
 // What a SPAWN event creates beyond its name.
 struct SpawnedVessel {
     std::string className;
-    VesselStatus status;
+    VECTOR3 position{};
+    VECTOR3 velocity{};
 };
 
 // One AT line. A scenario may hold hundreds of thousands, so each carries only what every kind
@@ -57,8 +61,25 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
 // Writes a scenario in the form that ParseScenario reads, with numbers that read back exactly.
 std::string FormatScenario(const ScenarioDescription &scenario);
 
+// The parts of a scenario, for a writer that streams one without holding it whole: the header
+// (the clock and the camera; the vessels and events of `scenario` are not looked at), then each
+// vessel's block, then the events.
+void WriteScenarioHeader(TextOut &out, const ScenarioDescription &scenario);
+void WriteVesselStart(TextOut &out, const std::string &name, const std::string &className);
+void WriteVesselLine(TextOut &out, std::string_view text); // a line of the block, indented
+void WriteVesselItem(TextOut &out, std::string_view key, std::string_view value); // "key value"
+void WriteVesselEnd(TextOut &out);
+void WriteVesselEntry(TextOut &out, const VesselEntry &vessel);
+void WriteScenarioEvents(TextOut &out, const ScenarioEvent *first, const ScenarioEvent *last);
+
 // Vessel and class names: letters, digits, '_', '-' and '.', not starting with '.', so that a
 // class name can never leave the configuration folder.
 bool IsValidName(const std::string &name);
+
+// A scenario may come from anyone, so its SAVE events write only checkpoints: scenario files
+// inside the working folder, named by a relative path whose every part is a valid name (so no
+// "..", no absolute path) and which ends in ".scn". Null for such a path, else why it is refused.
+// Links that lead out of the working folder are refused when the run's files are planned.
+const char *WhyNotACheckpointName(const std::string &path);
 
 } // namespace standin

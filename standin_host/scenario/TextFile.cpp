@@ -1,4 +1,5 @@
 #include "standin_host/scenario/TextFile.h"
+#include "standin_host/platform/FileCalls.h"
 #include "standin_host/platform/FilePointer.h"
 
 #include <cerrno>
@@ -33,9 +34,16 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
         error = path + ": is a folder, not a file";
         return false;
     }
-    FilePointer in(std::fopen(path.c_str(), "rb"));
+    int failure = 0;
+    const int fd = OpenForReading(path, failure);
+    FilePointer in(fd >= 0 ? FdOpen(fd) : nullptr);
     if (!in) {
-        error = path + ": cannot open: " + Reason();
+        if (fd >= 0) {
+            CloseFile(fd);
+        }
+        error = path + ": cannot open: " +
+                (fd < 0 && failure == EINTR ? std::string("interrupted while waiting for a writer")
+                                            : SystemErrorText(fd < 0 ? failure : errno));
         return false;
     }
     std::string content;
@@ -66,7 +74,18 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
         content.erase(0, sizeof byteOrderMark - 1);
     }
 
+    // UTF-16, as some Windows editors save, is named: its NUL bytes would say only "not text".
     const std::size_t nul = content.find('\0');
+    if (nul != std::string::npos &&
+        (content.rfind("\xff\xfe", 0) == 0 || content.rfind("\xfe\xff", 0) == 0)) {
+        error = path + ": is UTF-16 text; save it as UTF-8 (or ASCII)";
+        return false;
+    }
+    if (nul != std::string::npos && nul < 2 && content.size() >= 4 && content[nul + 2] == '\0') {
+        error = path + ": holds a NUL byte in every other place, as UTF-16 text does; save it as "
+                       "UTF-8 (or ASCII)";
+        return false;
+    }
     if (nul != std::string::npos) {
         // The line that holds the byte is the first to end beyond it.
         TextLines lines(content);

@@ -1,7 +1,7 @@
 // Reading the stand-in host's text files: scenarios and class configurations.
 #pragma once
 
-#include "standin_host/scenario/TextLines.h"
+#include "standin_host/text/TextLines.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // A vessel's distance from the camera, as the trace and the picture show it.
 #pragma once
 
-#include "standin_host/simulation/SimVessel.h"
+#include "standin_host/interface/VesselRecord.h"
 
 #include <cmath>
 
@@ -9,7 +9,7 @@ namespace standin {
 
 // The plain sum of squares, and where that overflows, the slower form that does not, so that a
 // vessel 1e200 m away is shown 1e200 m away, not infinitely far.
-inline double CameraDistance(const SimVessel &vessel, const VECTOR3 &camera) {
+inline double CameraDistance(const VesselRecord &vessel, const VECTOR3 &camera) {
     const double dx = vessel.position.x - camera.x;
     const double dy = vessel.position.y - camera.y;
     const double dz = vessel.position.z - camera.z;

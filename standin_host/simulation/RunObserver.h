@@ -7,16 +7,16 @@
 namespace standin {
 
 class RunView;
-struct SimVessel;
+struct VesselRecord;
 
 // What a step leaves behind besides the vessels' own state.
 struct StepFacts {
     double time = 0.0;
     // The vessel that the camera targeted while the vessels were called. A vessel destroyed inside
     // its deletion request clears the camera's target at once; this still names it.
-    const SimVessel *cameraTarget = nullptr;
+    const VesselRecord *cameraTarget = nullptr;
     // The last vessel that took the debug line buffer in this step (oapiDebugString), or null.
-    const SimVessel *debugLineTaker = nullptr;
+    const VesselRecord *debugLineTaker = nullptr;
     const char *debugLine = "";
 };
 
@@ -25,9 +25,9 @@ public:
     virtual ~RunObserver() = default;
 
     // A vessel was created at the current step boundary; its module has its state.
-    virtual void VesselCreated(const RunView &run, const SimVessel &vessel) = 0;
+    virtual void VesselCreated(const RunView &run, const VesselRecord &vessel) = 0;
     // The camera turned to `target`, or to nothing.
-    virtual void CameraTargeted(const RunView &run, const SimVessel *target) = 0;
+    virtual void CameraTargeted(const RunView &run, const VesselRecord *target) = 0;
     // A step is about to begin; the events of the boundary have fired.
     virtual void StepStarting(const RunView &run) = 0;
     // Every vessel has been called. The vessels deleted in this step are still in run.Vessels(),

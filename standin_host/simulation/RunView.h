@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/HostTypes.h"
+#include "standin_host/interface/VesselRecord.h"
 
 #include <cstddef>
 #include <memory>
@@ -12,7 +13,8 @@ namespace standin {
 
 struct SimVessel;
 
-// The run's vessels, each seen as const: an observer reads them and changes none.
+// The run's vessels, each seen as its const record: an observer reads them, changes none, and
+// reaches no module through them.
 class VesselList {
 public:
     using Owned = std::vector<std::unique_ptr<SimVessel>>;
@@ -20,7 +22,7 @@ public:
     class Iterator {
     public:
         explicit Iterator(Owned::const_iterator at) : at(at) {}
-        const SimVessel &operator*() const { return **at; }
+        const VesselRecord &operator*() const;
         Iterator &operator++() {
             ++at;
             return *this;
@@ -37,7 +39,7 @@ public:
     Iterator end() const { return Iterator(owned->end()); }
     std::size_t size() const { return owned->size(); }
     bool empty() const { return owned->empty(); }
-    const SimVessel &front() const { return *owned->front(); }
+    const VesselRecord &front() const { return *begin(); }
 
 private:
     const Owned *owned;
@@ -53,7 +55,7 @@ public:
     virtual std::size_t PendingDeletions() const = 0;
     virtual const VECTOR3 &CameraPosition() const = 0;
     // The vessel that the camera targets, or null.
-    virtual const SimVessel *CameraTarget() const = 0;
+    virtual const VesselRecord *CameraTarget() const = 0;
 
 protected:
     ~RunView() = default;

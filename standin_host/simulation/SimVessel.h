@@ -1,24 +1,16 @@
-// One vessel as the host keeps it. Its address is the vessel's ObjectHandle.
+// One vessel as the simulation keeps it: the record that the interface and the observers see, and
+// the module's instance, which only the simulation calls.
 #pragma once
 
 #include "host/Vessel.h"
-
-#include <string>
+#include "standin_host/interface/VesselRecord.h"
 
 namespace standin {
 
-struct VesselClass;
-
-struct SimVessel {
-    std::string name;
-    const VesselClass *vesselClass = nullptr;
+struct SimVessel : VesselRecord {
     // The module's instance, seen as the callback class that every vessel class derives from;
     // null once the module has destroyed it.
     VESSEL2 *instance = nullptr;
-    VECTOR3 position{};
-    VECTOR3 velocity{};
-    bool focusEnabled = true;
-    bool deletionRequested = false;
 };
 
 } // namespace standin

@@ -2,13 +2,14 @@
 
 #include "standin_host/interface/LineReader.h"
 #include "standin_host/interface/ScenarioWriter.h"
-#include "standin_host/outputs/OutputFile.h"
 #include "standin_host/platform/RunInterrupt.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/TextOut.h"
 #include "standin_host/text/VectorText.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace standin {
 namespace {
@@ -21,7 +22,7 @@ bool IsFinite(const VECTOR3 &v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
-void Advance(VECTOR3 &position, const VECTOR3 &velocity, double dt) {
+void Move(VECTOR3 &position, const VECTOR3 &velocity, double dt) {
     position.x += velocity.x * dt;
     position.y += velocity.y * dt;
     position.z += velocity.z * dt;
@@ -29,11 +30,15 @@ void Advance(VECTOR3 &position, const VECTOR3 &velocity, double dt) {
 
 } // namespace
 
-Simulation::Simulation(const ScenarioDescription &scenario, VesselClasses &classes, RunLog &log,
-                       ModuleServices &services, SimulationOptions options)
-    : scenario(scenario), classes(classes), log(log), services(services), options(options),
-      time(scenario.time), step(scenario.step), clock(scenario.time, scenario.step),
-      cameraVelocity(scenario.cameraVelocity) {
+const VesselRecord &VesselList::Iterator::operator*() const {
+    return **at;
+}
+
+Simulation::Simulation(const ScenarioDescription &scenario, VesselClasses &classes, LogSink &log,
+                       ModuleServices &services, ScenarioSaver &saver, SimulationOptions options)
+    : scenario(scenario), classes(classes), log(log), services(services), saver(saver),
+      options(options), time(scenario.time), step(scenario.step),
+      clock(scenario.time, scenario.step), cameraVelocity(scenario.cameraVelocity) {
     services.SetCameraPosition(scenario.cameraPosition);
     services.SetCameraTarget(nullptr);
     services.TakeRequestsFrom(this);
@@ -86,10 +91,12 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     SimVessel &vessel = *vessels.back();
     vessel.name = name;
     vessel.vesselClass = &vesselClass;
-    VESSEL *created = vesselClass.module->Init()(&vessel, 1);
+    VESSEL *created = vesselClass.module->Init()(HandleOf(vessel), 1);
     if (created == nullptr) {
-        log.Line(time, "could not create " + name +
-                           ": its module returned no instance; its scenario block is kept");
+        log.Line(time,
+                 "could not create " + name +
+                     ": its module returned no instance; its scenario block is kept",
+                 LogSink::Entry::Problem);
         VesselEntry kept;
         kept.name = name;
         kept.className = vesselClass.name;
@@ -125,7 +132,7 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     if (vessel.instance != nullptr) {
         vessel.instance->clbkPostCreation();
     }
-    StateSet(vessel);
+    TakeIntoBounds(vessel);
     for (RunObserver *observer : observers) {
         observer->VesselCreated(*this, vessel);
     }
@@ -138,83 +145,106 @@ SimVessel *Simulation::FindVessel(const std::string &name) const {
 }
 
 bool Simulation::Run(double endTime, std::string &error) {
-    const bool ran = (started || Start(error)) && RunUntil(endTime, error);
+    const bool ran = Advance(endTime, error);
     for (RunObserver *observer : observers) {
         observer->RunEnded(*this);
     }
     return ran;
 }
 
+bool Simulation::Advance(double endTime, std::string &error) {
+    return (started || Start(error)) && RunUntil(endTime, error);
+}
+
 bool Simulation::RunUntil(double endTime, std::string &error) {
     // The run's length is a count of steps, the same that the host checks before the run.
     const double lastStep = clock.StepsUntil(endTime);
+    double eventStep = StepOfNextEvent();
+    // What every step reads, held in locals that no callback can change, so that they are not
+    // loaded again for every vessel.
+    ModuleServices &stepServices = services;
+    const double length = step;
+    const bool watched = !observers.empty();
     while (true) {
-        if (!FireDueEvents(error)) {
-            return false;
+        // Events and the end are looked for at the boundaries that the clock counts to them.
+        if (!(stepsTaken < std::min(eventStep, lastStep))) {
+            if (!(stepsTaken < eventStep)) {
+                if (!FireDueEvents(error)) {
+                    return false;
+                }
+                eventStep = StepOfNextEvent();
+            }
+            if (!(stepsTaken < lastStep)) {
+                return true;
+            }
         }
-        if (!(stepsTaken < lastStep) || RunInterruptSignal() != 0) {
+        if (RunInterruptSignal() != 0) {
             return true;
         }
-        const double next = clock.TimeAfter(stepsTaken + 1.0);
-        if (next == time) {
-            // At this magnitude the step is lost in the clock's rounding: the run would never end.
-            error = scenario.fileName + ": the clock does not advance by STEP " +
-                    FormatExact(step) + " at TIME " + FormatExact(time);
+        const double now = clock.TimeAfter(stepsTaken + 1.0);
+        VECTOR3 camera = stepServices.CameraPosition();
+        Move(camera, cameraVelocity, length);
+        const double reach = ReachAfterStep();
+        // One look at the bounds for the whole fleet: a sum is finite only when every term is.
+        // A closer look only when it finds something amiss.
+        if (!(now != time && std::isfinite(now + camera.x + camera.y + camera.z + reach)) &&
+            !NextStepIsSound(now, camera, error)) {
             return false;
         }
-        if (!std::isfinite(next)) {
-            error = scenario.fileName + ": the clock overflows: TIME " + FormatExact(time) +
-                    " and STEP " + FormatExact(step) + " make no finite number";
-            return false;
-        }
-        if (!NextStepStaysFinite(error)) {
-            return false;
-        }
-        reachBound = ReachAfterStep();
+        reachBound = reach;
         stepsTaken += 1.0;
-        StepTo(next, step);
+
+        // The step.
+        if (watched) {
+            TellStepStarting();
+        }
+        // A vessel destroyed inside its deletion request clears the camera's target at once; the
+        // observers still learn whom the camera targeted while the vessels were called.
+        const VesselRecord *const targetDuringStep = stepServices.CameraTarget();
+        time = now;
+        const double mjd = mjdAtTimeZero + now / secondsPerDay;
+        stepServices.SetCameraPosition(camera);
+        // One pass over the vessels: a vessel's callback sees its own position and the camera's,
+        // both already advanced; the host interface shows it no other vessel's.
+        for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+            Move(vessel->position, vessel->velocity, length);
+            if (vessel->instance != nullptr) {
+                stepServices.SetSteppingVessel(vessel.get());
+                vessel->instance->clbkPostStep(now, length, mjd);
+            }
+        }
+        stepServices.SetSteppingVessel(nullptr);
+        // A line that nobody was handed since the last look has not changed: no text is compared.
+        // Nor is it shown again with --verbose, which would show a deleted vessel's last line on.
+        if (stepServices.TakeDebugStringHandedOut()) {
+            LogDebugLine();
+        }
+        const VesselRecord *const debugLineTaker = stepServices.TakeDebugLineTaker();
+        if (watched) {
+            TellStepDone(
+                StepFacts{now, targetDuringStep, debugLineTaker, stepServices.DebugLine()});
+        }
+        if (pendingDeletions != 0) {
+            FinishDeletions();
+        }
     }
 }
 
-void Simulation::Step(double length) {
-    StepTo(time + length, length);
-    clock = StepClock(time, step);
-    stepsTaken = 0.0;
+double Simulation::StepOfNextEvent() const {
+    return nextEvent < scenario.events.size() ? clock.StepsUntil(scenario.events[nextEvent].time)
+                                              : std::numeric_limits<double>::infinity();
 }
 
-void Simulation::StepTo(double next, double length) {
+void Simulation::TellStepStarting() {
     for (RunObserver *observer : observers) {
         observer->StepStarting(*this);
     }
-    // A vessel destroyed inside its deletion request clears the camera's target at once; the
-    // observers still learn whom the camera targeted while the vessels were called.
-    const SimVessel *const targetDuringStep = services.CameraTarget();
-    time = next;
-    const double mjd = mjdAtTimeZero + time / secondsPerDay;
-    VECTOR3 camera = services.CameraPosition();
-    Advance(camera, cameraVelocity, length);
-    services.SetCameraPosition(camera);
-    // One pass over the vessels: a vessel's callback sees its own position and the camera's, both
-    // already advanced; the host interface shows it no other vessel's. The services are held in a
-    // local, which the callbacks cannot change, so that they are not looked up again per vessel.
-    ModuleServices &stepServices = services;
-    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
-        Advance(vessel->position, vessel->velocity, length);
-        if (vessel->instance != nullptr) {
-            stepServices.SetSteppingVessel(vessel.get());
-            vessel->instance->clbkPostStep(time, length, mjd);
-        }
+}
+
+void Simulation::TellStepDone(const StepFacts &facts) {
+    for (RunObserver *observer : observers) {
+        observer->StepDone(*this, facts);
     }
-    stepServices.SetSteppingVessel(nullptr);
-    LogDebugLine();
-    const SimVessel *const debugLineTaker = services.TakeDebugLineTaker();
-    if (!observers.empty()) {
-        const StepFacts facts{time, targetDuringStep, debugLineTaker, services.DebugLine()};
-        for (RunObserver *observer : observers) {
-            observer->StepDone(*this, facts);
-        }
-    }
-    FinishDeletions();
 }
 
 bool Simulation::FireDueEvents(std::string &error) {
@@ -263,55 +293,63 @@ bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
         if (vesselClass == nullptr) {
             return false;
         }
-        CreateVessel(event.name, *vesselClass, scenario.fileName, nullptr, event.spawn->status);
+        VesselStatus status;
+        status.position = event.spawn->position;
+        status.velocity = event.spawn->velocity;
+        CreateVessel(event.name, *vesselClass, scenario.fileName, nullptr, status);
         return true;
     }
     case ScenarioEvent::Kind::Save:
-        if (!Save(event.name, error)) {
+        if (!saver.SaveScenario(event.name, error)) {
             error.insert(0, scenario.fileName + ":" + std::to_string(event.line) + ": ");
             return false;
         }
-        log.Line(time, "saved scenario to " + event.name);
+        log.Line(time, "saved scenario to " + event.name, LogSink::Entry::Written);
         return true;
     }
     return true;
 }
 
-ScenarioDescription Simulation::Snapshot() const {
-    ScenarioDescription saved;
-    saved.fileName = scenario.fileName;
-    saved.time = time;
-    saved.step = step;
+void Simulation::WriteScenario(TextOut &out) const {
+    ScenarioDescription header;
+    header.time = time;
+    header.step = step;
     // The last step can pass an END that lies between two boundaries, and --until can run past
     // it; END never lies before TIME, so that the saved scenario loads back.
-    saved.end = std::max(scenario.end, time);
-    saved.cameraPosition = services.CameraPosition();
-    saved.cameraVelocity = cameraVelocity;
-    const SimVessel *const target = services.CameraTarget();
-    saved.cameraTarget = target != nullptr ? target->name : std::string();
+    header.end = std::max(scenario.end, time);
+    header.cameraPosition = services.CameraPosition();
+    header.cameraVelocity = cameraVelocity;
+    const VesselRecord *const target = services.CameraTarget();
+    header.cameraTarget = target != nullptr ? target->name : std::string();
+    WriteScenarioHeader(out, header);
     for (const std::unique_ptr<SimVessel> &vessel : vessels) {
         if (vessel->instance == nullptr) {
             continue;
         }
-        ScenarioWriter writer;
+        WriteVesselStart(out, vessel->name, vessel->vesselClass->name);
+        ScenarioWriter writer(out);
         vessel->instance->clbkSaveState(&writer);
-        VesselEntry entry;
-        entry.name = vessel->name;
-        entry.className = vessel->vesselClass->name;
-        for (const std::string &line : writer.Lines()) {
-            entry.block.push_back(SourceLine{line, 0});
-        }
-        saved.vessels.push_back(std::move(entry));
+        WriteVesselEnd(out);
     }
-    saved.vessels.insert(saved.vessels.end(), uncreated.begin(), uncreated.end());
-    saved.events.assign(scenario.events.begin() + static_cast<std::ptrdiff_t>(nextEvent),
-                        scenario.events.end());
-    return saved;
+    for (const VesselEntry &entry : uncreated) {
+        WriteVesselEntry(out, entry);
+    }
+    const ScenarioEvent *const events = scenario.events.data();
+    WriteScenarioEvents(out, events + nextEvent, events + scenario.events.size());
 }
 
-bool Simulation::NextStepStaysFinite(std::string &error) const {
-    VECTOR3 camera = services.CameraPosition();
-    Advance(camera, cameraVelocity, step);
+bool Simulation::NextStepIsSound(double next, const VECTOR3 &camera, std::string &error) const {
+    if (next == time) {
+        // At this magnitude the step is lost in the clock's rounding: the run would never end.
+        error = scenario.fileName + ": the clock does not advance by STEP " + FormatExact(step) +
+                " at TIME " + FormatExact(time);
+        return false;
+    }
+    if (!std::isfinite(next)) {
+        error = scenario.fileName + ": the clock overflows: TIME " + FormatExact(time) +
+                " and STEP " + FormatExact(step) + " make no finite number";
+        return false;
+    }
     std::string what;
     if (!IsFinite(camera)) {
         what = "the camera position";
@@ -321,7 +359,7 @@ bool Simulation::NextStepStaysFinite(std::string &error) const {
     if (what.empty() && !std::isfinite(ReachAfterStep())) {
         for (const std::unique_ptr<SimVessel> &vessel : vessels) {
             VECTOR3 position = vessel->position;
-            Advance(position, vessel->velocity, step);
+            Move(position, vessel->velocity, step);
             if (vessel->instance != nullptr && !IsFinite(position)) {
                 what = "the position of vessel " + vessel->name;
                 break;
@@ -336,7 +374,18 @@ bool Simulation::NextStepStaysFinite(std::string &error) const {
     return false;
 }
 
-void Simulation::StateSet(const SimVessel &vessel) {
+void Simulation::SetState(ObjectHandle handle, const VECTOR3 &position, const VECTOR3 &velocity) {
+    VesselRecord &vessel = RecordOf(handle);
+    vessel.position = position;
+    vessel.velocity = velocity;
+    TakeIntoBounds(vessel);
+}
+
+void Simulation::EnableFocus(ObjectHandle handle, bool enable) {
+    RecordOf(handle).focusEnabled = enable;
+}
+
+void Simulation::TakeIntoBounds(const VesselRecord &vessel) {
     const auto largest = [](const VECTOR3 &v) {
         return std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
     };
@@ -344,15 +393,13 @@ void Simulation::StateSet(const SimVessel &vessel) {
     speedBound = std::max(speedBound, largest(vessel.velocity));
 }
 
-bool Simulation::Save(const std::string &path, std::string &error) const {
-    return WriteOutputFile(path, FormatScenario(Snapshot()), error);
-}
-
 bool Simulation::RequestDeletion(ObjectHandle handle) {
-    auto *vessel = static_cast<SimVessel *>(handle);
-    if (liveVessels.count(vessel) == 0) {
+    const auto live = liveVessels.find(static_cast<const VesselRecord *>(handle));
+    if (live == liveVessels.end()) {
         return false;
     }
+    // Every live record is a SimVessel of this simulation.
+    auto *vessel = static_cast<SimVessel *>(const_cast<VesselRecord *>(*live));
     // A repeated request for a vessel already marked changes nothing.
     if (!vessel->deletionRequested) {
         vessel->deletionRequested = true;
@@ -377,9 +424,6 @@ void Simulation::Destroy(SimVessel &vessel) {
 }
 
 void Simulation::FinishDeletions() {
-    if (pendingDeletions == 0) {
-        return;
-    }
     for (const std::unique_ptr<SimVessel> &vessel : vessels) {
         if (vessel->deletionRequested && vessel->instance != nullptr) {
             Destroy(*vessel);
@@ -401,11 +445,6 @@ void Simulation::TargetCamera(SimVessel *target) {
 }
 
 void Simulation::LogDebugLine() {
-    // A line that nobody was handed since the last look has not changed: no text is compared.
-    // Nor is it shown again with --verbose, which would show a deleted vessel's last line on.
-    if (!services.TakeDebugStringHandedOut()) {
-        return;
-    }
     const char *const debugString = services.DebugLine();
     if (options.verbose || loggedDebugString != debugString) {
         loggedDebugString = debugString;

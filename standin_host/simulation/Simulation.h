@@ -4,10 +4,10 @@
 #pragma once
 
 #include "host/Vessel.h"
+#include "standin_host/interface/LogSink.h"
 #include "standin_host/interface/ModuleServices.h"
 #include "standin_host/interface/VesselStatus.h"
 #include "standin_host/modules/VesselClasses.h"
-#include "standin_host/outputs/RunLog.h"
 #include "standin_host/scenario/ScenarioFile.h"
 #include "standin_host/simulation/RunObserver.h"
 #include "standin_host/simulation/RunView.h"
@@ -30,12 +30,25 @@ struct SimulationOptions {
     bool verbose = false;
 };
 
+class TextOut;
+
+// Who writes the run's scenario files, the checkpoints of its SAVE events among them: the owner of
+// the run's files, which gives the file the text of Simulation::WriteScenario.
+class ScenarioSaver {
+public:
+    // Saves the run as it stands to `path`; false with `error` set (starting with the path).
+    virtual bool SaveScenario(const std::string &path, std::string &error) = 0;
+
+protected:
+    ~ScenarioSaver() = default;
+};
+
 class Simulation final : public RunView, private ModuleRequests {
 public:
     // The modules' requests reach the simulation through `services`, which keeps the camera and
-    // the debug line; `services` must outlive it.
-    Simulation(const ScenarioDescription &scenario, VesselClasses &classes, RunLog &log,
-               ModuleServices &services, SimulationOptions options);
+    // the debug line; SAVE events are written by `saver`. All must outlive it.
+    Simulation(const ScenarioDescription &scenario, VesselClasses &classes, LogSink &log,
+               ModuleServices &services, ScenarioSaver &saver, SimulationOptions options);
     // Destroys the remaining vessels through their modules.
     ~Simulation();
     Simulation(const Simulation &) = delete;
@@ -53,13 +66,17 @@ public:
     // kept from being written (a FIFO without a reader) ends it there too, before that SAVE.
     bool Run(double endTime, std::string &error);
 
+    // The run's step loop alone, for a driver that goes on from where it stopped: starts the run
+    // (unless it has started) and steps to the first boundary at or after `endTime`, as Run does,
+    // but tells the observers of no end.
+    bool Advance(double endTime, std::string &error);
+
+    // Whether the clock has reached `moment` (StepClock::Reaches).
+    bool HasReached(double moment) const { return clock.Reaches(time, moment); }
+
     // Why a SAVE that a signal interrupted was not written, starting with its scenario line, or
     // empty. That SAVE stays among the events of the snapshot, so a continued run writes it.
     const std::string &UnwrittenCheckpoint() const { return unwrittenCheckpoint; }
-
-    // One step of `length` seconds, for tests and benchmarks that drive the clock themselves: as a
-    // step of the run, but the count of steps starts again at the time it reaches.
-    void Step(double length);
 
     // Creates a vessel from a scenario block read from `fileName` or, when `block` is null, from a
     // status record.
@@ -70,12 +87,10 @@ public:
     // Tells `observer` of the run from now on; it must outlive the simulation's run.
     void AddObserver(RunObserver &observer) { observers.push_back(&observer); }
 
-    // The state of the run as a scenario that continues it.
-    ScenarioDescription Snapshot() const;
-
-    // Saves the snapshot to `path` (see OutputFile.h). A host value that has overflowed is
-    // refused, naming it, since it could not be read back.
-    bool Save(const std::string &path, std::string &error) const;
+    // Writes the state of the run as a scenario that continues it: the vessels' blocks go from
+    // their modules straight into `out`. No value in it has overflowed: the run ends before a step
+    // that would overflow one.
+    void WriteScenario(TextOut &out) const;
 
     // The live vessel of that name, or null.
     SimVessel *FindVessel(const std::string &name) const;
@@ -85,19 +100,23 @@ public:
     VesselList Vessels() const override { return VesselList(vessels); }
     std::size_t PendingDeletions() const override { return pendingDeletions; }
     const VECTOR3 &CameraPosition() const override { return services.CameraPosition(); }
-    const SimVessel *CameraTarget() const override { return services.CameraTarget(); }
+    const VesselRecord *CameraTarget() const override { return services.CameraTarget(); }
 
 private:
     bool RunUntil(double endTime, std::string &error);
-    bool HasReached(double moment) const { return clock.Reaches(time, moment); }
-    // Advance the clock to `next` and the motions by `length`, call every vessel after it, then
-    // carry out the deletions that were asked for.
-    void StepTo(double next, double length);
+    // The observers' part of a step, out of the step loop's way when there are none.
+    void TellStepStarting();
+    void TellStepDone(const StepFacts &facts);
     // How far from 0 a vessel coordinate may be after the coming step.
     double ReachAfterStep() const { return reachBound + speedBound * step; }
-    // Whether the coming step keeps the camera and every vessel at finite positions; a run whose
-    // state overflows could not be saved so that it reads back, so it ends before that step.
-    bool NextStepStaysFinite(std::string &error) const;
+    // Whether the coming step, to `next` with the camera at `camera`, keeps the clock advancing
+    // and the camera and every vessel at finite positions; a run whose state overflows could not
+    // be saved so that it reads back, so it ends before that step. The step loop asks only when
+    // its quick look at the bounds finds something amiss.
+    bool NextStepIsSound(double next, const VECTOR3 &camera, std::string &error) const;
+    // The count of steps (StepClock::StepsUntil) at whose boundary the next event fires, or
+    // infinity when none is left.
+    double StepOfNextEvent() const;
     bool FireDueEvents(std::string &error);
     bool Fire(const ScenarioEvent &event, std::string &error);
     void TargetCamera(SimVessel *target);
@@ -107,13 +126,16 @@ private:
 
     // What the modules ask through the services.
     bool RequestDeletion(ObjectHandle vessel) override;
+    void SetState(ObjectHandle vessel, const VECTOR3 &position, const VECTOR3 &velocity) override;
+    void EnableFocus(ObjectHandle vessel, bool enable) override;
     // Takes a vessel's new position and velocity into the bounds that the overflow check uses.
-    void StateSet(const SimVessel &vessel) override;
+    void TakeIntoBounds(const VesselRecord &vessel);
 
     const ScenarioDescription &scenario;
     VesselClasses &classes;
-    RunLog &log;
+    LogSink &log;
     ModuleServices &services;
+    ScenarioSaver &saver;
     SimulationOptions options;
 
     double time;
@@ -123,7 +145,7 @@ private:
     bool started = false;
     VECTOR3 cameraVelocity;
     std::vector<std::unique_ptr<SimVessel>> vessels;
-    std::unordered_set<const SimVessel *> liveVessels;
+    std::unordered_set<const VesselRecord *> liveVessels;
     std::unordered_map<std::string, SimVessel *> liveByName; // camera targets are found by name
     // Vessels whose module gave no instance, as they stood in the scenario, saved for a later run.
     std::vector<VesselEntry> uncreated;

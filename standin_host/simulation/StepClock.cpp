@@ -26,10 +26,6 @@ StepClock::StepClock(double start, double step) : start(start), step(step) {
     }
 }
 
-double StepClock::TimeAfter(double steps) const {
-    return startOnGrid ? (startSteps + steps) * step : start + steps * step;
-}
-
 bool StepClock::Reaches(double boundary, double moment) const {
     return boundary >= moment - step * tolerance;
 }

@@ -13,7 +13,9 @@ public:
     // a whole number of steps (TIME 0, or a time that such a run saved), the boundaries are the
     // whole multiples of the step, each rounded once: a run continued from a saved scenario then
     // passes the very boundary times of the run it continues.
-    double TimeAfter(double steps) const;
+    double TimeAfter(double steps) const {
+        return startOnGrid ? (startSteps + steps) * step : start + steps * step;
+    }
 
     // Whether a boundary at time `boundary` counts as reached `moment`. A step such as 0.1 has no
     // exact binary value, so a boundary that names a moment can fall a hair short of it; up to a

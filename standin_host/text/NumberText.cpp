@@ -70,6 +70,8 @@ const char *WhyNotAFiniteNumber(std::string_view token) {
     return "is not a finite number";
 }
 
+constexpr double readableLimit = 1e15;
+
 std::string FormatExact(double value) {
     std::string text;
     AppendExact(text, value);
@@ -126,7 +128,23 @@ void AppendExact(std::string &text, double value) {
 }
 
 std::string FormatFixed(double value, int decimals) {
+    // Beyond 10^15 a double holds no fraction, and its digits only fill the line: 1e+300 says it.
+    if (!(std::fabs(value) < readableLimit)) {
+        return FormatExact(value);
+    }
     return fmt::format("{:.{}f}", value, decimals);
+}
+
+std::string GroupedDigits(unsigned long long count) {
+    const std::string digits = std::to_string(count);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i != 0 && (digits.size() - i) % 3 == 0) {
+            grouped += ',';
+        }
+        grouped += digits[i];
+    }
+    return grouped;
 }
 
 int DecimalsToTellApart(double step, int fewest) {

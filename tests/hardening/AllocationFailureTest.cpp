@@ -5,6 +5,7 @@
 #include "standin_host/modules/ModuleLibrary.h"
 #include "standin_host/run/HostRun.h"
 #include "tests/AllocationCounter.h"
+#include "tests/SavedScenario.h"
 #include "tests/hardening/InProcessHost.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,7 @@ TEST(AllocationFailure, OvcInitYieldsNullAndTouchesNothing) {
     ASSERT_NE(module, nullptr);
     // The host's record behind the handle: a constructed Brevlet would be bound to it, and the
     // module would have to be told apart from it only through its calls into the host.
-    standin::SimVessel record;
+    standin::VesselRecord record;
     record.name = "untouched";
 
     const std::size_t failedBefore = FailedNothrowAllocations();
@@ -97,7 +98,7 @@ TEST_P(HostGoesOn, ReportsTheVesselAndCreatesTheOthers) {
               std::string(c.missing) != "Third")
         << log;
     // Nothing is dropped: the saved scenario holds the vessel's block as it stood.
-    const std::string saved = standin::FormatScenario(host.Sim().Snapshot());
+    const std::string saved = brevlet_test::SavedScenario(host.Sim());
     EXPECT_NE(saved.find(c.kept), std::string::npos) << saved;
 }
 
@@ -122,8 +123,14 @@ TEST(OutOfMemory, EndsTheRunAndLeavesEachOutputAsItWasOrComplete) {
     options.scenarioPath = folder.Write(
         "run.scn", "STEP 0.5\nEND 4\nCAMERA POS 0 0 0\nCAMERA TARGET A\n"
                    "VESSEL A Brevlet\n  POS 0 0 10\nEND_VESSEL\nVESSEL B Brevlet\nEND_VESSEL\n"
-                   "AT 1 SPAWN C Brevlet POS 0 0 30\nAT 2 SAVE " +
-                       (folder / "mid.scn") + "\n");
+                   "AT 1 SPAWN C Brevlet POS 0 0 30\nAT 2 SAVE mid.scn\n");
+    // A checkpoint lies in the working folder.
+    const std::filesystem::path working = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
+    struct Back {
+        std::filesystem::path to;
+        ~Back() { std::filesystem::current_path(to); }
+    } back{working};
     options.moduleFolder = hardening::ModuleFolder();
     options.outputPath = folder / "out.scn";
     options.tracePath = folder / "trace.csv";

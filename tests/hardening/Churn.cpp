@@ -4,13 +4,14 @@
 // resident memory must stay flat; under it, LeakSanitizer checks at exit that nothing leaked.
 //
 // usage: brevlet_churn [CYCLES [MAX_GROWTH_KIB]]
+#include "host/Vessel.h"
 #include "standin_host/interface/LineReader.h"
 #include "standin_host/interface/ModuleServices.h"
 #include "standin_host/interface/ScenarioWriter.h"
+#include "standin_host/interface/VesselRecord.h"
 #include "standin_host/interface/VesselStatus.h"
 #include "standin_host/modules/ModuleLibrary.h"
 #include "standin_host/outputs/RunLog.h"
-#include "standin_host/simulation/SimVessel.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,7 +55,7 @@ std::vector<standin::SourceLine> Lines(std::initializer_list<const char *> texts
 bool Cycle(const standin::ModuleLibrary &module, standin::ModuleServices &services, long cycle,
            const std::vector<standin::SourceLine> &config,
            const std::vector<standin::SourceLine> &block) {
-    standin::SimVessel record;
+    standin::VesselRecord record;
     VESSEL *created = module.Init()(&record, 1);
     if (created == nullptr) {
         std::cerr << "cycle " << cycle << ": ovcInit returned null\n";

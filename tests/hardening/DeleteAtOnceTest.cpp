@@ -1,6 +1,7 @@
 // Every way a Brevlet can expire, with the host destroying the vessel inside its deletion request
 // as well as at the end of the step. Under AddressSanitizer any touch of the freed instance after
 // the request aborts the test; here the run must also delete each vessel once, at its time.
+#include "tests/SavedScenario.h"
 #include "tests/hardening/InProcessHost.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +90,10 @@ TEST_P(NoTouchAfterDeletion, EachVesselIsDeletedOnceAtItsTime) {
     std::string error;
     ASSERT_TRUE(host.Sim().Run(host.Sim().Time() + 4.0, error)) << error;
     // A snapshot asks every remaining vessel to save itself, as a scenario saved now would.
-    const standin::ScenarioDescription saved = host.Sim().Snapshot();
+    standin::ScenarioDescription saved;
+    ASSERT_TRUE(standin::ParseScenario(
+        standin::TextFile{"saved.scn", brevlet_test::SavedScenario(host.Sim())}, saved, error))
+        << error;
 
     const std::string log = host.Log();
     for (const Deletion &deletion : c.deletions) {

@@ -58,6 +58,11 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
         if (conditions.closedStream != 0) {
             close(conditions.closedStream);
         }
+        if (conditions.ignoredSignal != 0) {
+            struct sigaction ignore {};
+            ignore.sa_handler = SIG_IGN;
+            sigaction(conditions.ignoredSignal, &ignore, nullptr);
+        }
         execv(host.c_str(), argv.data());
         _exit(127);
     }

@@ -25,6 +25,7 @@ struct HostConditions {
     int closedStream = 0;    // 1 or 2: the host starts without its standard output or error
     std::string program;     // empty: the host that was built; else a copy of it
     long memoryLimit = 0;    // bytes of address space the host may take; 0: no limit
+    int ignoredSignal = 0;   // a signal that the host starts with ignored; 0: none
     // Called with the host's process id once it has started; the run is then waited for.
     std::function<void(int pid)> whileRunning;
 };

@@ -121,7 +121,9 @@ TEST(InterruptedRun, SavesAScenarioThatContinuesToTheSameResult) {
                                 "VESSEL A Brevlet\n  POS 0 0 10\n  VEL 0 0 1\n  LIFETIME -1\n"
                                 "END_VESSEL\nVESSEL B Brevlet\n  LIFETIME 1e6\nEND_VESSEL\n"
                                 "AT 0.5 SAVE started.scn\n";
-    for (const int signal : {SIGINT, SIGTERM}) {
+    // Every signal whose default would end the host without a word: a closed terminal's SIGHUP,
+    // a timer's, a user's.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGALRM}) {
         SCOPED_TRACE(signal);
         TempFolder folder;
         hardening::HostConditions interrupt;
@@ -170,3 +172,26 @@ TEST(UnwritableLog, RunSavesThenFails) {
 }
 
 } // namespace
+
+// --quiet keeps the files written and the problems: no creation, deletion, camera or debug line,
+// but every output named, a vessel its module could not create, and the warnings.
+TEST(QuietLog, KeepsTheFilesWrittenAndTheProblems) {
+    TempFolder folder;
+    std::vector<std::string> arguments =
+        Arguments(folder,
+                  "STEP 1\nEND 3\nCAMERA POS 0 0 0\nCAMERA TARGET A\n"
+                  "VESSEL A Brevlet\n  POS 0 0 10\n  LIFETIME 2\n  WOBBLE 1\nEND_VESSEL\n"
+                  "AT 1 CAMERA POS 0 0 1\nAT 2 SAVE mid.scn\n",
+                  "end.scn");
+    arguments.insert(arguments.end(), {"--quiet", "--trace", "run.csv", "--plot", "run.svg"});
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(arguments, folder.Path().string());
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "[t=2.000] saved scenario to mid.scn\n"
+                           "[t=3.000] saved scenario to end.scn\n"
+                           "[t=3.000] drew picture in run.svg\n"
+                           "[t=3.000] wrote trace to run.csv\n");
+    EXPECT_NE(outcome.err.find(":8: warning: scenario line not understood: 'WOBBLE 1'"),
+              std::string::npos)
+        << outcome.err;
+}

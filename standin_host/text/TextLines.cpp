@@ -1,4 +1,4 @@
-#include "standin_host/scenario/TextLines.h"
+#include "standin_host/text/TextLines.h"
 
 namespace standin {
 
