@@ -9,7 +9,14 @@ namespace standin {
 RunLog::RunLog(std::ostream &out, double stepLength, std::ostream &warnings)
     : out(out), warnings(warnings), decimals(DecimalsToTellApart(stepLength, 3)) {}
 
+RunLog::~RunLog() {
+    SumUpWarnings();
+}
+
 void RunLog::Line(double simTime, const std::string &text, Entry entry) {
+    if (holding) {
+        SumUpWarnings();
+    }
     if (quiet && entry == Entry::Event) {
         return;
     }
@@ -23,10 +30,46 @@ void RunLog::Line(double simTime, const std::string &text, Entry entry) {
 }
 
 void RunLog::Warning(const std::string &file, int lineNumber, const std::string &text) {
+    const std::string_view kind = std::string_view(text).substr(0, text.find(": "));
+    auto found = kinds.find(kind);
+    if (found == kinds.end()) {
+        found = kinds.emplace(std::string(kind), WarningKind()).first;
+    }
+    WarningKind &counted = found->second;
+    if (++counted.count > shownPerKind) {
+        if (counted.heldBack++ == 0) {
+            counted.file = file;
+        }
+        holding = true;
+        return;
+    }
     if (progress != nullptr) {
         progress->Clear();
     }
-    warnings << Escaped(file) << ':' << lineNumber << ": warning: " << Escaped(text) << '\n';
+    std::string whole = Escaped(file);
+    whole.append(":").append(std::to_string(lineNumber)).append(": warning: ");
+    AppendEscaped(whole, text);
+    whole += '\n';
+    warnings.write(whole.data(), static_cast<std::streamsize>(whole.size()));
+}
+
+void RunLog::SumUpWarnings() {
+    holding = false;
+    for (auto &[kind, counted] : kinds) {
+        if (counted.heldBack == 0) {
+            continue;
+        }
+        if (progress != nullptr) {
+            progress->Clear();
+        }
+        std::string whole = Escaped(counted.file);
+        whole.append(": warning: ... and ").append(GroupedDigits(counted.heldBack));
+        whole.append(" more of these: ");
+        AppendEscaped(whole, kind);
+        whole += '\n';
+        warnings.write(whole.data(), static_cast<std::streamsize>(whole.size()));
+        counted.heldBack = 0;
+    }
 }
 
 bool RunLog::WriteFailed() {

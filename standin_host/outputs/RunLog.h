@@ -4,7 +4,9 @@
 
 #include "standin_host/interface/LogSink.h"
 
+#include <functional>
 #include <iostream>
+#include <map>
 #include <ostream>
 #include <string>
 
@@ -22,8 +24,19 @@ public:
     // A quiet log keeps only the files written and the problems.
     void SetQuiet(bool on) { quiet = on; }
 
-    // "<file>:<line>: warning: <text>"
+    // "<file>:<line>: warning: <text>", each line written whole at once. Of one kind (the text
+    // before its first ": "), the first `shownPerKind` are written and the rest counted; the count
+    // is summed up in one line before the next log line, or at the end:
+    // "<file>: warning: ... and 9,999,990 more of these: scenario line not understood".
     void Warning(const std::string &file, int line, const std::string &text) override;
+    static constexpr unsigned long long shownPerKind = 10;
+
+    // Writes the sums of the warnings held back so far.
+    void SumUpWarnings();
+
+    ~RunLog();
+    RunLog(const RunLog &) = delete;
+    RunLog &operator=(const RunLog &) = delete;
 
     // A progress line on the same terminal, taken away before each line is written.
     void ShareTerminalWith(ProgressLine *line) { progress = line; }
@@ -39,6 +52,13 @@ private:
     ProgressLine *progress = nullptr;
     bool quiet = false;
     std::string line; // reused from line to line
+    struct WarningKind {
+        unsigned long long count = 0;
+        unsigned long long heldBack = 0; // not yet summed up
+        std::string file;                // of the last one held back
+    };
+    std::map<std::string, WarningKind, std::less<>> kinds;
+    bool holding = false; // some warning is held back
 };
 
 } // namespace standin

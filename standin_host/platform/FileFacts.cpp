@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <system_error>
+#include <utility>
 
 #if !defined(_WIN32)
 #include <sys/stat.h>
@@ -13,13 +14,34 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Where a file that is not there yet would be: the folder it would go to, resolved, and its name.
-std::string IdentityOfMissing(const std::string &path) {
-    const fs::path target = FollowLinks(path);
+// `folder` made absolute, its links followed as far as it exists; empty when that fails.
+const std::string &Resolved(const std::string &folder, ResolvedFolders *folders) {
+    static std::string once;
+    if (folders != nullptr) {
+        const auto known = folders->find(folder);
+        if (known != folders->end()) {
+            return known->second;
+        }
+    }
     std::error_code ec;
-    const fs::path folder = fs::weakly_canonical(FolderOf(target), ec);
-    return "new:" + (ec ? fs::path(FolderOf(target)) : folder).string() + "/" +
-           target.filename().string();
+    const fs::path absolute = fs::absolute(folder, ec);
+    fs::path resolved;
+    if (!ec) {
+        resolved = fs::weakly_canonical(absolute, ec);
+    }
+    std::string text = ec ? std::string() : resolved.string();
+    if (folders == nullptr) {
+        once = std::move(text);
+        return once;
+    }
+    return folders->emplace(folder, std::move(text)).first->second;
+}
+
+// Where a file that is not there yet would be: the folder it would go to, resolved, and its name.
+std::string IdentityOfMissing(const std::string &path, ResolvedFolders *folders) {
+    const fs::path target = FollowLinks(path);
+    const std::string &folder = Resolved(FolderOf(target), folders);
+    return "new:" + (folder.empty() ? FolderOf(target) : folder) + "/" + target.filename().string();
 }
 
 #if !defined(_WIN32)
@@ -50,27 +72,23 @@ fs::path FollowLinks(fs::path path) {
     return path;
 }
 
-bool InsideWorkingFolder(const std::string &path) {
-    std::error_code ec;
-    const fs::path working = fs::current_path(ec);
-    if (ec) {
+bool InsideWorkingFolder(const std::string &path, ResolvedFolders *folders) {
+    const std::string &folder = Resolved(FolderOf(FollowLinks(path)), folders);
+    const std::string &working = Resolved(".", folders);
+    if (folder.empty() || working.empty()) {
         return false;
     }
-    const fs::path folder = fs::weakly_canonical(fs::absolute(FolderOf(FollowLinks(path)), ec), ec);
-    if (ec) {
-        return false;
-    }
-    const fs::path inside = folder.lexically_relative(fs::canonical(working, ec));
-    return !ec && !inside.empty() && *inside.begin() != "..";
+    const fs::path inside = fs::path(folder).lexically_relative(working);
+    return !inside.empty() && *inside.begin() != "..";
 }
 
 #if defined(_WIN32)
-FileFacts ExamineFile(const std::string &path) {
+FileFacts ExamineFile(const std::string &path, ResolvedFolders *folders) {
     FileFacts facts;
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (!fs::exists(status)) {
-        facts.identity = IdentityOfMissing(path);
+        facts.identity = IdentityOfMissing(path, folders);
         return facts;
     }
     facts.kind = fs::is_directory(status)      ? FileFacts::Kind::Folder
@@ -82,7 +100,7 @@ FileFacts ExamineFile(const std::string &path) {
     return facts;
 }
 #else
-FileFacts ExamineFile(const std::string &path) {
+FileFacts ExamineFile(const std::string &path, ResolvedFolders *folders) {
     FileFacts facts;
     struct stat target {};
     if (stat(path.c_str(), &target) != 0) {
@@ -92,7 +110,7 @@ FileFacts ExamineFile(const std::string &path) {
             return facts;
         }
         // Not there, or a part of the path is missing: the output's own checks tell which.
-        facts.identity = IdentityOfMissing(path);
+        facts.identity = IdentityOfMissing(path, folders);
         return facts;
     }
     facts.identity = "file:" + std::to_string(target.st_dev) + ":" + std::to_string(target.st_ino);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <unordered_map>
 
 namespace standin {
 
@@ -30,7 +31,12 @@ struct FileFacts {
     std::string identity;
 };
 
-FileFacts ExamineFile(const std::string &path);
+// Folders resolved once for many paths (a plan of thousands of checkpoints): the folder as given,
+// and what it resolves to. Valid while no folder or link on the way changes, nor the working
+// folder.
+using ResolvedFolders = std::unordered_map<std::string, std::string>;
+
+FileFacts ExamineFile(const std::string &path, ResolvedFolders *folders = nullptr);
 
 // The file that a write to `path` ends in: symbolic links followed, a dangling one's too, so that
 // the link stays and the file it names is written. A loop is left for ExamineFile to report.
@@ -38,7 +44,7 @@ std::filesystem::path FollowLinks(std::filesystem::path path);
 
 // Whether the file that a write to `path` ends in (links followed, in its folders too) lies in
 // the working folder or below it.
-bool InsideWorkingFolder(const std::string &path);
+bool InsideWorkingFolder(const std::string &path, ResolvedFolders *folders = nullptr);
 
 // The folder of `path`, "." for a bare name.
 std::string FolderOf(const std::filesystem::path &path);

@@ -20,7 +20,7 @@ bool StandardStreamsShareAFile() {
 } // namespace
 
 void RunFiles::AddInput(const std::string &role, const std::string &path, bool readWholeFirst) {
-    inputs.push_back(Planned{role, path, {}, {}, ExamineFile(path), readWholeFirst});
+    inputs.push_back(Planned{role, path, {}, {}, ExamineFile(path, &folders), readWholeFirst});
 }
 
 void RunFiles::AddOutput(const std::string &option, const std::string &path,
@@ -28,7 +28,7 @@ void RunFiles::AddOutput(const std::string &option, const std::string &path,
     if (!group.empty() && !groupPaths.emplace(group + '\n' + path, outputs.size()).second) {
         return; // the same checkpoint again
     }
-    outputs.push_back(Planned{option, path, where, group, ExamineFile(path)});
+    outputs.push_back(Planned{option, path, where, group, ExamineFile(path, &folders)});
 }
 
 bool RunFiles::CheckAliases(std::string &error) const {
@@ -76,7 +76,7 @@ bool RunFiles::CheckAliases(std::string &error) const {
                 error = named + "not a file of its own; a checkpoint is a scenario file";
                 return false;
             }
-            if (!InsideWorkingFolder(output.path)) {
+            if (!InsideWorkingFolder(output.path, &folders)) {
                 error = named + "outside the working folder (through a symbolic link); a "
                                 "scenario writes checkpoints only inside it";
                 return false;
@@ -102,12 +102,12 @@ bool RunFiles::Check(std::string &error) const {
     if (!CheckAliases(error)) {
         return false;
     }
-    OutputFolders folders;
+    OutputFolders outputFolders;
     for (const Planned &output : outputs) {
         if (RunInterruptSignal() != 0) {
             return true;
         }
-        if (!CheckOutputFile(output.path, output.facts, folders, error)) {
+        if (!CheckOutputFile(output.path, output.facts, outputFolders, error)) {
             error.insert(0, output.where.empty() ? "" : output.where + ": ");
             return false;
         }

@@ -56,6 +56,7 @@ private:
     std::vector<Planned> inputs;
     std::vector<Planned> outputs;
     std::unordered_map<std::string, std::size_t> groupPaths; // group + '\n' + path: output index
+    mutable ResolvedFolders folders;                         // while the plan is made
 };
 
 } // namespace standin

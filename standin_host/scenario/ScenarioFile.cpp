@@ -19,11 +19,15 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
+// No line of a scenario takes more words than this; one word more tells a line that has more,
+// which is refused without holding every word of it.
+constexpr std::size_t mostWords = 64;
+
 // The words of `line` into `words`, whose storage is reused from line to line.
 void SplitWords(std::string_view line, std::vector<std::string_view> &words) {
     words.clear();
     std::size_t i = 0;
-    while (i < line.size()) {
+    while (i < line.size() && words.size() <= mostWords) {
         while (i < line.size() && IsBlank(line[i])) {
             ++i;
         }
@@ -132,10 +136,16 @@ public:
         return true;
     }
 
-    bool Exactly(std::size_t count) {
+    // `form` names the words after the first `given` of the line, which are shown as they
+    // stand: "expected 5 words: CAMERA POS x y z; found 4".
+    bool Exactly(std::size_t count, std::size_t given, const char *form) {
         if (words.size() != count) {
-            return Fail("expected " + std::to_string(count) + " words, found " +
-                        std::to_string(words.size()));
+            std::string shape;
+            for (std::size_t i = 0; i < given && i < words.size(); ++i) {
+                shape.append(words[i]).append(" ");
+            }
+            return Fail("expected " + std::to_string(count) + " words: " + shape + form +
+                        "; found " + std::to_string(words.size()));
         }
         return true;
     }
@@ -156,11 +166,11 @@ bool ParseCamera(LineParser &p, std::size_t at, ScenarioEvent &event) {
     if (what == "POS" || what == "VEL") {
         event.kind = what == "POS" ? ScenarioEvent::Kind::CameraPosition
                                    : ScenarioEvent::Kind::CameraVelocity;
-        return p.Exactly(at + 4) && p.Vector(at + 1, event.vector);
+        return p.Exactly(at + 4, at + 1, "x y z") && p.Vector(at + 1, event.vector);
     }
     if (what == "TARGET") {
         event.kind = ScenarioEvent::Kind::CameraTarget;
-        if (!p.Exactly(at + 2)) {
+        if (!p.Exactly(at + 2, at + 1, "<vessel name, or NONE>")) {
             return false;
         }
         if (p.Words()[at + 1] == "NONE") {
@@ -291,7 +301,8 @@ const char *WhyNotACheckpointName(const std::string &path) {
     return nullptr;
 }
 
-bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error) {
+bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error,
+                   const ReadProgress &progress) {
     scenario = ScenarioDescription();
     scenario.fileName = file.name;
     // The line of each of TIME, STEP and END, 0 while there was none.
@@ -307,6 +318,10 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     std::vector<std::string_view> words; // of the current line
     for (std::string_view line; lines.Next(line);) {
         const int number = lines.Number();
+        if (progress && number % 65536 == 0) {
+            progress(static_cast<double>(line.data() - file.text.data()) /
+                     static_cast<double>(file.text.size()));
+        }
         if (openVessel != nullptr) {
             // The block's lines are the module's, delivered as they stand but for indentation and
             // comments; only END_VESSEL (with a comment, if any) closes the block, and a VESSEL
@@ -332,6 +347,10 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         if (p.Count() == 0) {
             continue;
         }
+        if (p.Count() > mostWords) {
+            return p.Fail("more than " + std::to_string(mostWords) +
+                          " words; no line of a scenario takes that many");
+        }
         const std::string_view keyword = p.Words()[0];
         if (keyword == "TIME" || keyword == "STEP" || keyword == "END") {
             int &seenAt = keyword == "TIME" ? timeLine : keyword == "STEP" ? stepLine : endLine;
@@ -341,7 +360,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             }
             seenAt = number;
             double value = 0.0;
-            if (!p.Exactly(2) || !p.Number(1, value)) {
+            if (!p.Exactly(2, 1, "<seconds>") || !p.Number(1, value)) {
                 return false;
             }
             if (keyword == "TIME") {
@@ -363,7 +382,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         } else if (keyword == "VESSEL") {
             VesselEntry vessel;
             vessel.line = number;
-            if (!p.Exactly(3) || !p.Name(1, vessel.name, "vessel") ||
+            if (!p.Exactly(3, 1, "<name> <class>") || !p.Name(1, vessel.name, "vessel") ||
                 !p.Name(2, vessel.className, "class")) {
                 return false;
             }
@@ -388,7 +407,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                     return false;
                 }
             } else if (what == "SAVE") {
-                if (!p.Exactly(4)) {
+                if (!p.Exactly(4, 3, "<file>")) {
                     return false;
                 }
                 event.kind = ScenarioEvent::Kind::Save;

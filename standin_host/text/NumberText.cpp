@@ -1,9 +1,11 @@
 #include "standin_host/text/NumberText.h"
 
 #include <fast_float/fast_float.h>
+#include <fmt/format.h>
 
-#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <iterator>
 #include <system_error>
 
 namespace standin {
@@ -68,27 +70,81 @@ const char *WhyNotAFiniteNumber(std::string_view token) {
     return "is not a finite number";
 }
 
+constexpr double readableLimit = 1e15;
+
 std::string FormatExact(double value) {
     std::string text;
     AppendExact(text, value);
     return text;
 }
 
+// The numbers are written by {fmt}, compiled into the host with its own flags, as they are read
+// by fast_float: no precompiled library code handles the doubles, whatever the x87 unit's state.
+// The layout is that of std::to_chars(first, last, value), which the host used before and which
+// saved scenarios and logs keep: of the fixed and the scientific notation of the shortest digits
+// that read back as the value, the shorter one, fixed on a tie.
 void AppendExact(std::string &text, double value) {
     if (std::isinf(value)) {
         text.append(value > 0 ? "1e999" : "-1e999");
         return;
     }
-    char digits[32];
-    const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, value);
-    text.append(digits, result.ptr);
+    if (std::isnan(value) || value == 0.0) {
+        fmt::format_to(std::back_inserter(text), "{}", value); // "0", "-0", "nan"
+        return;
+    }
+    if (std::signbit(value)) {
+        text.push_back('-');
+    }
+    // Dragonbox's shortest digits (fmt's own detail: the one way {fmt} offers them undecorated).
+    const auto shortest = fmt::detail::dragonbox::to_decimal(std::fabs(value));
+    char digits[24];
+    const int count = static_cast<int>(fmt::format_to(digits, "{}", shortest.significand) - digits);
+    const int exponent = shortest.exponent + count - 1; // of the first digit
+    const int exponentDigits = std::abs(exponent) >= 100 ? 3 : 2;
+    const int scientificLength = count + (count > 1 ? 1 : 0) + 2 + exponentDigits;
+    const int fixedLength = exponent >= count - 1 ? exponent + 1
+                            : exponent >= 0       ? count + 1
+                                                  : count + 1 - exponent;
+    if (fixedLength > scientificLength) {
+        text.push_back(digits[0]);
+        if (count > 1) {
+            text.push_back('.');
+            text.append(digits + 1, digits + count);
+        }
+        fmt::format_to(std::back_inserter(text), "e{}{:0{}}", exponent < 0 ? '-' : '+',
+                       std::abs(exponent), exponentDigits);
+    } else if (exponent >= count - 1) {
+        // A whole number: all its digits, exactly, rather than its shortest ones and zeros.
+        fmt::format_to(std::back_inserter(text), "{:.0f}", std::fabs(value));
+    } else if (exponent >= 0) {
+        text.append(digits, digits + exponent + 1);
+        text.push_back('.');
+        text.append(digits + exponent + 1, digits + count);
+    } else {
+        text.append("0.");
+        text.append(static_cast<std::size_t>(-exponent - 1), '0');
+        text.append(digits, digits + count);
+    }
 }
 
 std::string FormatFixed(double value, int decimals) {
-    char text[400];
-    const std::to_chars_result result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return std::string(text, result.ptr);
+    // Beyond 10^15 a double holds no fraction, and its digits only fill the line: 1e+300 says it.
+    if (!(std::fabs(value) < readableLimit)) {
+        return FormatExact(value);
+    }
+    return fmt::format("{:.{}f}", value, decimals);
+}
+
+std::string GroupedDigits(unsigned long long count) {
+    const std::string digits = std::to_string(count);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i != 0 && (digits.size() - i) % 3 == 0) {
+            grouped += ',';
+        }
+        grouped += digits[i];
+    }
+    return grouped;
 }
 
 int DecimalsToTellApart(double step, int fewest) {

@@ -21,8 +21,12 @@ std::string FormatExact(double value);
 // The same text, appended to `text`; reuses its storage, for output written in bulk.
 void AppendExact(std::string &text, double value);
 
-// Fixed notation with `decimals` decimals, for the run log.
+// Fixed notation with `decimals` decimals, for the run log and messages; a value of 10^15 or more
+// (or not finite) as FormatExact gives it, in a few characters ("1e+300") rather than hundreds.
 std::string FormatFixed(double value, int decimals);
+
+// A count with its thousands set apart by commas, whatever the locale: "9,999,990".
+std::string GroupedDigits(unsigned long long count);
 
 // The decimals that times on a grid of `step` need to tell its points apart: at least `fewest`,
 // at most 9. The run log shows at least milliseconds (3); the picture's labels need none for

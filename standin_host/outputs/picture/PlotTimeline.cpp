@@ -47,9 +47,31 @@ double Lanes(SvgWriter &svg, const PlotRecord &record, const Scale &time, double
                  "text-anchor=\"end\" font-weight=\"bold\"");
         svg.Rect(from, centre - bar, to - from, 2 * bar,
                  std::string("fill=\"") + ColourOf(i) + "\"");
+        // Intervals, and the gaps between them, narrower than a pixel are drawn as one: a camera
+        // that turns to and fro many times a pixel shows where it kept the vessel, in a few boxes.
+        auto targeted = [&](double left, double right) {
+            svg.Rect(left, centre - box, right - left, 2 * box,
+                     "fill=\"url(#targeted)\" stroke=\"#000\" stroke-width=\"2\"");
+        };
+        bool open = false;
+        double left = 0.0;
+        double right = 0.0;
         for (const PlotInterval &interval : lane.targeted) {
-            svg.Rect(time(interval.from), centre - box, time(interval.to) - time(interval.from),
-                     2 * box, "fill=\"url(#targeted)\" stroke=\"#000\" stroke-width=\"2\"");
+            const double from = time(interval.from);
+            const double to = time(interval.to);
+            if (open && from - right < 1.0) {
+                right = std::max(right, to);
+                continue;
+            }
+            if (open) {
+                targeted(left, right);
+            }
+            open = true;
+            left = from;
+            right = to;
+        }
+        if (open) {
+            targeted(left, right);
         }
         const std::string when =
             FormatFixed(lane.wasDeleted ? lane.deleted : record.stopped, decimals) + " s";
