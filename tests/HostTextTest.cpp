@@ -94,10 +94,9 @@ TEST(FormatExact, MatchesTheLayoutItReplacesOnDoublesOfEveryMagnitude) {
                 continue; // not a finite number
             }
             const int decimals = static_cast<int>(bits % 10);
-            const bool same =
-                standin::FormatExact(value) == standard(value, -1) &&
-                (!(std::fabs(value) < 1e15) ||
-                 standin::FormatFixed(value, decimals) == standard(value, decimals));
+            const bool same = standin::FormatExact(value) == standard(value, -1) &&
+                              (!(std::fabs(value) < 1e15) ||
+                               standin::FormatFixed(value, decimals) == standard(value, decimals));
             if (!same) {
                 ++differences;
                 ADD_FAILURE() << standard(value, -1) << " written as "

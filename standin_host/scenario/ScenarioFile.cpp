@@ -294,7 +294,8 @@ const char *WhyNotACheckpointName(const std::string &path) {
     return nullptr;
 }
 
-bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error) {
+bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error,
+                   const ReadProgress &progress) {
     scenario = ScenarioDescription();
     scenario.fileName = file.name;
     // The line of each of TIME, STEP and END, 0 while there was none.
@@ -307,6 +308,10 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     TextLines lines(file.text);
     for (std::string_view line; lines.Next(line);) {
         const int number = lines.Number();
+        if (progress && number % 65536 == 0) {
+            progress(static_cast<double>(line.data() - file.text.data()) /
+                     static_cast<double>(file.text.size()));
+        }
         if (openVessel != nullptr) {
             // The block's lines are the module's, delivered as they stand but for indentation and
             // comments; only END_VESSEL (with a comment, if any) closes the block, and a VESSEL

@@ -28,7 +28,8 @@ std::string Reason() {
 
 } // namespace
 
-bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
+bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
+                  const ReadProgress &progress) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         error = path + ": is a folder, not a file";
@@ -65,6 +66,9 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
             return false;
         }
         content.append(chunk, got);
+        if (progress && !ec && size > 0) {
+            progress(static_cast<double>(content.size()) / static_cast<double>(size));
+        }
     }
     if (std::ferror(in.get())) {
         error = path + ": cannot read: " + Reason();
