@@ -265,3 +265,30 @@ TEST_P(ExpiryMonitor, TheHostDeletesInTheOrderOfCreationAndRefusesStrangers) {
 }
 
 } // namespace
+
+namespace {
+
+// The host logs the targeted vessel's debug line when it changes, and with --verbose after every
+// step that writes it.
+TEST(HostDebugLine, LoggedWhenItChangesOrAfterEveryStepWithVerbose) {
+    for (const bool verbose : {false, true}) {
+        SCOPED_TRACE(verbose ? "verbose" : "not verbose");
+        HarnessOptions options;
+        options.simulation.verbose = verbose;
+        HostHarness host({"LifeTime = 0", "MaxCamDistance = 500"}, options);
+        standin::SimVessel &vessel = host.CreateFromBlock("T", {"POS 0 0 0"});
+        host.SetCamera({0, 0, 0}, &vessel);
+        for (int step = 0; step < 3; ++step) {
+            host.Step();
+        }
+        const std::string log = host.Log();
+        std::size_t lines = 0;
+        for (std::size_t at = log.find("] debug \""); at != std::string::npos;
+             at = log.find("] debug \"", at + 1)) {
+            ++lines;
+        }
+        EXPECT_EQ(lines, verbose ? 3u : 1u) << log;
+    }
+}
+
+} // namespace
