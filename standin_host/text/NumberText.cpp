@@ -88,8 +88,12 @@ void AppendExact(std::string &text, double value) {
         text.append(value > 0 ? "1e999" : "-1e999");
         return;
     }
-    if (std::isnan(value) || value == 0.0) {
-        fmt::format_to(std::back_inserter(text), "{}", value); // "0", "-0", "nan"
+    if (value == 0.0) {
+        text.append(std::signbit(value) ? "-0" : "0"); // the usual coordinate, without a format
+        return;
+    }
+    if (std::isnan(value)) {
+        fmt::format_to(std::back_inserter(text), "{}", value); // "nan"
         return;
     }
     if (std::signbit(value)) {
@@ -97,8 +101,10 @@ void AppendExact(std::string &text, double value) {
     }
     // Dragonbox's shortest digits (fmt's own detail: the one way {fmt} offers them undecorated).
     const auto shortest = fmt::detail::dragonbox::to_decimal(std::fabs(value));
-    char digits[24];
-    const int count = static_cast<int>(fmt::format_to(digits, "{}", shortest.significand) - digits);
+    // format_int writes the digits without parsing a format string, for every number saved.
+    const fmt::format_int significand(shortest.significand);
+    const char *const digits = significand.data();
+    const int count = static_cast<int>(significand.size());
     const int exponent = shortest.exponent + count - 1; // of the first digit
     const int exponentDigits = std::abs(exponent) >= 100 ? 3 : 2;
     const int scientificLength = count + (count > 1 ? 1 : 0) + 2 + exponentDigits;
@@ -113,6 +119,11 @@ void AppendExact(std::string &text, double value) {
         }
         fmt::format_to(std::back_inserter(text), "e{}{:0{}}", exponent < 0 ? '-' : '+',
                        std::abs(exponent), exponentDigits);
+    } else if (exponent >= count - 1 && std::fabs(value) < 9007199254740992.0) {
+        // A whole number below 2^53: neighbouring doubles are at most 1 apart, so its shortest
+        // digits and zeros are all its digits, exactly.
+        text.append(digits, digits + count);
+        text.append(static_cast<std::size_t>(exponent - count + 1), '0');
     } else if (exponent >= count - 1) {
         // A whole number: all its digits, exactly, rather than its shortest ones and zeros.
         fmt::format_to(std::back_inserter(text), "{:.0f}", std::fabs(value));
