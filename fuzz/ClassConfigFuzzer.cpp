@@ -8,17 +8,28 @@
 #include "host/ModuleEntry.h"
 #include "host/Vessel.h"
 #include "standin_host/interface/LineReader.h"
+#include "standin_host/interface/ModuleServices.h"
 #include "standin_host/interface/VesselRecord.h"
+#include "standin_host/outputs/RunLog.h"
 #include "vessel/Brevlet.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <vector>
 
 namespace {
 
 using fuzzing::SameBits;
+
+// SetEnableFocus reaches the vessel's record through the host's services, which answer here
+// without a simulation behind them.
+struct Host {
+    std::ostringstream logText;
+    standin::RunLog log{logText, 1.0};
+    standin::ModuleServices services{log, "fuzz.cfg"};
+};
 
 bool KeyStartsLine(const std::string &line, const char *key) {
     const std::size_t length = std::strlen(key);
@@ -62,6 +73,7 @@ double Expected(const std::vector<standin::SourceLine> &lines, const char *key,
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    static Host host;
     std::vector<standin::SourceLine> lines;
     if (!fuzzing::SplitLines(data, size, lines)) {
         return 0;

@@ -1,6 +1,6 @@
 // The host's shared text routines, which several of its outputs rely on to read and write alike:
-// the decimals of a time grid, numbers and counts in messages, the run log's warnings, UTF-8
-// decoding and ASCII case folding.
+// the text of numbers, the decimals of a time grid, numbers and counts in messages, the run log's
+// warnings, UTF-8 decoding and ASCII case folding.
 #include "standin_host/outputs/RunLog.h"
 #include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/NumberText.h"
@@ -8,11 +8,104 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <sstream>
 #include <string>
 
 namespace {
+
+struct Written {
+    double value;
+    const char *exact;
+};
+
+// Saved scenarios and logs keep the text that the host has always written: the shorter of the
+// fixed and the scientific notation of the shortest digits, fixed on a tie, whole numbers in full.
+TEST(FormatExact, WritesTheShortestTextThatReadsBackInTheShorterNotation) {
+    const Written cases[] = {
+        {0.0, "0"},
+        {-0.0, "-0"},
+        {0.1, "0.1"},
+        {-0.30000000000000004, "-0.30000000000000004"},
+        {0.001, "0.001"},
+        {1e-4, "1e-04"}, // "0.0001" is one character longer
+        {123456.0, "123456"},
+        {1e5, "1e+05"},
+        {577.3502691896258, "577.3502691896258"},
+        {1e22, "1e+22"},
+        {1e300, "1e+300"},
+        {5e-324, "5e-324"},
+        {std::numeric_limits<double>::max(), "1.7976931348623157e+308"},
+        {9007199254740993.0, "9007199254740992"},
+        // Shortest digits "18446744073709552" and zeros would read back too; the number is whole.
+        {18446744073709551616.0, "18446744073709551616"},
+        {std::numeric_limits<double>::infinity(), "1e999"},
+        {-std::numeric_limits<double>::infinity(), "-1e999"},
+    };
+    for (const Written &c : cases) {
+        EXPECT_EQ(standin::FormatExact(c.value), c.exact);
+    }
+    std::string text = "POS ";
+    standin::AppendExact(text, 0.1);
+    EXPECT_EQ(text, "POS 0.1");
+}
+
+TEST(FormatFixed, RoundsTheExactValueToTheDecimals) {
+    EXPECT_EQ(standin::FormatFixed(0.0005, 3), "0.001"); // a little above the halfway point
+    EXPECT_EQ(standin::FormatFixed(2.675, 2), "2.67");   // a little below it
+    EXPECT_EQ(standin::FormatFixed(0.125, 2), "0.12");   // exactly on it: to even
+    EXPECT_EQ(standin::FormatFixed(-0.0, 3), "-0.000");
+    EXPECT_EQ(standin::FormatFixed(10.0, 0), "10");
+    EXPECT_EQ(standin::FormatFixed(999999999999999.9, 1), "999999999999999.9");
+}
+
+// The same text as the standard library's to_chars, which the host wrote with before, on doubles
+// of every magnitude: a fixed series of bit patterns, and decimal fractions and whole numbers.
+// (FormatFixed writes numbers from 10^15 on as FormatExact does.)
+TEST(FormatExact, MatchesTheLayoutItReplacesOnDoublesOfEveryMagnitude) {
+    std::uint64_t state = 0x9e3779b97f4a7c15;
+    const auto next = [&state] { // xorshift64: the same series on every build
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    const auto standard = [](double value, int decimals) {
+        char text[400];
+        const std::to_chars_result result = decimals < 0
+                                                ? std::to_chars(text, text + sizeof text, value)
+                                                : std::to_chars(text, text + sizeof text, value,
+                                                                std::chars_format::fixed, decimals);
+        return std::string(text, result.ptr);
+    };
+    int differences = 0;
+    for (int i = 0; i < 100000 && differences < 10; ++i) {
+        const std::uint64_t bits = next();
+        double values[3];
+        std::memcpy(&values[0], &bits, sizeof values[0]);
+        values[1] = static_cast<double>(bits % 10000000) / 1000.0;
+        values[2] = static_cast<double>(static_cast<std::int64_t>(bits) >> (bits % 40));
+        for (const double value : values) {
+            if (value != value || value - value != 0.0) {
+                continue; // not a finite number
+            }
+            const int decimals = static_cast<int>(bits % 10);
+            const bool same = standin::FormatExact(value) == standard(value, -1) &&
+                              (!(std::fabs(value) < 1e15) ||
+                               standin::FormatFixed(value, decimals) == standard(value, decimals));
+            if (!same) {
+                ++differences;
+                ADD_FAILURE() << standard(value, -1) << " written as "
+                              << standin::FormatExact(value) << ", or with " << decimals
+                              << " decimals as " << standin::FormatFixed(value, decimals);
+            }
+        }
+    }
+}
 
 struct Grid {
     double step;

@@ -84,4 +84,47 @@ TEST(ProgressLine, TextIsCutShortOfTheTerminalsLastColumnAtAField) {
     }
 }
 
+// The reading line likewise: the name goes first when the terminal is narrow; a control
+// character in the name is escaped, so that it cannot move the cursor.
+TEST(ReadingLine, TextFitsShortOfTheTerminalsLastColumn) {
+    struct Case {
+        std::size_t columns;
+        const char *name;
+        double share;
+        const char *text;
+    };
+    const Case cases[] = {
+        {80, "big.scn", 0.456, "reading big.scn  45.6%"},
+        {23, "big.scn", 0.456, "reading big.scn  45.6%"},
+        {22, "big.scn", 0.456, "reading  45.6%"},
+        {15, "big.scn", 0.456, "reading  45.6%"},
+        {14, "big.scn", 0.456, ""},
+        {80, "a\x1b[2J.scn", 1.5, "reading a\\x1b[2J.scn  100.0%"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.columns) + " columns");
+        EXPECT_EQ(standin::ReadingText("reading", c.name, c.share, c.columns), c.text);
+    }
+}
+
+// Shown on a terminal only once the reading has lasted a second, and gone when it is done.
+TEST(ReadingLine, DrawnAfterASecondAndGoneWhenDone) {
+    std::ostringstream terminal;
+    std::ostringstream logFile;
+    {
+        standin::ReadingLine line(terminal, true, "big.scn");
+        standin::ReadingLine off(logFile, false, "big.scn");
+        line.Show("reading", 0.1);
+        EXPECT_EQ(terminal.str(), "");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        line.Show("parsing", 0.5);
+        off.Show("parsing", 0.5);
+    }
+    EXPECT_EQ(logFile.str(), "");
+    const std::string drawn = "\rparsing big.scn  50.0%";
+    EXPECT_EQ(terminal.str().substr(0, drawn.size()), drawn);
+    EXPECT_EQ(terminal.str().substr(drawn.size()),
+              "\r" + std::string(drawn.size() - 1, ' ') + "\r");
+}
+
 } // namespace

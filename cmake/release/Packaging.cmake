@@ -1,5 +1,6 @@
 # What a user downloads: one folder that runs as it is unpacked, with the host, the module beside
-# it where the host looks for modules, the examples with their class configuration, the docs, the
+# it where the host looks for modules, the examples with their class configuration, the kit for
+# one's own module (host/ and examples/module/), the module's sources (vessel/), the docs, the
 # README, the license and the change log.
 #
 #   cmake --install <build>                    installs that folder's contents into the prefix
@@ -27,9 +28,9 @@ if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
       CACHE PATH "Where cmake --install puts the program folder" FORCE)
 endif()
 
-# The host's import library (Windows) is for building modules, not for running them.
+# The host's import library (Windows) is for building one's own modules, with the kit below.
 install(TARGETS standin-host Brevlet
-        RUNTIME DESTINATION . LIBRARY DESTINATION . ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
+        RUNTIME DESTINATION . LIBRARY DESTINATION . ARCHIVE DESTINATION lib)
 
 # The users' pages; the maintainers' reports in docs/maintainers/ are not shipped.
 file(GLOB BREVLET_DOCS CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/docs/*.md)
@@ -52,10 +53,29 @@ install(FILES ${examples} DESTINATION examples)
 list(TRANSFORM BREVLET_EXAMPLE_CONFIGS PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE configs)
 install(FILES ${configs} DESTINATION examples/config)
 
+# The kit for one's own module: the host interface that a module is built against, and a minimal
+# module with a CMake project that builds it against this folder.
+file(GLOB BREVLET_HOST_HEADERS CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
+     ${PROJECT_SOURCE_DIR}/host/*.h)
+set(BREVLET_KIT_FILES examples/module/CMakeLists.txt examples/module/Mayfly.cpp
+    examples/module/mayfly.scn examples/module/config/Mayfly.cfg)
+list(TRANSFORM BREVLET_HOST_HEADERS PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE headers)
+install(FILES ${headers} DESTINATION host)
+# The module's sources, for a build against the simulator's own interface (docs/simulator.md).
+file(GLOB BREVLET_MODULE_SOURCES CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
+     ${PROJECT_SOURCE_DIR}/vessel/*.cpp ${PROJECT_SOURCE_DIR}/vessel/*.h
+     ${PROJECT_SOURCE_DIR}/vessel/*.map)
+list(TRANSFORM BREVLET_MODULE_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE sources)
+install(FILES ${sources} DESTINATION vessel)
+install(FILES examples/module/CMakeLists.txt examples/module/Mayfly.cpp examples/module/mayfly.scn
+        DESTINATION examples/module)
+install(FILES examples/module/config/Mayfly.cfg DESTINATION examples/module/config)
+
 # On Windows the text files get the CRLF line ends that its editors expect; the host and the
 # module read either.
 if(WIN32)
-  set(texts ${BREVLET_TOP_TEXTS} ${BREVLET_DOCS} ${BREVLET_EXAMPLES} ${BREVLET_EXAMPLE_CONFIGS})
+  set(texts ${BREVLET_TOP_TEXTS} ${BREVLET_DOCS} ${BREVLET_EXAMPLES} ${BREVLET_EXAMPLE_CONFIGS}
+            ${BREVLET_HOST_HEADERS} ${BREVLET_KIT_FILES} ${BREVLET_MODULE_SOURCES})
   install(CODE "set(BREVLET_TEXT_FILES \"${texts}\")
                 include(\"${CMAKE_CURRENT_LIST_DIR}/CrlfText.cmake\")")
 endif()

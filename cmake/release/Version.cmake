@@ -3,6 +3,24 @@
 set(BREVLET_AUTHORS "the Brevlet developers")
 set(BREVLET_COPYRIGHT "Copyright (c) 2026 ${BREVLET_AUTHORS}; MIT license")
 
+# A build is a release when CHANGELOG.md has moved every entry from [Unreleased] to the section of
+# the project's version; any other build says in --version that it is not one.
+file(READ ${PROJECT_SOURCE_DIR}/CHANGELOG.md brevlet_changelog)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
+string(FIND "${brevlet_changelog}" "## [Unreleased]" brevlet_unreleased_at)
+string(FIND "${brevlet_changelog}" "## [${PROJECT_VERSION}]" brevlet_version_at)
+set(brevlet_unreleased "")
+if(brevlet_unreleased_at GREATER -1 AND brevlet_version_at GREATER brevlet_unreleased_at)
+  math(EXPR brevlet_unreleased_length "${brevlet_version_at} - ${brevlet_unreleased_at}")
+  string(SUBSTRING "${brevlet_changelog}" ${brevlet_unreleased_at} ${brevlet_unreleased_length}
+                   brevlet_unreleased)
+endif()
+if(brevlet_unreleased MATCHES "\n- " OR brevlet_version_at EQUAL -1)
+  set(BREVLET_RELEASE_NOTE "not a release: built with changes since ${PROJECT_VERSION}, which CHANGELOG.md lists under Unreleased")
+else()
+  set(BREVLET_RELEASE_NOTE "")
+endif()
+
 # BrevletVersion.h, for targets that link brevlet_version.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/BrevletVersion.h.in
                ${PROJECT_BINARY_DIR}/generated/BrevletVersion.h @ONLY)

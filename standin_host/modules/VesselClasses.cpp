@@ -4,7 +4,9 @@
 #include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/MessageText.h"
 
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 namespace standin {
@@ -59,6 +61,11 @@ const VesselClass *VesselClasses::Find(const std::string &name, std::string &err
     const std::string path = configFolder + "/" + name + ".cfg";
     if (!ReadTextFile(path, vesselClass->config, error)) {
         error = "class " + name + ": " + error;
+        // A scenario saved elsewhere, or continued from another folder, has no config beside it.
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) {
+            error += " (--config names the folder of the class configurations)";
+        }
         return nullptr;
     }
     std::string moduleName = name;
@@ -68,6 +75,11 @@ const VesselClass *VesselClasses::Find(const std::string &name, std::string &err
     vesselClass->module = FindModule(moduleName, error);
     if (vesselClass->module == nullptr) {
         error = "class " + name + ": " + error;
+        std::error_code ec;
+        if (!std::filesystem::exists(moduleFolder + "/" + moduleName + ModuleLibrary::FileSuffix(),
+                                     ec)) {
+            error += " (--modules names the folder of the modules)";
+        }
         return nullptr;
     }
     return classes.emplace(name, std::move(vesselClass)).first->second.get();

@@ -1,11 +1,13 @@
 #include "standin_host/outputs/ProgressLine.h"
 
 #include "standin_host/platform/TerminalWidth.h"
+#include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace standin {
 namespace {
@@ -49,6 +51,49 @@ std::string ProgressText(double simTime, double done, double stepsPerSecond, dou
         text.append(gap, ' ').append(field);
     }
     return text;
+}
+
+std::string ReadingText(const std::string &what, const std::string &name, double share,
+                        std::size_t columns) {
+    const std::string done = FormatFixed(std::clamp(share, 0.0, 1.0) * 100.0, 1) + "%";
+    const std::size_t room = columns > 0 ? columns - 1 : 0;
+    std::string text = what + " " + Escaped(name) + "  " + done;
+    if (text.size() > room) {
+        text = what + "  " + done;
+    }
+    return text.size() > room ? std::string() : text;
+}
+
+ReadingLine::ReadingLine(std::ostream &terminal, bool shown, std::string name)
+    : terminal(terminal), shown(shown), name(std::move(name)), started(Clock::now()),
+      lastDrawn(started) {}
+
+ReadingLine::~ReadingLine() {
+    Clear();
+}
+
+void ReadingLine::Show(const char *what, double share) {
+    const Clock::time_point now = Clock::now();
+    if (!shown || now - started < firstShownAfter || now - lastDrawn < redrawnEvery) {
+        return;
+    }
+    lastDrawn = now;
+    const std::size_t columns = ErrorStreamColumns();
+    std::string text = ReadingText(what, name, share, columns);
+    const std::size_t length = text.size();
+    const std::size_t cleared = std::min(drawnLength, columns > 0 ? columns - 1 : 0);
+    text.append(cleared > length ? cleared - length : 0, ' ');
+    terminal << '\r' << text << std::flush;
+    drawnLength = std::max<std::size_t>(length, 1);
+}
+
+void ReadingLine::Clear() {
+    if (drawnLength > 0) {
+        const std::size_t columns = ErrorStreamColumns();
+        terminal << '\r' << std::string(std::min(drawnLength, columns > 0 ? columns - 1 : 0), ' ')
+                 << '\r' << std::flush;
+        drawnLength = 0;
+    }
 }
 
 ProgressLine::ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime)

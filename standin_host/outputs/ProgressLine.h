@@ -22,6 +22,34 @@ namespace standin {
 std::string ProgressText(double simTime, double done, double stepsPerSecond, double secondsLeft,
                          std::size_t columns);
 
+// What a long read of the scenario shows, for a terminal `columns` wide: "reading big.scn  45.0%"
+// (`what` is "reading" or "parsing"); without the name where it does not fit.
+std::string ReadingText(const std::string &what, const std::string &name, double share,
+                        std::size_t columns);
+
+// The progress of reading a large scenario, shown as the progress of a run is: on a terminal only,
+// once the reading has lasted a second, redrawn in place, cleared when done.
+class ReadingLine {
+public:
+    ReadingLine(std::ostream &terminal, bool shown, std::string name);
+    ~ReadingLine();
+    ReadingLine(const ReadingLine &) = delete;
+    ReadingLine &operator=(const ReadingLine &) = delete;
+
+    void Show(const char *what, double share);
+    void Clear();
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    std::ostream &terminal;
+    bool shown;
+    std::string name;
+    std::size_t drawnLength = 0; // 0: nothing shown
+    Clock::time_point started;
+    Clock::time_point lastDrawn;
+};
+
 class ProgressLine : public RunObserver {
 public:
     // `shown` false: the line stays off (the stream is not a terminal).

@@ -1,12 +1,15 @@
 #include "standin_host/platform/FileCalls.h"
 
 #include "standin_host/platform/RunInterrupt.h"
+#include "standin_host/platform/TerminalWidth.h"
+#include "standin_host/text/MessageText.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -182,7 +185,7 @@ int OpenInPlace(const std::string &path, bool fifo, int &failure) {
         failure = errno;
         return fd;
     }
-    while (true) {
+    for (bool told = false;; told = true) {
         const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0) {
             fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK); // writes wait for the reader
@@ -191,6 +194,12 @@ int OpenInPlace(const std::string &path, bool fifo, int &failure) {
         if (errno != ENXIO) { // ENXIO: no reader yet
             failure = errno;
             return -1;
+        }
+        // Someone at a terminal is told why nothing happens; a log file is not.
+        if (!told && ErrorStreamIsTerminal()) {
+            std::cerr << "standin-host: waiting for a reader of the FIFO " << Escaped(path)
+                      << " (Ctrl-C ends the wait)\n"
+                      << std::flush;
         }
         if (RunInterruptSignal() != 0) {
             failure = EINTR;

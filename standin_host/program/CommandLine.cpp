@@ -51,8 +51,9 @@ const char usage[] =
     "run log then goes to the standard error. Each file written is named in the log.\n"
     "\n"
     "Exit status: 0 for a run that ended and wrote its files; 1 when the run was refused or a\n"
-    "file could not be written; 2 for a bad command line; 130 or 143 for a run ended by SIGINT\n"
-    "(Ctrl-C) or SIGTERM, which saves the scenario as it stands at the next step.\n";
+    "file could not be written; 2 for a bad command line; 128 + the signal's number for a run\n"
+    "ended by a signal (130 for Ctrl-C, 143 for SIGTERM), which saves the scenario as it stands\n"
+    "at the next step.\n";
 
 const char tryHelp[] = "Try 'standin-host --help' for more information.\n";
 

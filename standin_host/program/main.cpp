@@ -40,7 +40,8 @@ int Main(int argc, char **argv) {
     case standin::CommandLine::Request::Help:
         return Show(standin::UsageText());
     case standin::CommandLine::Request::Version:
-        return Show(std::string("standin-host ") + BREVLET_VERSION + "\n");
+        return Show(std::string("standin-host ") + BREVLET_VERSION + "\n" +
+                    (*BREVLET_RELEASE_NOTE != '\0' ? BREVLET_RELEASE_NOTE "\n" : ""));
     case standin::CommandLine::Request::Refused:
         std::cerr << line.message;
         return standin::BadCommandLineStatus;

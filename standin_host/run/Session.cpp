@@ -143,8 +143,12 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     ScenarioDescription scenario;
     {
         TextFile file; // gone once parsed: a large scenario is not held twice
-        if (!ReadTextFile(options.scenarioPath, file, error) ||
-            !ParseScenario(file, scenario, error)) {
+        // A large scenario takes seconds to read: a terminal shows how far it has come.
+        ReadingLine reading(err, options.progress, options.scenarioPath);
+        if (!ReadTextFile(options.scenarioPath, file, error,
+                          [&](double share) { reading.Show("reading", share); }) ||
+            !ParseScenario(file, scenario, error,
+                           [&](double share) { reading.Show("parsing", share); })) {
             return nullptr;
         }
     }

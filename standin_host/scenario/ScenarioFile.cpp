@@ -119,10 +119,16 @@ public:
         return true;
     }
 
-    bool Exactly(std::size_t count) {
+    // `form` names the words after the first `given` of the line, which are shown as they
+    // stand: "expected 5 words: CAMERA POS x y z; found 4".
+    bool Exactly(std::size_t count, std::size_t given, const char *form) {
         if (words.size() != count) {
-            return Fail("expected " + std::to_string(count) + " words, found " +
-                        std::to_string(words.size()));
+            std::string shape;
+            for (std::size_t i = 0; i < given && i < words.size(); ++i) {
+                shape.append(words[i]).append(" ");
+            }
+            return Fail("expected " + std::to_string(count) + " words: " + shape + form +
+                        "; found " + std::to_string(words.size()));
         }
         return true;
     }
@@ -143,11 +149,11 @@ bool ParseCamera(LineParser &p, std::size_t at, ScenarioEvent &event) {
     if (what == "POS" || what == "VEL") {
         event.kind = what == "POS" ? ScenarioEvent::Kind::CameraPosition
                                    : ScenarioEvent::Kind::CameraVelocity;
-        return p.Exactly(at + 4) && p.Vector(at + 1, event.vector);
+        return p.Exactly(at + 4, at + 1, "x y z") && p.Vector(at + 1, event.vector);
     }
     if (what == "TARGET") {
         event.kind = ScenarioEvent::Kind::CameraTarget;
-        if (!p.Exactly(at + 2)) {
+        if (!p.Exactly(at + 2, at + 1, "<vessel name, or NONE>")) {
             return false;
         }
         if (p.Words()[at + 1] == "NONE") {
@@ -288,7 +294,8 @@ const char *WhyNotACheckpointName(const std::string &path) {
     return nullptr;
 }
 
-bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error) {
+bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error,
+                   const ReadProgress &progress) {
     scenario = ScenarioDescription();
     scenario.fileName = file.name;
     // The line of each of TIME, STEP and END, 0 while there was none.
@@ -301,6 +308,10 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     TextLines lines(file.text);
     for (std::string_view line; lines.Next(line);) {
         const int number = lines.Number();
+        if (progress && number % 65536 == 0) {
+            progress(static_cast<double>(line.data() - file.text.data()) /
+                     static_cast<double>(file.text.size()));
+        }
         if (openVessel != nullptr) {
             // The block's lines are the module's, delivered as they stand but for indentation and
             // comments; only END_VESSEL (with a comment, if any) closes the block, and a VESSEL
@@ -339,7 +350,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             }
             seenAt = number;
             double value = 0.0;
-            if (!p.Exactly(2) || !p.Number(1, value)) {
+            if (!p.Exactly(2, 1, "<seconds>") || !p.Number(1, value)) {
                 return false;
             }
             if (keyword == "TIME") {
@@ -361,7 +372,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         } else if (keyword == "VESSEL") {
             VesselEntry vessel;
             vessel.line = number;
-            if (!p.Exactly(3) || !p.Name(1, vessel.name, "vessel") ||
+            if (!p.Exactly(3, 1, "<name> <class>") || !p.Name(1, vessel.name, "vessel") ||
                 !p.Name(2, vessel.className, "class")) {
                 return false;
             }
@@ -386,7 +397,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                     return false;
                 }
             } else if (what == "SAVE") {
-                if (!p.Exactly(4)) {
+                if (!p.Exactly(4, 3, "<file>")) {
                     return false;
                 }
                 event.kind = ScenarioEvent::Kind::Save;

@@ -56,7 +56,9 @@ struct ScenarioDescription {
 };
 
 // Parses a scenario. On a malformed line it returns false with "file:line: message".
-bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error);
+// `progress`, if given, is told the share of the text parsed so far, now and then.
+bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error,
+                   const ReadProgress &progress = {});
 
 // Writes a scenario in the form that ParseScenario reads, with numbers that read back exactly.
 std::string FormatScenario(const ScenarioDescription &scenario);

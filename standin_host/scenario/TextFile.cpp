@@ -28,7 +28,8 @@ std::string Reason() {
 
 } // namespace
 
-bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
+bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
+                  const ReadProgress &progress) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         error = path + ": is a folder, not a file";
@@ -65,6 +66,9 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
             return false;
         }
         content.append(chunk, got);
+        if (progress && !ec && size > 0) {
+            progress(static_cast<double>(content.size()) / static_cast<double>(size));
+        }
     }
     if (std::ferror(in.get())) {
         error = path + ": cannot read: " + Reason();
@@ -74,7 +78,18 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error) {
         content.erase(0, sizeof byteOrderMark - 1);
     }
 
+    // UTF-16, as some Windows editors save, is named: its NUL bytes would say only "not text".
     const std::size_t nul = content.find('\0');
+    if (nul != std::string::npos &&
+        (content.rfind("\xff\xfe", 0) == 0 || content.rfind("\xfe\xff", 0) == 0)) {
+        error = path + ": is UTF-16 text; save it as UTF-8 (or ASCII)";
+        return false;
+    }
+    if (nul != std::string::npos && nul < 2 && content.size() >= 4 && content[nul + 2] == '\0') {
+        error = path + ": holds a NUL byte in every other place, as UTF-16 text does; save it as "
+                       "UTF-8 (or ASCII)";
+        return false;
+    }
     if (nul != std::string::npos) {
         // The line that holds the byte is the first to end beyond it.
         TextLines lines(content);

@@ -3,6 +3,7 @@
 
 #include "standin_host/text/TextLines.h"
 
+#include <functional>
 #include <string>
 
 namespace standin {
@@ -18,6 +19,9 @@ struct TextFile {
 // Reads a text file whose lines end as TextLines says; a UTF-8 byte-order mark at its start is
 // skipped. A file that cannot be read, is larger than 1 GiB, or holds a NUL byte is refused with
 // a message naming the file (and the line, for a NUL byte).
-bool ReadTextFile(const std::string &path, TextFile &file, std::string &error);
+// `progress`, if given, is told the share of the file read so far, now and then.
+using ReadProgress = std::function<void(double share)>;
+bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
+                  const ReadProgress &progress = {});
 
 } // namespace standin

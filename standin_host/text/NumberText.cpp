@@ -1,9 +1,11 @@
 #include "standin_host/text/NumberText.h"
 
 #include <fast_float/fast_float.h>
+#include <fmt/format.h>
 
-#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <iterator>
 #include <system_error>
 
 namespace standin {
@@ -76,14 +78,53 @@ std::string FormatExact(double value) {
     return text;
 }
 
+// The numbers are written by {fmt}, compiled into the host with its own flags, as they are read
+// by fast_float: no precompiled library code handles the doubles, whatever the x87 unit's state.
+// The layout is that of std::to_chars(first, last, value), which the host used before and which
+// saved scenarios and logs keep: of the fixed and the scientific notation of the shortest digits
+// that read back as the value, the shorter one, fixed on a tie.
 void AppendExact(std::string &text, double value) {
     if (std::isinf(value)) {
         text.append(value > 0 ? "1e999" : "-1e999");
         return;
     }
-    char digits[32];
-    const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, value);
-    text.append(digits, result.ptr);
+    if (std::isnan(value) || value == 0.0) {
+        fmt::format_to(std::back_inserter(text), "{}", value); // "0", "-0", "nan"
+        return;
+    }
+    if (std::signbit(value)) {
+        text.push_back('-');
+    }
+    // Dragonbox's shortest digits (fmt's own detail: the one way {fmt} offers them undecorated).
+    const auto shortest = fmt::detail::dragonbox::to_decimal(std::fabs(value));
+    char digits[24];
+    const int count = static_cast<int>(fmt::format_to(digits, "{}", shortest.significand) - digits);
+    const int exponent = shortest.exponent + count - 1; // of the first digit
+    const int exponentDigits = std::abs(exponent) >= 100 ? 3 : 2;
+    const int scientificLength = count + (count > 1 ? 1 : 0) + 2 + exponentDigits;
+    const int fixedLength = exponent >= count - 1 ? exponent + 1
+                            : exponent >= 0       ? count + 1
+                                                  : count + 1 - exponent;
+    if (fixedLength > scientificLength) {
+        text.push_back(digits[0]);
+        if (count > 1) {
+            text.push_back('.');
+            text.append(digits + 1, digits + count);
+        }
+        fmt::format_to(std::back_inserter(text), "e{}{:0{}}", exponent < 0 ? '-' : '+',
+                       std::abs(exponent), exponentDigits);
+    } else if (exponent >= count - 1) {
+        // A whole number: all its digits, exactly, rather than its shortest ones and zeros.
+        fmt::format_to(std::back_inserter(text), "{:.0f}", std::fabs(value));
+    } else if (exponent >= 0) {
+        text.append(digits, digits + exponent + 1);
+        text.push_back('.');
+        text.append(digits + exponent + 1, digits + count);
+    } else {
+        text.append("0.");
+        text.append(static_cast<std::size_t>(-exponent - 1), '0');
+        text.append(digits, digits + count);
+    }
 }
 
 std::string FormatFixed(double value, int decimals) {
@@ -91,10 +132,7 @@ std::string FormatFixed(double value, int decimals) {
     if (!(std::fabs(value) < readableLimit)) {
         return FormatExact(value);
     }
-    char text[400];
-    const std::to_chars_result result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return std::string(text, result.ptr);
+    return fmt::format("{:.{}f}", value, decimals);
 }
 
 std::string GroupedDigits(unsigned long long count) {

@@ -95,6 +95,18 @@ const RefusedCase refusedCases[] = {
      [](const TempFolder &f) { return HostArguments(f, "\xff\xfe\x80\x01 x\n"); },
      // Control characters are escaped in the message.
      R"(.*/run\.scn:1: unknown keyword '\\xff\\xfe\\x80\\x01' \(it holds the byte \\xff, )"},
+    // UTF-16 is named, with or without its byte-order mark, little- or big-endian.
+    {"Utf16Scenario",
+     [](const TempFolder &f) { return HostArguments(f, std::string("\xff\xfeS\0T\0E\0P\0", 10)); },
+     R"(.*/run\.scn: is UTF-16 text; save it as UTF-8 \(or ASCII\))"},
+    {"Utf16ScenarioWithoutByteOrderMark",
+     [](const TempFolder &f) { return HostArguments(f, std::string("\0S\0T\0E\0P", 8)); },
+     R"(.*/run\.scn: holds a NUL byte in every other place, as UTF-16 text does; save it as UTF-8)"},
+    {"Utf16ClassConfiguration",
+     [](const TempFolder &f) {
+         return HostArguments(f, baseScenario, std::string("M\0o\0d\0u\0l\0e\0", 12));
+     },
+     R"(.*/run\.scn:4: class Brevlet: .*/Brevlet\.cfg: holds a NUL byte in every other place, as UTF-16)"},
     {"NulInsideAScenarioLine",
      [](const TempFolder &f) {
          return HostArguments(f, std::string(baseScenario) + "VESSEL B Brevlet\n  LIFE" +
@@ -149,7 +161,7 @@ const RefusedCase refusedCases[] = {
      },
      R"(.*/run\.scn:4: class Brevlet: .*/nowhere/Brevlet\.cfg: cannot open: )"},
     {"ModuleMissing", [](const TempFolder &f) { return RunWithModule(f, "Gone", ""); },
-     R"(.*/run\.scn:4: class Brevlet: .*/modules/Gone\.so: no such module file)"},
+     R"(.*/run\.scn:4: class Brevlet: .*/modules/Gone\.so: no such module file \(--modules names the folder of the modules\))"},
     {"ModuleWithoutEntryPoints",
      [](const TempFolder &f) { return RunWithModule(f, "Bare", BREVLET_MODULE_WITHOUT_ENTRIES); },
      R"(.*/run\.scn:4: class Brevlet: .*/Bare\.so: not a vessel module: it does not export )"

@@ -168,7 +168,8 @@ const RefusedCase refusedCases[] = {
          f.Write("trace.csv", "mine\n");
          f.Write("run.scn", "STEP 1\nEND 3\nVESSEL A Nonesuch\nEND_VESSEL\n");
      },
-     "run\\.scn:3: class Nonesuch: config/Nonesuch\\.cfg: cannot open"},
+     "run\\.scn:3: class Nonesuch: config/Nonesuch\\.cfg: cannot open: .* \\(--config names the "
+     "folder of the class configurations\\)"},
     {"OutputIsALoopOfLinks", "--output|la", "",
      [](const TempFolder &f) {
          fs::create_symlink("lb", f / "la");
