@@ -69,7 +69,9 @@ Loaded Load(standin::VesselRecord &record, const std::vector<standin::SourceLine
     if (loaded.vessel == nullptr) {
         std::abort();
     }
-    standin::LineReader reader("fuzz.scn", lines);
+    static const std::string fileName = "fuzz.scn";
+    std::string buffer;
+    standin::LineReader reader(fileName, lines, buffer);
     loaded.status.source = &reader;
     static_cast<VESSEL2 *>(loaded.vessel)->clbkLoadStateEx(&reader, &loaded.status);
     loaded.status.source = nullptr; // the reader goes here
@@ -111,11 +113,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     standin::VesselRecord copy;
     const Loaded second = Load(copy, saved);
-    // A countdown running or switched off (negative) is saved; after 0 (or -0) the new vessel
-    // keeps its initial 0.
+    // Every lifetime is saved, 0 and -0 included, so the new vessel goes on with the same bits.
     const double reloaded = static_cast<Brevlet *>(second.vessel)->GetLifetime();
-    if (!SameBits(reloaded, lifetime != 0.0 ? lifetime : 0.0) ||
-        !SameBits(second.status.position, first.status.position) ||
+    if (!SameBits(reloaded, lifetime) || !SameBits(second.status.position, first.status.position) ||
         !SameBits(second.status.velocity, first.status.velocity)) {
         std::abort();
     }
