@@ -111,11 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     standin::VesselRecord copy;
     const Loaded second = Load(copy, saved);
-    // A countdown running or switched off (negative) is saved; after 0 (or -0) the new vessel
-    // keeps its initial 0.
+    // Every lifetime is saved, 0 and -0 included, so the new vessel goes on with the same bits.
     const double reloaded = static_cast<Brevlet *>(second.vessel)->GetLifetime();
-    if (!SameBits(reloaded, lifetime != 0.0 ? lifetime : 0.0) ||
-        !SameBits(second.status.position, first.status.position) ||
+    if (!SameBits(reloaded, lifetime) || !SameBits(second.status.position, first.status.position) ||
         !SameBits(second.status.velocity, first.status.velocity)) {
         std::abort();
     }

@@ -143,8 +143,10 @@ const RefusedCase refusedCases[] = {
          sockaddr_un address{};
          address.sun_family = AF_UNIX;
          std::snprintf(address.sun_path, sizeof address.sun_path, "%s", (f / "sock").c_str());
-         bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+         const bool bound =
+             bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
          close(fd);
+         ASSERT_TRUE(bound) << "cannot make the socket " << address.sun_path;
      },
      "sock: cannot write: is a socket or the like; an output is a file, a device or a FIFO"},
     {"OutputIsAFileOfAFolder", "--output|run.scn/", "", nullptr,
