@@ -83,7 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (vessel == nullptr) {
         std::abort();
     }
-    standin::LineReader reader("fuzz.cfg", lines);
+    static const std::string fileName = "fuzz.cfg";
+    std::string buffer;
+    standin::LineReader reader(fileName, lines, buffer);
     auto *brevlet = static_cast<Brevlet *>(vessel);
     brevlet->clbkSetClassCaps(&reader);
 

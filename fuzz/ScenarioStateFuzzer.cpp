@@ -69,7 +69,9 @@ Loaded Load(standin::VesselRecord &record, const std::vector<standin::SourceLine
     if (loaded.vessel == nullptr) {
         std::abort();
     }
-    standin::LineReader reader("fuzz.scn", lines);
+    static const std::string fileName = "fuzz.scn";
+    std::string buffer;
+    standin::LineReader reader(fileName, lines, buffer);
     loaded.status.source = &reader;
     static_cast<VESSEL2 *>(loaded.vessel)->clbkLoadStateEx(&reader, &loaded.status);
     loaded.status.source = nullptr; // the reader goes here

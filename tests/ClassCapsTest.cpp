@@ -118,7 +118,8 @@ TEST(ClassCaps, ReadsEveryLineAndAppliesToSpawnedVessels) {
     EXPECT_EQ(HostHarness::Module(spawned).GetLifetime(), 8);
     EXPECT_EQ(HostHarness::Module(spawned).GetMaxCamDistance(), 900);
 
-    standin::LineReader reader("Brevlet.cfg", host.Class().config.text);
+    std::string buffer;
+    standin::LineReader reader(host.Class().config.name, host.Class().configLines, buffer);
     spawned.instance->clbkSetClassCaps(&reader);
     char *line = nullptr;
     EXPECT_FALSE(reader.Next(line)) << "lines were left unread";

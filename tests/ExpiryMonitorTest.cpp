@@ -2,6 +2,7 @@
 // Every test runs twice: with the host deleting at the end of the step, and with a host that
 // deletes inside oapiDeleteVessel, which proves that the module touches nothing of itself after
 // asking for its deletion (the sanitizer build reports any such access).
+#include "host/HostServices.h"
 #include "tests/HostHarness.h"
 
 #include <gtest/gtest.h>
@@ -229,6 +230,38 @@ TEST_P(ExpiryMonitor, AsksTheHostOnlyForWhatTheStepNeeds) {
         EXPECT_EQ(after.debugString - before.debugString, c.expected.debugString);
         EXPECT_EQ(after.deletionRequests - before.deletionRequests, c.expected.deletionRequests);
     }
+}
+
+} // namespace
+
+namespace {
+
+// The host's side of a deletion request: the vessels of one step go in the order of their
+// creation (at once, in the order asked), and a handle that names no vessel of the run, or one
+// already gone, is refused.
+TEST_P(ExpiryMonitor, TheHostDeletesInTheOrderOfCreationAndRefusesStrangers) {
+    HostHarness host({"LifeTime = 100"}, Options());
+    standin::SimVessel &a = host.CreateFromBlock("A", {"POS 0 0 0"});
+    host.CreateFromBlock("B", {"POS 0 0 0"});
+    const ObjectHandle c = standin::HandleOf(host.CreateFromBlock("C", {"POS 0 0 0"}));
+    EXPECT_TRUE(oapiDeleteVessel(c, nullptr));
+    EXPECT_TRUE(oapiDeleteVessel(standin::HandleOf(a), nullptr));
+    // Asked again: taken while the vessel waits for the end of the step, refused once it is gone.
+    EXPECT_EQ(oapiDeleteVessel(standin::HandleOf(a), nullptr), !GetParam());
+    host.Step();
+    const std::string log = host.Log();
+    const std::size_t deletedA = log.find("deleted A\n");
+    const std::size_t deletedC = log.find("deleted C\n");
+    ASSERT_NE(deletedA, std::string::npos) << log;
+    ASSERT_NE(deletedC, std::string::npos) << log;
+    EXPECT_EQ(deletedA < deletedC, !GetParam()) << log;
+    EXPECT_EQ(host.Sim().Vessels().size(), 1u);
+
+    standin::VesselRecord stranger;
+    EXPECT_FALSE(oapiDeleteVessel(&stranger, nullptr));
+    EXPECT_FALSE(oapiDeleteVessel(c, nullptr));
+    host.Step();
+    EXPECT_NE(host.Find("B"), nullptr);
 }
 
 } // namespace

@@ -19,7 +19,9 @@ namespace {
 class HalfwayRun : public standin::RunView {
 public:
     double Time() const override { return 50.0; }
-    standin::VesselList Vessels() const override { return standin::VesselList(vessels); }
+    standin::VesselList Vessels() const override {
+        return standin::VesselList(vessels, vessels.size());
+    }
     std::size_t PendingDeletions() const override { return 0; }
     const VECTOR3 &CameraPosition() const override { return camera; }
     const standin::SimVessel *CameraTarget() const override { return nullptr; }

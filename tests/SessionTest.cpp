@@ -97,4 +97,34 @@ TEST(Session, TellsItsObserversOfTheRunAndOfItsEndOnce) {
     }
 }
 
+// The camera's events move it while the run goes, and the distance cull follows it: a Brevlet
+// 1000 m from the camera at most is culled in the step after the camera has gone farther.
+TEST(Session, CameraEventsMoveTheCameraDuringTheRun) {
+    const struct {
+        const char *event;
+        std::vector<std::string> told;
+    } cases[] = {
+        {"AT 2 CAMERA POS 0 0 5000", {"created A@0", "deleted A@3", "ended@5"}},
+        {"AT 1 CAMERA VEL 0 0 600", {"created A@0", "deleted A@3", "ended@5"}},
+        {"AT 1 CAMERA VEL 0 0 0", {"created A@0", "ended@5"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.event);
+        TempFolder folder;
+        folder.Write("config/Brevlet.cfg", "MaxCamDistance = 1000\n");
+        standin::ScenarioDescription scenario;
+        std::string error;
+        const std::string text =
+            std::string("STEP 1\nEND 5\nVESSEL A Brevlet\nEND_VESSEL\n") + c.event + "\n";
+        ASSERT_TRUE(standin::ParseScenario(standin::TextFile{"camera.scn", text}, scenario, error))
+            << error;
+        std::ostringstream log;
+        standin::Session session(scenario, folder / "config", BREVLET_MODULE_FOLDER, log, log);
+        Witness witness;
+        session.Sim().AddObserver(witness);
+        EXPECT_TRUE(session.Run(error)) << error;
+        EXPECT_EQ(witness.told, c.told) << log.str();
+    }
+}
+
 } // namespace

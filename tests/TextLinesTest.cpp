@@ -2,6 +2,7 @@
 // messages name.
 #include "standin_host/text/TextLines.h"
 #include "standin_host/interface/LineReader.h"
+#include "standin_host/modules/VesselClasses.h"
 #include "standin_host/scenario/TextFile.h"
 #include "tests/TempFolder.h"
 
@@ -72,11 +73,18 @@ TEST(TextLines, LongRunsOfCarriageReturnsAreReadOnce) {
     }
 }
 
-// The module reads its class configuration through a file handle over the same lines; each
-// line it is handed is its own copy, with the number that a warning would name.
-TEST(LineReader, HandsOutTheLinesOfAWholeText) {
-    const std::string text = "Module = Brevlet\r; note\rLifeTime = 4\r\n\nMaxCamDistance = 9";
-    standin::LineReader reader("Brevlet.cfg", text);
+// A class's configuration is split into lines once, by the same rule; the module reads them
+// through a file handle, each line it is handed its own copy, with the number that a warning
+// would name.
+TEST(LineReader, HandsOutTheLinesOfAClassConfiguration) {
+    brevlet_test::TempFolder folder;
+    folder.Write("Brevlet.cfg", "Module = Brevlet\r; note\rLifeTime = 4\r\n\nMaxCamDistance = 9");
+    standin::VesselClasses classes(folder.Path().string(), BREVLET_MODULE_FOLDER);
+    std::string error;
+    const standin::VesselClass *vesselClass = classes.Find("Brevlet", error);
+    ASSERT_NE(vesselClass, nullptr) << error;
+    std::string buffer;
+    standin::LineReader reader(vesselClass->config.name, vesselClass->configLines, buffer);
     std::vector<std::string> lines;
     std::vector<int> numbers;
     char *line = nullptr;
@@ -88,7 +96,7 @@ TEST(LineReader, HandsOutTheLinesOfAWholeText) {
     EXPECT_EQ(lines, (std::vector<std::string>{"Module = Brevlet", "; note", "LifeTime = 4", "",
                                                "MaxCamDistance = 9"}));
     EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(text[0], 'M');
+    EXPECT_EQ(vesselClass->configLines[0].text[0], 'M');
 }
 
 TEST(TextFile, NulByteIsNamedWithItsLineWhateverTheLineEnds) {

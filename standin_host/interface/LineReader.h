@@ -4,7 +4,6 @@
 #include "standin_host/text/TextLines.h"
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace standin {
@@ -14,11 +13,13 @@ namespace standin {
 // given cannot change the host's data.
 class LineReader {
 public:
-    // The prepared lines of a vessel's scenario block.
-    LineReader(std::string fileName, const std::vector<SourceLine> &lines);
-    // Every line of a whole text, such as a class configuration file; `text` must outlive the
-    // reader.
-    LineReader(std::string fileName, std::string_view text);
+    // The prepared lines of a class configuration or of a vessel's scenario block, read from
+    // `fileName`. Each line handed out is copied into `buffer`, which a host may keep from reader
+    // to reader so that its storage is reused. All three must outlive the reader.
+    LineReader(const std::string &fileName, const std::vector<SourceLine> &lines,
+               std::string &buffer)
+        : fileName(fileName), lines(lines), current(buffer) {}
+    LineReader(std::string &&, const std::vector<SourceLine> &, std::string &) = delete;
 
     bool Next(char *&line);
 
@@ -27,11 +28,10 @@ public:
     int CurrentLineNumber() const { return currentNumber; }
 
 private:
-    std::string fileName;
-    const std::vector<SourceLine> *lines = nullptr; // null: the lines of `textLines`
-    TextLines textLines;
+    const std::string &fileName;
+    const std::vector<SourceLine> &lines;
+    std::string &current;
     std::size_t next = 0;
-    std::string current;
     int currentNumber = 0;
 };
 

@@ -116,9 +116,11 @@ private:
     // Whether the buffer was handed out since the last look, and the last vessel of the step that
     // took it (or null); both start again.
     bool TakeDebugStringHandedOut() {
-        const bool handedOut = debugStringHandedOut;
+        if (!debugStringHandedOut) {
+            return false;
+        }
         debugStringHandedOut = false;
-        return handedOut;
+        return true;
     }
     const VesselRecord *TakeDebugLineTaker() {
         const VesselRecord *taker = debugLineTaker;

@@ -8,12 +8,15 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace standin {
 
 struct VesselClass {
     std::string name;
-    TextFile config;             // handed to the module's clbkSetClassCaps
+    TextFile config; // its configuration file
+    // The file's lines, split once for the class and handed to every vessel's clbkSetClassCaps.
+    std::vector<SourceLine> configLines;
     const ModuleLibrary *module; // shared by every class that names the same module
 };
 

@@ -19,7 +19,8 @@ namespace {
 // infinite one: neither is drawn.
 bool ClassDistanceLimit(const VesselClass &vesselClass, double &limit) {
     brevlet::ClassSettings settings;
-    LineReader reader(vesselClass.config.name, vesselClass.config.text);
+    std::string buffer;
+    LineReader reader(vesselClass.config.name, vesselClass.configLines, buffer);
     for (char *line = nullptr; reader.Next(line);) {
         brevlet::ReadClassConfigLine(line, settings);
     }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <sstream>
 #include <string_view>
+#include <unordered_set>
 
 namespace standin {
 namespace {
@@ -22,8 +23,9 @@ bool IsBlank(char c) {
 // which is refused without holding every word of it.
 constexpr std::size_t mostWords = 64;
 
-std::vector<std::string_view> SplitWords(std::string_view line) {
-    std::vector<std::string_view> words;
+// The words of `line` into `words`, whose storage is reused from line to line.
+void SplitWords(std::string_view line, std::vector<std::string_view> &words) {
+    words.clear();
     std::size_t i = 0;
     while (i < line.size() && words.size() <= mostWords) {
         while (i < line.size() && IsBlank(line[i])) {
@@ -38,22 +40,33 @@ std::vector<std::string_view> SplitWords(std::string_view line) {
         }
         words.push_back(line.substr(start, i - start));
     }
-    return words;
 }
 
-// How many lines may be events: those whose first word is AT (a vessel block's line may be one
-// too, which only overcounts). The events then take their memory once, at its final size; grown
-// by doubling, they would hold up to three times that while the old copy moves to the new.
-std::size_t CountEventLines(std::string_view text) {
-    std::size_t count = 0;
+// How many lines may be events and vessels: those whose first word is AT or VESSEL (a vessel
+// block's line may be one too, which only overcounts). The events and vessels then take their
+// memory once, at its final size; grown by doubling, they would hold up to three times that while
+// the old copy moves to the new.
+struct KeywordLines {
+    std::size_t events = 0;
+    std::size_t vessels = 0;
+};
+
+KeywordLines CountKeywordLines(std::string_view text) {
+    KeywordLines count;
+    const auto starts = [](std::string_view line, std::size_t at, std::string_view word) {
+        return line.compare(at, word.size(), word) == 0 &&
+               (at + word.size() == line.size() || IsBlank(line[at + word.size()]));
+    };
     TextLines lines(text);
     for (std::string_view line; lines.Next(line);) {
         std::size_t at = 0;
         while (at < line.size() && IsBlank(line[at])) {
             ++at;
         }
-        if (line.compare(at, 2, "AT") == 0 && (at + 2 == line.size() || IsBlank(line[at + 2]))) {
-            ++count;
+        if (starts(line, at, "AT")) {
+            ++count.events;
+        } else if (starts(line, at, "VESSEL")) {
+            ++count.vessels;
         }
     }
     return count;
@@ -78,8 +91,12 @@ std::string_view BlockText(std::string_view line) {
 // Parses the words of one line, reporting the first fault with the file and line.
 class LineParser {
 public:
-    LineParser(const std::string &fileName, std::string_view line, int number, std::string &error)
-        : fileName(fileName), number(number), words(SplitWords(line)), error(error) {}
+    // `words` takes the line's words; its storage is the caller's, reused from line to line.
+    LineParser(const std::string &fileName, std::string_view line, int number,
+               std::vector<std::string_view> &words, std::string &error)
+        : fileName(fileName), number(number), words(words), error(error) {
+        SplitWords(line, words);
+    }
 
     const std::vector<std::string_view> &Words() const { return words; }
     std::size_t Count() const { return words.size(); }
@@ -136,7 +153,7 @@ public:
 private:
     const std::string &fileName;
     int number;
-    std::vector<std::string_view> words;
+    std::vector<std::string_view> &words;
     std::string &error;
 };
 
@@ -208,38 +225,28 @@ void ApplyCamera(const ScenarioEvent &event, ScenarioDescription &scenario) {
 // Checks that no two vessels share a name, reporting the first vessel, in the order of the
 // scenario's vessels and then its events, whose name came before. Camera targets are resolved
 // while the run goes on, since a saved scenario may still name a vessel that no longer exists.
-// The names are sorted as views of the scenario's own strings: a scenario that spawns hundreds of
+// The names are kept as views of the scenario's own strings: a scenario that spawns hundreds of
 // thousands of vessels does not hold each name a second time.
 bool CheckNamesUnique(const ScenarioDescription &scenario, std::string &error) {
-    struct Named {
-        std::string_view name;
-        std::size_t order;
-        int line;
-    };
-    std::vector<Named> names;
+    std::unordered_set<std::string_view> names;
     names.reserve(scenario.vessels.size() + scenario.events.size());
+    const auto again = [&](const std::string &name, int line) {
+        if (names.insert(name).second) {
+            return false;
+        }
+        error = scenario.fileName + ":" + std::to_string(line) + ": a vessel named '" + name +
+                "' is there already";
+        return true;
+    };
     for (const VesselEntry &vessel : scenario.vessels) {
-        names.push_back(Named{vessel.name, names.size(), vessel.line});
+        if (again(vessel.name, vessel.line)) {
+            return false;
+        }
     }
     for (const ScenarioEvent &event : scenario.events) {
-        if (event.kind == ScenarioEvent::Kind::Spawn) {
-            names.push_back(Named{event.name, names.size(), event.line});
+        if (event.kind == ScenarioEvent::Kind::Spawn && again(event.name, event.line)) {
+            return false;
         }
-    }
-    std::sort(names.begin(), names.end(), [](const Named &a, const Named &b) {
-        return a.name < b.name || (a.name == b.name && a.order < b.order);
-    });
-    const Named *again = nullptr;
-    for (std::size_t i = 1; i < names.size(); ++i) {
-        if (names[i].name == names[i - 1].name &&
-            (again == nullptr || names[i].order < again->order)) {
-            again = &names[i];
-        }
-    }
-    if (again != nullptr) {
-        error = scenario.fileName + ":" + std::to_string(again->line) + ": a vessel named '" +
-                std::string(again->name) + "' is there already";
-        return false;
     }
     return true;
 }
@@ -303,9 +310,12 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     int stepLine = 0;
     int endLine = 0;
     VesselEntry *openVessel = nullptr;
-    scenario.events.reserve(CountEventLines(file.text));
+    const KeywordLines counted = CountKeywordLines(file.text);
+    scenario.events.reserve(counted.events);
+    scenario.vessels.reserve(counted.vessels);
 
     TextLines lines(file.text);
+    std::vector<std::string_view> words; // of the current line
     for (std::string_view line; lines.Next(line);) {
         const int number = lines.Number();
         if (progress && number % 65536 == 0) {
@@ -316,7 +326,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             // The block's lines are the module's, delivered as they stand but for indentation and
             // comments; only END_VESSEL (with a comment, if any) closes the block, and a VESSEL
             // line means that it was never closed.
-            const std::vector<std::string_view> words = SplitWords(line);
+            SplitWords(line, words);
             if (!words.empty() && words[0] == "END_VESSEL") {
                 if (words.size() > 1) {
                     error = file.name + ":" + std::to_string(number) +
@@ -333,7 +343,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             }
             continue;
         }
-        LineParser p(file.name, line, number, error);
+        LineParser p(file.name, line, number, words, error);
         if (p.Count() == 0) {
             continue;
         }

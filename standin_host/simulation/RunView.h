@@ -14,35 +14,42 @@ namespace standin {
 struct SimVessel;
 
 // The run's vessels, each seen as its const record: an observer reads them, changes none, and
-// reaches no module through them.
+// reaches no module through them. Vessels gone in an earlier step are passed over.
 class VesselList {
 public:
     using Owned = std::vector<std::unique_ptr<SimVessel>>;
 
     class Iterator {
     public:
-        explicit Iterator(Owned::const_iterator at) : at(at) {}
+        Iterator(Owned::const_iterator at, Owned::const_iterator end) : at(at), end(end) {
+            PassGone();
+        }
         const VesselRecord &operator*() const;
         Iterator &operator++() {
             ++at;
+            PassGone();
             return *this;
         }
         bool operator==(const Iterator &other) const { return at == other.at; }
         bool operator!=(const Iterator &other) const { return at != other.at; }
 
     private:
+        void PassGone();
         Owned::const_iterator at;
+        Owned::const_iterator end;
     };
 
-    explicit VesselList(const Owned &owned) : owned(&owned) {}
-    Iterator begin() const { return Iterator(owned->begin()); }
-    Iterator end() const { return Iterator(owned->end()); }
-    std::size_t size() const { return owned->size(); }
-    bool empty() const { return owned->empty(); }
+    // `count` of the `owned` vessels are not gone.
+    VesselList(const Owned &owned, std::size_t count) : owned(&owned), count(count) {}
+    Iterator begin() const { return Iterator(owned->begin(), owned->end()); }
+    Iterator end() const { return Iterator(owned->end(), owned->end()); }
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
     const VesselRecord &front() const { return *begin(); }
 
 private:
     const Owned *owned;
+    std::size_t count;
 };
 
 class RunView {

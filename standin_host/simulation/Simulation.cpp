@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace standin {
@@ -34,7 +35,13 @@ const VesselRecord &VesselList::Iterator::operator*() const {
     return **at;
 }
 
-Simulation::Simulation(const ScenarioDescription &scenario, VesselClasses &classes, LogSink &log,
+void VesselList::Iterator::PassGone() {
+    while (at != end && (*at)->gone) {
+        ++at;
+    }
+}
+
+Simulation::Simulation(ScenarioDescription &scenario, VesselClasses &classes, LogSink &log,
                        ModuleServices &services, ScenarioSaver &saver, SimulationOptions options)
     : scenario(scenario), classes(classes), log(log), services(services), saver(saver),
       options(options), time(scenario.time), step(scenario.step),
@@ -66,14 +73,21 @@ bool Simulation::Start(std::string &error) {
             return false;
         }
     }
-    for (const VesselEntry &entry : scenario.vessels) {
+    vessels.reserve(scenario.vessels.size());
+    liveVessels.reserve(scenario.vessels.size());
+    liveByName.reserve(scenario.vessels.size());
+    for (VesselEntry &entry : scenario.vessels) {
         const VesselClass *vesselClass = classes.Find(entry.className, error);
         if (vesselClass == nullptr) {
             error.insert(0, scenario.fileName + ":" + std::to_string(entry.line) + ": ");
             return false;
         }
         CreateVessel(entry.name, *vesselClass, scenario.fileName, &entry.block, VesselStatus());
+        // Each entry gives way once its vessel exists, so that the memory it held is there for
+        // the next vessels: a large scenario is not held beside its own vessels.
+        std::vector<SourceLine>().swap(entry.block);
     }
+    std::vector<VesselEntry>().swap(scenario.vessels);
     if (scenario.cameraTarget.empty()) {
         return true; // the camera starts without a target; nothing to tell
     }
@@ -91,6 +105,7 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     SimVessel &vessel = *vessels.back();
     vessel.name = name;
     vessel.vesselClass = &vesselClass;
+    vessel.order = created++;
     VESSEL *created = vesselClass.module->Init()(HandleOf(vessel), 1);
     if (created == nullptr) {
         log.Line(time,
@@ -113,14 +128,14 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     // Every vessel class derives from VESSEL2, so the host may call its callbacks.
     vessel.instance = static_cast<VESSEL2 *>(created);
     liveVessels.insert(&vessel);
-    liveByName[name] = &vessel;
+    liveByName[vessel.name] = &vessel;
     log.Line(time, "created " + name + " (class " + vesselClass.name + ")");
 
     // The host calls a vessel in this order: class capabilities, then its initial state.
-    LineReader config(vesselClass.config.name, vesselClass.config.text);
+    LineReader config(vesselClass.config.name, vesselClass.configLines, lineBuffer);
     vessel.instance->clbkSetClassCaps(&config);
     if (vessel.instance != nullptr && block != nullptr) {
-        LineReader reader(fileName, *block);
+        LineReader reader(fileName, *block, lineBuffer);
         VesselStatus loaded;
         loaded.source = &reader;
         vessel.instance->clbkLoadStateEx(&reader, &loaded);
@@ -157,6 +172,12 @@ bool Simulation::Advance(double endTime, std::string &error) {
 }
 
 bool Simulation::RunUntil(double endTime, std::string &error) {
+    // The loop is made twice, for a run that is watched and one that is not, so that an unwatched
+    // step does not so much as look for observers.
+    return observers.empty() ? StepUntil<false>(endTime, error) : StepUntil<true>(endTime, error);
+}
+
+template <bool watched> bool Simulation::StepUntil(double endTime, std::string &error) {
     // The run's length is a count of steps, the same that the host checks before the run.
     const double lastStep = clock.StepsUntil(endTime);
     double eventStep = StepOfNextEvent();
@@ -164,15 +185,19 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
     // loaded again for every vessel.
     ModuleServices &stepServices = services;
     const double length = step;
-    const bool watched = !observers.empty();
+    // Events and the end are looked for only at the boundaries that the clock counts to them.
+    double nextStop = std::min(eventStep, lastStep);
+    if (watched) {
+        stepServices.TakeDebugLineTaker(); // whoever took it before the observers watched
+    }
     while (true) {
-        // Events and the end are looked for at the boundaries that the clock counts to them.
-        if (!(stepsTaken < std::min(eventStep, lastStep))) {
+        if (!(stepsTaken < nextStop)) {
             if (!(stepsTaken < eventStep)) {
                 if (!FireDueEvents(error)) {
                     return false;
                 }
                 eventStep = StepOfNextEvent();
+                nextStop = std::min(eventStep, lastStep);
             }
             if (!(stepsTaken < lastStep)) {
                 return true;
@@ -181,7 +206,8 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
         if (RunInterruptSignal() != 0) {
             return true;
         }
-        const double now = clock.TimeAfter(stepsTaken + 1.0);
+        const double steps = stepsTaken + 1.0;
+        const double now = clock.TimeAfter(steps);
         VECTOR3 camera = stepServices.CameraPosition();
         Move(camera, cameraVelocity, length);
         const double reach = ReachAfterStep();
@@ -192,7 +218,7 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
             return false;
         }
         reachBound = reach;
-        stepsTaken += 1.0;
+        stepsTaken = steps;
 
         // The step.
         if (watched) {
@@ -204,29 +230,39 @@ bool Simulation::RunUntil(double endTime, std::string &error) {
         time = now;
         const double mjd = mjdAtTimeZero + now / secondsPerDay;
         stepServices.SetCameraPosition(camera);
-        // One pass over the vessels: a vessel's callback sees its own position and the camera's,
-        // both already advanced; the host interface shows it no other vessel's.
-        for (const std::unique_ptr<SimVessel> &vessel : vessels) {
-            Move(vessel->position, vessel->velocity, length);
-            if (vessel->instance != nullptr) {
-                stepServices.SetSteppingVessel(vessel.get());
-                vessel->instance->clbkPostStep(now, length, mjd);
-            }
-        }
-        stepServices.SetSteppingVessel(nullptr);
+        CallVessels<watched>(now, length, mjd);
         // A line that nobody was handed since the last look has not changed: no text is compared.
         // Nor is it shown again with --verbose, which would show a deleted vessel's last line on.
         if (stepServices.TakeDebugStringHandedOut()) {
             LogDebugLine();
         }
-        const VesselRecord *const debugLineTaker = stepServices.TakeDebugLineTaker();
+        // Only the observers are told who took the debug line.
         if (watched) {
-            TellStepDone(
-                StepFacts{now, targetDuringStep, debugLineTaker, stepServices.DebugLine()});
+            TellStepDone(StepFacts{now, targetDuringStep, stepServices.TakeDebugLineTaker(),
+                                   stepServices.DebugLine()});
         }
         if (pendingDeletions != 0) {
             FinishDeletions();
         }
+    }
+}
+
+template <bool watched> void Simulation::CallVessels(double now, double length, double mjd) {
+    // One pass over the vessels: a vessel's callback sees its own position and the camera's, both
+    // already advanced; the host interface shows it no other vessel's. Only the observers learn
+    // who took the debug line, so only a watched run notes whose callback runs.
+    ModuleServices &stepServices = services;
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        Move(vessel->position, vessel->velocity, length);
+        if (vessel->instance != nullptr) {
+            if (watched) {
+                stepServices.SetSteppingVessel(vessel.get());
+            }
+            vessel->instance->clbkPostStep(now, length, mjd);
+        }
+    }
+    if (watched) {
+        stepServices.SetSteppingVessel(nullptr);
     }
 }
 
@@ -404,6 +440,7 @@ bool Simulation::RequestDeletion(ObjectHandle handle) {
     if (!vessel->deletionRequested) {
         vessel->deletionRequested = true;
         ++pendingDeletions;
+        deletions.push_back(vessel);
         if (options.deleteAtOnce) {
             Destroy(*vessel);
         }
@@ -424,17 +461,29 @@ void Simulation::Destroy(SimVessel &vessel) {
 }
 
 void Simulation::FinishDeletions() {
-    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
-        if (vessel->deletionRequested && vessel->instance != nullptr) {
+    // The work grows with the deletions, not with the vessels that stay: the vessels are
+    // destroyed in the order of their creation, and their entries dropped once they make up half
+    // of the list, each entry thus looked at a bounded number of times for every deletion.
+    const auto earlier = [](const SimVessel *a, const SimVessel *b) { return a->order < b->order; };
+    if (!std::is_sorted(deletions.begin(), deletions.end(), earlier)) {
+        std::sort(deletions.begin(), deletions.end(), earlier);
+    }
+    for (SimVessel *vessel : deletions) {
+        if (vessel->instance != nullptr) {
             Destroy(*vessel);
         }
+        vessel->gone = true;
     }
-    vessels.erase(std::remove_if(vessels.begin(), vessels.end(),
-                                 [](const std::unique_ptr<SimVessel> &vessel) {
-                                     return vessel->deletionRequested;
-                                 }),
-                  vessels.end());
+    goneCount += deletions.size();
+    deletions.clear();
     pendingDeletions = 0;
+    if (2 * goneCount > vessels.size()) {
+        vessels.erase(
+            std::remove_if(vessels.begin(), vessels.end(),
+                           [](const std::unique_ptr<SimVessel> &vessel) { return vessel->gone; }),
+            vessels.end());
+        goneCount = 0;
+    }
 }
 
 void Simulation::TargetCamera(SimVessel *target) {
@@ -446,7 +495,8 @@ void Simulation::TargetCamera(SimVessel *target) {
 
 void Simulation::LogDebugLine() {
     const char *const debugString = services.DebugLine();
-    if (options.verbose || loggedDebugString != debugString) {
+    // One pass of the C library's string comparison: the line is handed out every step.
+    if (options.verbose || std::strcmp(loggedDebugString.c_str(), debugString) != 0) {
         loggedDebugString = debugString;
         debugLogLine.assign("debug \"").append(loggedDebugString).append("\"");
         log.Line(time, debugLogLine);

@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -46,8 +47,9 @@ protected:
 class Simulation final : public RunView, private ModuleRequests {
 public:
     // The modules' requests reach the simulation through `services`, which keeps the camera and
-    // the debug line; SAVE events are written by `saver`. All must outlive it.
-    Simulation(const ScenarioDescription &scenario, VesselClasses &classes, LogSink &log,
+    // the debug line; SAVE events are written by `saver`. All must outlive it. The scenario's
+    // vessels are given up as Start creates them; its events stay.
+    Simulation(ScenarioDescription &scenario, VesselClasses &classes, LogSink &log,
                ModuleServices &services, ScenarioSaver &saver, SimulationOptions options);
     // Destroys the remaining vessels through their modules.
     ~Simulation();
@@ -97,13 +99,16 @@ public:
 
     // The run as its observers see it.
     double Time() const override { return time; }
-    VesselList Vessels() const override { return VesselList(vessels); }
+    VesselList Vessels() const override { return VesselList(vessels, vessels.size() - goneCount); }
     std::size_t PendingDeletions() const override { return pendingDeletions; }
     const VECTOR3 &CameraPosition() const override { return services.CameraPosition(); }
     const VesselRecord *CameraTarget() const override { return services.CameraTarget(); }
 
 private:
     bool RunUntil(double endTime, std::string &error);
+    template <bool watched> bool StepUntil(double endTime, std::string &error);
+    // Calls every vessel after a step to `now`.
+    template <bool watched> void CallVessels(double now, double length, double mjd);
     // The observers' part of a step, out of the step loop's way when there are none.
     void TellStepStarting();
     void TellStepDone(const StepFacts &facts);
@@ -131,7 +136,7 @@ private:
     // Takes a vessel's new position and velocity into the bounds that the overflow check uses.
     void TakeIntoBounds(const VesselRecord &vessel);
 
-    const ScenarioDescription &scenario;
+    ScenarioDescription &scenario;
     VesselClasses &classes;
     LogSink &log;
     ModuleServices &services;
@@ -146,7 +151,8 @@ private:
     VECTOR3 cameraVelocity;
     std::vector<std::unique_ptr<SimVessel>> vessels;
     std::unordered_set<const VesselRecord *> liveVessels;
-    std::unordered_map<std::string, SimVessel *> liveByName; // camera targets are found by name
+    // Camera targets are found by name; the views are of the vessels' own names.
+    std::unordered_map<std::string_view, SimVessel *> liveByName;
     // Vessels whose module gave no instance, as they stood in the scenario, saved for a later run.
     std::vector<VesselEntry> uncreated;
     double reachBound = 0.0; // no vessel coordinate is farther from 0
@@ -154,8 +160,12 @@ private:
     std::size_t nextEvent = 0;
     std::string unwrittenCheckpoint;
     std::size_t pendingDeletions = 0;
+    std::vector<SimVessel *> deletions; // asked for in the current step
+    std::size_t goneCount = 0;          // entries of `vessels` that are gone
+    std::uint32_t created = 0;          // vessels created so far, modulo 2^32
     std::string loggedDebugString;
     std::string debugLogLine; // kept between steps, so that logging a change reuses its storage
+    std::string lineBuffer;   // the line that a module reads, reused from line to line
     std::vector<RunObserver *> observers;
 };
 

@@ -21,8 +21,9 @@ constexpr int mostCorrections = 64;
 StepClock::StepClock(double start, double step) : start(start), step(step) {
     const double steps = step > 0.0 ? std::round(start / step) : 0.0;
     if (step > 0.0 && std::fabs(steps) < exactSteps && steps * step == start) {
-        startOnGrid = true;
-        startSteps = steps;
+        gridSteps = steps;
+    } else {
+        offGrid = start;
     }
 }
 

@@ -14,7 +14,9 @@ public:
     // whole multiples of the step, each rounded once: a run continued from a saved scenario then
     // passes the very boundary times of the run it continues.
     double TimeAfter(double steps) const {
-        return startOnGrid ? (startSteps + steps) * step : start + steps * step;
+        // On the grid: (gridSteps + steps) × step, plus 0. Off it: (0 + steps) × step + start,
+        // which is start + steps × step. No product here is -0, so adding 0 changes nothing.
+        return (gridSteps + steps) * step + offGrid;
     }
 
     // Whether a boundary at time `boundary` counts as reached `moment`. A step such as 0.1 has no
@@ -29,8 +31,10 @@ public:
 private:
     double start;
     double step;
-    bool startOnGrid = false;
-    double startSteps = 0.0; // the start as a number of steps, when it is on the grid
+    // The start as a number of steps, when it is on the grid (else 0), and otherwise the start
+    // itself (else 0): one form for both cases, without a branch in every step.
+    double gridSteps = 0.0;
+    double offGrid = 0.0;
 };
 
 } // namespace standin

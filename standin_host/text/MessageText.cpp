@@ -63,6 +63,16 @@ void AppendEscaped(std::string &out, std::string_view text) {
     // Control characters, C0 and C1, the bidirectional controls, and bytes that are not UTF-8 are
     // written as \xNN, so that a file cannot steer the user's terminal nor reorder what it shows.
     for (std::size_t i = 0; i < text.size();) {
+        // A run of printable ASCII, the usual text, goes in one piece.
+        std::size_t plain = i;
+        while (plain < text.size() && text[plain] >= 0x20 && text[plain] < 0x7f) {
+            ++plain;
+        }
+        if (plain > i) {
+            out.append(text, i, plain - i);
+            i = plain;
+            continue;
+        }
         const auto byte = static_cast<unsigned char>(text[i]);
         if (byte < 0x80) {
             if (byte < 0x20 || byte == 0x7f) {

@@ -1,5 +1,7 @@
 #include "standin_host/text/TextLines.h"
 
+#include <cstring>
+
 namespace standin {
 
 bool TextLines::Next(std::string_view &line) {
@@ -12,12 +14,21 @@ bool TextLines::Next(std::string_view &line) {
         ++position;
         return true;
     }
-    const std::size_t end = text.find_first_of("\r\n", position);
-    if (end == std::string_view::npos) {
+    // The line ends at its first '\r' or '\n': the '\n' is looked for first, then a '\r' in the
+    // line before it, each with one search through memory.
+    const char *const start = text.data() + position;
+    const std::size_t rest = text.size() - position;
+    const auto *const newline = static_cast<const char *>(std::memchr(start, '\n', rest));
+    const std::size_t length =
+        newline != nullptr ? static_cast<std::size_t>(newline - start) : rest;
+    const auto *const ret = static_cast<const char *>(std::memchr(start, '\r', length));
+    if (ret == nullptr && newline == nullptr) {
         line = text.substr(position);
         position = text.size();
         return true;
     }
+    const std::size_t end =
+        position + (ret != nullptr ? static_cast<std::size_t>(ret - start) : length);
     line = text.substr(position, end - position);
     position = end + 1;
     if (text[end] == '\r') {

@@ -62,11 +62,14 @@ bool Cycle(const standin::ModuleLibrary &module, standin::ModuleServices &servic
         return false;
     }
     auto *vessel = static_cast<VESSEL2 *>(created);
-    standin::LineReader configReader("Brevlet.cfg", config);
+    static const std::string configName = "Brevlet.cfg";
+    static const std::string scenarioName = "churn.scn";
+    std::string buffer;
+    standin::LineReader configReader(configName, config, buffer);
     vessel->clbkSetClassCaps(&configReader);
     standin::VesselStatus status;
     if (cycle % 4 < 2) {
-        standin::LineReader blockReader("churn.scn", block);
+        standin::LineReader blockReader(scenarioName, block, buffer);
         vessel->clbkLoadStateEx(&blockReader, &status);
     } else {
         status.position = VECTOR3{0.0, 0.0, 2000.0};
