@@ -169,8 +169,9 @@ wine32_end_processes() {
   for entry in /proc/[0-9]*; do
     pid=${entry#/proc/}
     [[ $pid != "$$" && $pid != "$BASHPID" ]] || continue
-    if tr '\0' '\n' <"$entry/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
-      tr '\0' ' ' <"$entry/cmdline" 2>/dev/null && echo
+    # (The error stream goes first: a process may end before its files are read.)
+    if tr '\0' '\n' 2>/dev/null <"$entry/environ" | grep -qxF "WINEPREFIX=$prefix"; then
+      tr '\0' ' ' 2>/dev/null <"$entry/cmdline" && echo
       kill -9 "$pid" 2>/dev/null || true
     fi
   done
