@@ -189,7 +189,7 @@ void Prepare(const TempFolder &f, const fs::path &outside, const std::string &sc
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::snprintf(address.sun_path, sizeof address.sun_path, "%s", (f / "sock").c_str());
-    bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    (void)bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
     close(fd);
 }
 
