@@ -169,7 +169,8 @@ bool CheckFolder(const std::string &path, const fs::path &target, const std::str
         return false;
     }
     if (!MayTakeNewFiles(folder)) {
-        error = path + ": cannot write: the folder " + folder + " takes no new files";
+        error = path + ": cannot write: the folder " + folder +
+                (errno == EROFS ? " is on a read-only file system" : " takes no new files");
         return false;
     }
     if (MarkedUnreplaceable(folder)) {
