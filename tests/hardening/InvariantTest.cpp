@@ -292,6 +292,8 @@ TEST(Invariant, EveryRunLeavesItsFilesWholeOrAsTheyWere) {
                 fs::remove_all(entry.path());
             }
             disk.Write("small/o.scn", "old small\n");
+            // The disk is filled to a random level, so that the outputs there fail at any point.
+            disk.Write("small/fill", std::string(random() % (88 * 1024), 'x'));
         }
         const Files before = Snapshot(f.Path());
         const Files outsideBefore = Snapshot(outside.Path());
