@@ -21,8 +21,11 @@ namespace fs = std::filesystem;
 // tell the files of a run that died (SIGKILL, a power cut) and remove them.
 constexpr char partialMark[] = ".partial-";
 
-// A fresh file beside `target`, created exclusively, so that no existing file is ever taken.
-int CreateTemporary(const fs::path &target, std::string &temporary, int &failure) {
+// A fresh file beside `target`, created exclusively, so that no existing file is ever taken. It is
+// named for a second signal to remove (`place`, see AddTemporaryFileToRemove) before it exists, so
+// that no signal finds it created and not yet named; the name carries this process's id, so that
+// what such a signal might remove first is nobody else's.
+int CreateTemporary(const fs::path &target, std::string &temporary, int &failure, int &place) {
     static unsigned counter = 0;
     constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     // The name stays short enough for any file system, whatever the target's length.
@@ -41,9 +44,15 @@ int CreateTemporary(const fs::path &target, std::string &temporary, int &failure
         std::string name = stem;
         name.append(partialMark).append(std::to_string(ProcessId())).append("-").append(suffix);
         temporary = (fs::path(folder) / name).string();
+        place = AddTemporaryFileToRemove(temporary.c_str());
         const int fd = OpenNewFile(temporary);
-        if (fd >= 0 || errno != EEXIST) {
-            failure = errno;
+        failure = errno;
+        if (fd >= 0) {
+            return fd;
+        }
+        ForgetTemporaryFile(place);
+        place = -1;
+        if (failure != EEXIST) {
             return fd;
         }
     }
@@ -160,7 +169,8 @@ bool CheckFolder(const std::string &path, const fs::path &target, const std::str
         return false;
     }
     if (!MayTakeNewFiles(folder)) {
-        error = path + ": cannot write: the folder " + folder + " takes no new files";
+        error = path + ": cannot write: the folder " + folder +
+                (errno == EROFS ? " is on a read-only file system" : " takes no new files");
         return false;
     }
     if (MarkedUnreplaceable(folder)) {
@@ -171,14 +181,14 @@ bool CheckFolder(const std::string &path, const fs::path &target, const std::str
     // What permissions do not tell (a read-only file system, /proc) a trial file does.
     std::string trial;
     int failure = 0;
-    const int fd = CreateTemporary(target, trial, failure);
+    int place = -1;
+    const int fd = CreateTemporary(target, trial, failure, place);
     if (fd < 0) {
         error = path + ": cannot write: " +
                 (failure == EROFS ? std::string("the file system is read-only")
                                   : SystemErrorText(failure));
         return false;
     }
-    const int place = AddTemporaryFileToRemove(trial.c_str()); // a second signal removes it too
     CloseFile(fd);
     std::remove(trial.c_str());
     ForgetTemporaryFile(place);
@@ -259,13 +269,13 @@ bool OutputFile::Open(const std::string &outputPath, std::string &error) {
     }
     target = FollowLinks(path).string();
     RemoveDeadRunsFiles(FolderOf(target));
-    fd = CreateTemporary(target, temporary, reason);
+    fd = CreateTemporary(target, temporary, reason, temporaryPlace);
     if (fd < 0) {
+        temporary.clear();
         error = path + ": cannot write: " + SystemErrorText(reason);
         return false;
     }
     mode = Mode::Replace;
-    temporaryPlace = AddTemporaryFileToRemove(temporary.c_str());
     KeepMode(fd, target);
     return true;
 }

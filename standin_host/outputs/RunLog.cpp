@@ -1,15 +1,28 @@
 #include "standin_host/outputs/RunLog.h"
 
 #include "standin_host/outputs/ProgressLine.h"
+#include "standin_host/platform/RunInterrupt.h"
+#include "standin_host/platform/TerminalWidth.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
 namespace standin {
 
+namespace {
+
+// Lines held before they are written together: few writes for a long log.
+constexpr std::size_t heldBytes = 32768;
+
+} // namespace
+
 RunLog::RunLog(std::ostream &out, double stepLength, std::ostream &warnings)
-    : out(out), warnings(warnings), decimals(DecimalsToTellApart(stepLength, 3)) {}
+    : out(out), warnings(warnings), decimals(DecimalsToTellApart(stepLength, 3)),
+      // Only the program's own standard output, into a file or a pipe, holds its lines.
+      eachLineAtOnce(&out == &warnings || out.rdbuf() != std::cout.rdbuf() ||
+                     OutputStreamIsTerminal()) {}
 
 RunLog::~RunLog() {
+    Flush();
     SumUpWarnings();
 }
 
@@ -26,7 +39,22 @@ void RunLog::Line(double simTime, const std::string &text, Entry entry) {
     line.assign("[t=").append(FormatFixed(simTime, decimals)).append("] ");
     AppendEscaped(line, text);
     line += '\n';
-    out << line;
+    pending += line;
+    if (eachLineAtOnce || progress != nullptr || entry != Entry::Event ||
+        pending.size() >= heldBytes || RunInterruptSignal() != 0) {
+        Flush();
+    }
+}
+
+void RunLog::Flush() {
+    if (pending.empty()) {
+        return;
+    }
+    HoldSecondSignal();
+    out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
+    out.flush();
+    ReleaseSecondSignal();
+    pending.clear();
 }
 
 void RunLog::Warning(const std::string &file, int lineNumber, const std::string &text) {
@@ -73,6 +101,7 @@ void RunLog::SumUpWarnings() {
 }
 
 bool RunLog::WriteFailed() {
+    Flush();
     out.flush();
     return !out;
 }

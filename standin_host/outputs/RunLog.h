@@ -45,13 +45,21 @@ public:
     // on, and its exit status says so at the end.
     bool WriteFailed();
 
+    // Writes the lines held so far. Lines are held, whole, and written together, so that a
+    // second signal (which ends the process at once) leaves the log ending in a whole line. Only a
+    // log on the program's standard output, into a file or a pipe, holds lines; and even there the
+    // files written, the problems, and every line once a signal has come go at once.
+    void Flush();
+
 private:
     std::ostream &out;
     std::ostream &warnings;
     int decimals;
     ProgressLine *progress = nullptr;
     bool quiet = false;
-    std::string line; // reused from line to line
+    std::string line;    // reused from line to line
+    std::string pending; // whole lines not yet written
+    bool eachLineAtOnce;
     struct WarningKind {
         unsigned long long count = 0;
         unsigned long long heldBack = 0; // not yet summed up

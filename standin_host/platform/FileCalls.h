@@ -40,7 +40,8 @@ void SyncFolder(const std::string &folder);
 // The longest file name that `folder` takes, in bytes.
 std::size_t LongestName(const std::string &folder);
 
-// Whether this process may create files in `folder`, as far as permissions tell.
+// Whether this process may create files in `folder`, as far as permissions tell; errno tells why
+// not (EROFS: a read-only file system).
 bool MayTakeNewFiles(const std::string &folder);
 
 int ProcessId();

@@ -23,20 +23,31 @@ namespace {
 constexpr int temporaryPlaces = 4;
 char temporaryFiles[temporaryPlaces][4096];
 
+volatile std::sig_atomic_t holding = 0;    // a write of whole lines is under way
+volatile std::sig_atomic_t heldSignal = 0; // a second signal that waits for it
+
+[[noreturn]] void EndNow(int signal) {
+    for (const char *file : temporaryFiles) {
+        if (file[0] == '\0') {
+            continue;
+        }
+#if defined(_WIN32)
+        std::remove(file);
+#else
+        unlink(file); // async-signal-safe, unlike remove()
+#endif
+    }
+    std::_Exit(ExitStatusForSignal(signal));
+}
+
 extern "C" void OnInterrupt(int signal) {
     if (interrupt_detail::signalNumber != 0) {
         // A second signal: the user does not want to wait for the step to end.
-        for (const char *file : temporaryFiles) {
-            if (file[0] == '\0') {
-                continue;
-            }
-#if defined(_WIN32)
-            std::remove(file);
-#else
-            unlink(file); // async-signal-safe, unlike remove()
-#endif
+        if (holding != 0 && heldSignal == 0) {
+            heldSignal = signal;
+            return;
         }
-        std::_Exit(ExitStatusForSignal(signal));
+        EndNow(signal);
     }
     interrupt_detail::signalNumber = signal;
 #if defined(_WIN32)
@@ -46,6 +57,20 @@ extern "C" void OnInterrupt(int signal) {
 }
 
 } // namespace
+
+void HoldSecondSignal() {
+    holding = 1;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+void ReleaseSecondSignal() {
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    holding = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (heldSignal != 0) {
+        EndNow(heldSignal);
+    }
+}
 
 int ExitStatusForSignal(int signal) {
     return 128 + signal;

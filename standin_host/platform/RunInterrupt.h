@@ -23,6 +23,12 @@ inline int RunInterruptSignal() {
     return interrupt_detail::signalNumber;
 }
 
+// While a write of whole lines is under way, a second signal waits for it to end, so that what is
+// written ends with a whole line; a third signal ends the process at once (a reader that does not
+// read could hold the write for ever). Not nested.
+void HoldSecondSignal();
+void ReleaseSecondSignal();
+
 // The exit status of a run ended by `signal`: 128 + its number, as a shell reports it.
 int ExitStatusForSignal(int signal);
 

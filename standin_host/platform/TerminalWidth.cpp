@@ -40,4 +40,12 @@ bool ErrorStreamIsTerminal() {
 #endif
 }
 
+bool OutputStreamIsTerminal() {
+#if defined(_WIN32)
+    return _isatty(_fileno(stdout)) != 0;
+#else
+    return isatty(STDOUT_FILENO) != 0;
+#endif
+}
+
 } // namespace standin

@@ -13,4 +13,7 @@ std::size_t ErrorStreamColumns();
 // Whether the error stream goes to a terminal, where a progress line that redraws itself belongs.
 bool ErrorStreamIsTerminal();
 
+// Whether the standard output shows on a terminal, where each line of the run log goes at once.
+bool OutputStreamIsTerminal();
+
 } // namespace standin

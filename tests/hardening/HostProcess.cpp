@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <initializer_list>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,6 +58,13 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
         }
         if (conditions.closedStream != 0) {
             close(conditions.closedStream);
+        }
+        // The host starts with the signals at their defaults, whatever this process was started
+        // with (a background job ignores SIGINT), but for one that a test asks to be ignored.
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM}) {
+            struct sigaction byDefault {};
+            byDefault.sa_handler = SIG_DFL;
+            sigaction(signal, &byDefault, nullptr);
         }
         if (conditions.ignoredSignal != 0) {
             struct sigaction ignore {};

@@ -9,8 +9,8 @@
 #   i386_find_way     sets i386_way to "native", "qemu" or "none", i386_runner to the command
 #                     that runs an i386 Linux program (empty: run it directly), i386_why to the
 #                     reason for "none", and i386_kernel to "yes", "no" or "unknown": whether an
-#                     i386 program runs when started directly. Needs g++-multilib, and
-#                     qemu-user-static for "qemu"
+#                     i386 program runs when started directly. Needs g++-multilib; installs
+#                     qemu-user-static where the kernel runs no i386 programs
 #   wine32_find_way   sets wine32_way to "native", "qemu" or "none", and wine32_why to the reason
 #                     for "none"; runs i386_find_way first, if it has not run
 #   wine32_undo       removes what wine32_find_way set up on the machine; call it on exit
@@ -114,8 +114,13 @@ i386_find_way() {
   i386_kernel=no i386_kernel_said=$kernel_said
   echo "the kernel runs no i386 programs here:"
   echo "$kernel_said"
-  if [[ ! -x "$i386_qemu" ]]; then
+  # qemu-i386 is installed only here, where nothing else runs i386 programs.
+  apt_installed qemu-user-static || apt_install -- qemu-user-static
+  if [[ -n "${apt_unavailable[qemu-user-static]-}" || ! -x "$i386_qemu" ]]; then
     i386_why="$kernel_said"$'\n'"and qemu-i386 (package qemu-user-static) is not installed"
+    if [[ -n "${apt_unavailable[qemu-user-static]-}" ]]; then
+      i386_why+=": it could not be installed; apt said:"$'\n'"${apt_unavailable[qemu-user-static]}"
+    fi
     return 0
   fi
   if i386_probe "qemu-i386" "$wine32_probe_line" 30 "$i386_qemu" -L / "$folder/probe"; then
@@ -169,8 +174,9 @@ wine32_end_processes() {
   for entry in /proc/[0-9]*; do
     pid=${entry#/proc/}
     [[ $pid != "$$" && $pid != "$BASHPID" ]] || continue
-    if tr '\0' '\n' <"$entry/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
-      tr '\0' ' ' <"$entry/cmdline" 2>/dev/null && echo
+    # (The error stream goes first: a process may end before its files are read.)
+    if tr '\0' '\n' 2>/dev/null <"$entry/environ" | grep -qxF "WINEPREFIX=$prefix"; then
+      tr '\0' ' ' 2>/dev/null <"$entry/cmdline" && echo
       kill -9 "$pid" 2>/dev/null || true
     fi
   done
@@ -228,7 +234,7 @@ wine32_find_way() {
     return 0
   fi
   # Only qemu-i386 through binfmt_misc could run it; registered for the probe alone.
-  if [[ ! -x "$i386_qemu" ]]; then
+  if [[ -n "${apt_unavailable[qemu-user-static]-}" || ! -x "$i386_qemu" ]]; then
     wine32_why="$cannot, and qemu-i386 (package qemu-user-static) is not installed"
     return 0
   fi
