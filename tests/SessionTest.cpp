@@ -1,12 +1,16 @@
 // A run tells those who watch it of its creations, steps, deletions and camera turns, and of its
 // end exactly once, however it ends: at END, on an error in the middle, or before it starts.
 #include "standin_host/run/Session.h"
+#include "standin_host/platform/RunInterrupt.h"
 #include "standin_host/scenario/ScenarioFile.h"
 #include "standin_host/simulation/RunObserver.h"
 #include "tests/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -124,6 +128,64 @@ TEST(Session, CameraEventsMoveTheCameraDuringTheRun) {
         session.Sim().AddObserver(witness);
         EXPECT_TRUE(session.Run(error)) << error;
         EXPECT_EQ(witness.told, c.told) << log.str();
+    }
+}
+
+// Raises the run's interrupt flag as a signal would, when the run creates its first vessel.
+class SignalAtCreation : public standin::RunObserver {
+public:
+    void VesselCreated(const standin::RunView &, const standin::VesselRecord &) override {
+        standin::interrupt_detail::signalNumber = SIGTERM;
+    }
+    void CameraTargeted(const standin::RunView &, const standin::VesselRecord *) override {}
+    void StepStarting(const standin::RunView &) override {}
+    void StepDone(const standin::RunView &, const standin::StepFacts &) override {}
+    void RunEnded(const standin::RunView &) override {}
+};
+
+// How a planned run ends, and what it wrote: to its end, with the scenario saved and the trace
+// complete; or stopped by a signal before its first step, with nothing written.
+TEST(Session, TellsHowThePlannedRunEndedAndWhatItWrote) {
+    for (const bool signalled : {false, true}) {
+        SCOPED_TRACE(signalled ? "a signal before the first step" : "to its end");
+        TempFolder folder;
+        folder.Write("config/Brevlet.cfg", "LifeTime = 2\n");
+        folder.Write("run.scn", "STEP 1\nEND 3\nVESSEL A Brevlet\nEND_VESSEL\n");
+        standin::HostOptions options;
+        options.scenarioPath = folder / "run.scn";
+        options.configFolder = folder / "config";
+        options.moduleFolder = BREVLET_MODULE_FOLDER;
+        options.outputPath = folder / "saved.scn";
+        options.tracePath = folder / "trace.csv";
+        std::ostringstream out;
+        std::ostringstream err;
+        std::string error;
+        const std::unique_ptr<standin::Session> session =
+            standin::Session::Plan(options, "", out, err, error);
+        ASSERT_NE(session, nullptr) << error;
+        SignalAtCreation raiser;
+        if (signalled) {
+            session->Sim().AddObserver(raiser);
+        }
+        const standin::RunEnding ending = session->RunToEnd();
+        standin::interrupt_detail::signalNumber = 0;
+
+        EXPECT_TRUE(ending.failures.empty());
+        EXPECT_FALSE(ending.logIncomplete);
+        if (signalled) {
+            EXPECT_EQ(ending.how, standin::RunEnding::How::Interrupted);
+            EXPECT_EQ(ending.signal, SIGTERM);
+            EXPECT_EQ(ending.time, 0.0);
+            EXPECT_EQ(ending.interruption,
+                      "before the first step; the run's outputs are not written");
+            EXPECT_EQ(ending.savedTo, "");
+        } else {
+            EXPECT_EQ(ending.how, standin::RunEnding::How::Reached);
+            EXPECT_EQ(ending.time, 3.0);
+            EXPECT_EQ(ending.savedTo, options.outputPath);
+        }
+        EXPECT_EQ(std::filesystem::exists(options.outputPath), !signalled);
+        EXPECT_EQ(std::filesystem::exists(options.tracePath), !signalled);
     }
 }
 
