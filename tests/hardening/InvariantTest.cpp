@@ -293,7 +293,7 @@ TEST(Invariant, EveryRunLeavesItsFilesWholeOrAsTheyWere) {
             }
             disk.Write("small/o.scn", "old small\n");
             // The disk is filled to a random level, so that the outputs there fail at any point.
-            disk.Write("small/fill", std::string(random() % (88 * 1024), 'x'));
+            disk.Write("small/fill", std::string(random() % std::size_t{90112}, 'x'));
         }
         const Files before = Snapshot(f.Path());
         const Files outsideBefore = Snapshot(outside.Path());
