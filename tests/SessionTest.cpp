@@ -189,4 +189,28 @@ TEST(Session, TellsHowThePlannedRunEndedAndWhatItWrote) {
     }
 }
 
+// An output that replaces a file keeps the file's permissions: its owner chose who may read it.
+TEST(Session, AReplacedOutputKeepsItsPermissions) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    folder.Write("config/Brevlet.cfg", "LifeTime = 2\n");
+    folder.Write("run.scn", "STEP 1\nEND 1\nVESSEL A Brevlet\nEND_VESSEL\n");
+    folder.Write("saved.scn", "an earlier save\n");
+    const fs::perms chosen = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(folder / "saved.scn", chosen);
+    standin::HostOptions options;
+    options.scenarioPath = folder / "run.scn";
+    options.configFolder = folder / "config";
+    options.moduleFolder = BREVLET_MODULE_FOLDER;
+    options.outputPath = folder / "saved.scn";
+    std::ostringstream out;
+    std::ostringstream err;
+    std::string error;
+    const std::unique_ptr<standin::Session> session =
+        standin::Session::Plan(options, "", out, err, error);
+    ASSERT_NE(session, nullptr) << error;
+    EXPECT_EQ(session->RunToEnd().savedTo, options.outputPath);
+    EXPECT_EQ(fs::status(options.outputPath).permissions() & fs::perms::all, chosen);
+}
+
 } // namespace

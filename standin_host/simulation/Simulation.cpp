@@ -129,7 +129,9 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     vessel.instance = static_cast<VESSEL2 *>(created);
     liveVessels.insert(&vessel);
     liveByName[vessel.name] = &vessel;
-    log.Line(time, "created " + name + " (class " + vesselClass.name + ")");
+    // Built in storage kept from vessel to vessel: a scenario may create a million.
+    logText.assign("created ").append(name).append(" (class ").append(vesselClass.name).append(")");
+    log.Line(time, logText);
 
     // The host calls a vessel in this order: class capabilities, then its initial state.
     LineReader config(vesselClass.config.name, vesselClass.configLines, lineBuffer);

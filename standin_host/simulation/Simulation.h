@@ -166,6 +166,7 @@ private:
     std::string loggedDebugString;
     std::string debugLogLine; // kept between steps, so that logging a change reuses its storage
     std::string lineBuffer;   // the line that a module reads, reused from line to line
+    std::string logText;      // a log line being built, reused from line to line
     std::vector<RunObserver *> observers;
 };
 
