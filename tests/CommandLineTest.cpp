@@ -56,6 +56,10 @@ TEST(CommandLine, RefusesWithTheMessageOfEachSlip) {
         {{"-x", "a.scn"}, "unknown option -x"},
         {{"--outp", "x.scn", "a.scn"}, "unknown option --outp"}, // no guessing from a prefix
         {{"-x.scn"}, "unknown option -x.scn (a scenario whose name starts with '-' goes after --)"},
+        {{"--Output=x.scn", "a.scn"}, "unknown option --Output=x.scn (did you mean --output?)"},
+        {{"--DELETE-AT-ONCE", "a.scn"},
+         "unknown option --DELETE-AT-ONCE (did you mean --delete-at-once?)"},
+        {{"--outp=y.scn", "a.scn"}, "unknown option --outp=y.scn"},
         {{"--\x1b[2J", "a.scn"}, "unknown option --\\x1b[2J"},
         // Given twice, in any spelling: which one was meant?
         {{"--output", "a", "--output", "b", "s.scn"}, "--output is given twice, as 'a' and as 'b'"},

@@ -4,6 +4,7 @@
 // which takes '.' whatever the locale.
 #include "standin_host/program/CommandLine.h"
 
+#include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -65,7 +67,7 @@ struct Answer {
 CommandLine Refuse(const std::string &slip) {
     CommandLine refused;
     refused.request = CommandLine::Request::Refused;
-    refused.message = "standin-host: " + slip + "\n" + tryHelp;
+    refused.message = RefusalText(slip);
     return refused;
 }
 
@@ -200,6 +202,26 @@ CommandLine Parser::Parse() {
     return Read();
 }
 
+// The long option that `name` spells in other letter cases (--Output), or null.
+const char *OptionSpelledOtherwise(std::string_view name) {
+    for (const ValueOption &option : valueOptions) {
+        if (EqualsIgnoringAsciiCase(name, option.name)) {
+            return option.name;
+        }
+    }
+    for (const ValueOption &option : flagOptions) {
+        if (EqualsIgnoringAsciiCase(name, option.name)) {
+            return option.name;
+        }
+    }
+    for (const char *answer : {"--help", "--version"}) {
+        if (EqualsIgnoringAsciiCase(name, answer)) {
+            return answer;
+        }
+    }
+    return nullptr;
+}
+
 // Words that CLI11 took for no option: unknown options, and a second scenario. The first "--" is
 // the end of the options, and what follows it is a scenario whatever it looks like.
 bool Parser::CheckUnexpected(std::string &slip) const {
@@ -209,7 +231,11 @@ bool Parser::CheckUnexpected(std::string &slip) const {
             optionsEnded = true;
         } else if (!optionsEnded && word.size() > 1 && word[0] == '-') {
             slip = "unknown option " + Escaped(word);
-            if (word.size() > 4 && word.compare(word.size() - 4, 4, ".scn") == 0) {
+            const std::string_view name = std::string_view(word).substr(0, word.find('='));
+            if (const char *meant = OptionSpelledOtherwise(name)) {
+                slip += std::string(" (did you mean ") + meant + "?)";
+            } else if (name.size() == word.size() && word.size() > 4 &&
+                       word.compare(word.size() - 4, 4, ".scn") == 0) {
                 slip += " (a scenario whose name starts with '-' goes after --)";
             }
             return true;
@@ -317,6 +343,10 @@ CommandLine Parser::Read() {
 
 CommandLine ParseCommandLine(const std::vector<std::string> &arguments) {
     return Parser(arguments).Parse();
+}
+
+std::string RefusalText(const std::string &slip) {
+    return "standin-host: " + slip + "\n" + tryHelp;
 }
 
 const char *UsageText() {

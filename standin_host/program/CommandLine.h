@@ -32,4 +32,7 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments);
 // The text of --help, also shown after some refusals.
 const char *UsageText();
 
+// The text of a refused command line: the slip named in one line, then the way to --help.
+std::string RefusalText(const std::string &slip);
+
 } // namespace standin

@@ -51,8 +51,8 @@ int Main(int argc, char **argv) {
     const int x87Precision = line.x87Precision;
     if (x87Precision != 0) {
         if (!standin::X87PrecisionSettable()) {
-            std::cerr << "standin-host: --x87-precision has no effect on this build, which does "
-                         "not run on 32-bit x86\n";
+            std::cerr << standin::RefusalText(
+                "--x87-precision has no effect on this build, which does not run on 32-bit x86");
             return standin::BadCommandLineStatus;
         }
         standin::SetX87Precision(x87Precision);
