@@ -122,8 +122,9 @@ void AppendExact(std::string &text, double value) {
     } else if (exponent >= count - 1 && std::fabs(value) < 9007199254740992.0) {
         // A whole number below 2^53: neighbouring doubles are at most 1 apart, so its shortest
         // digits and zeros are all its digits, exactly.
+        const int zeros = exponent - count + 1;
         text.append(digits, digits + count);
-        text.append(static_cast<std::size_t>(exponent - count + 1), '0');
+        text.append(static_cast<std::size_t>(zeros), '0');
     } else if (exponent >= count - 1) {
         // A whole number: all its digits, exactly, rather than its shortest ones and zeros.
         fmt::format_to(std::back_inserter(text), "{:.0f}", std::fabs(value));
