@@ -21,13 +21,23 @@ endfunction()
 # and its arguments separated by '|', e.g. wine for a Windows host). Sets <prefix>_STDOUT, <prefix>_STDERR and
 # <prefix>_RESULT (the exit code, or the reason the process ended abnormally) in the caller. Line
 # ends are made "\n", so that a host that prints "\r\n" compares equal.
+#
+# Through a launcher, a run that failed without a word is made once more: the host always says why
+# it fails, so such a run is the launcher's failure to start it (32-bit wine, now and then, with its
+# own messages off), not the host's.
 function(run_host prefix folder)
   string(REPLACE "|" ";" launcher "${HOST_LAUNCHER}")
-  execute_process(COMMAND ${launcher} "${HOST}" ${ARGN}
-    WORKING_DIRECTORY "${folder}"
-    OUTPUT_VARIABLE out
-    ERROR_VARIABLE err
-    RESULT_VARIABLE result)
+  foreach(attempt 1 2)
+    execute_process(COMMAND ${launcher} "${HOST}" ${ARGN}
+      WORKING_DIRECTORY "${folder}"
+      OUTPUT_VARIABLE out
+      ERROR_VARIABLE err
+      RESULT_VARIABLE result)
+    if(NOT launcher OR result STREQUAL "0" OR NOT out STREQUAL "" OR NOT err STREQUAL "")
+      break()
+    endif()
+    message(STATUS "${HOST_LAUNCHER} ended the host with '${result}' and no word; once more")
+  endforeach()
   string(REPLACE "\r\n" "\n" out "${out}")
   string(REPLACE "\r\n" "\n" err "${err}")
   set(${prefix}_STDOUT "${out}" PARENT_SCOPE)
