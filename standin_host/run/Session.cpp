@@ -274,6 +274,10 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
         return ending;
     }
 
+    // The run's own lines go out before any output is written, so that a second signal, which
+    // ends the process at once, never leaves a written output behind a log that shows no run.
+    log->Flush();
+
     // Each output that can be written is, and each is named when it is complete or has failed.
     std::string error;
     auto written = [&](bool done, const std::string &what) {
