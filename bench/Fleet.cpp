@@ -53,8 +53,7 @@ standin::ScenarioDescription FleetScenario(Case caseId, Subject subject, std::si
         standin::VesselEntry entry;
         entry.name = "v" + std::to_string(i);
         entry.className = className;
-        entry.block.push_back(
-            standin::SourceLine{targeted && i == 0 ? "POS 3000 4000 0" : PositionLine(i), 1});
+        entry.block.Add(targeted && i == 0 ? "POS 3000 4000 0" : PositionLine(i), 1);
         scenario.vessels.push_back(std::move(entry));
     }
     if (targeted) {

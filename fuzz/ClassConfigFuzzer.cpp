@@ -50,20 +50,19 @@ bool KeyStartsLine(const std::string &line, const char *key) {
 
 // The value of `key` after the whole file: the number after the first '=' behind the key on the
 // last line that has one.
-double Expected(const std::vector<standin::SourceLine> &lines, const char *key,
-                const char *otherKey, double initial) {
+double Expected(const std::vector<std::string> &lines, const char *key, const char *otherKey,
+                double initial) {
     double value = initial;
-    for (const standin::SourceLine &line : lines) {
+    for (const std::string &text : lines) {
         // A line that starts with "LifeTime" is never read as "MaxCamDistance".
-        if (!KeyStartsLine(line.text, key) ||
-            (otherKey != nullptr && KeyStartsLine(line.text, otherKey))) {
+        if (!KeyStartsLine(text, key) || (otherKey != nullptr && KeyStartsLine(text, otherKey))) {
             continue;
         }
-        const std::size_t equals = line.text.find('=', std::strlen(key));
+        const std::size_t equals = text.find('=', std::strlen(key));
         if (equals == std::string::npos) {
             continue;
         }
-        if (const auto number = fuzzing::ReadReferenceNumber(line.text.c_str() + equals + 1)) {
+        if (const auto number = fuzzing::ReadReferenceNumber(text.c_str() + equals + 1)) {
             value = number->value;
         }
     }
@@ -74,10 +73,11 @@ double Expected(const std::vector<standin::SourceLine> &lines, const char *key,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     static Host host;
-    std::vector<standin::SourceLine> lines;
+    std::vector<std::string> lines;
     if (!fuzzing::SplitLines(data, size, lines)) {
         return 0;
     }
+    const standin::SourceLines numbered = fuzzing::Numbered(lines);
     standin::VesselRecord record;
     VESSEL *vessel = ovcInit(&record, 1);
     if (vessel == nullptr) {
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     static const std::string fileName = "fuzz.cfg";
     std::string buffer;
-    standin::LineReader reader(fileName, lines, buffer);
+    standin::LineReader reader(fileName, numbered, buffer);
     auto *brevlet = static_cast<Brevlet *>(vessel);
     brevlet->clbkSetClassCaps(&reader);
 

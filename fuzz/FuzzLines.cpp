@@ -4,15 +4,13 @@
 
 namespace fuzzing {
 
-bool SplitLines(const std::uint8_t *data, std::size_t size,
-                std::vector<standin::SourceLine> &lines) {
+bool SplitLines(const std::uint8_t *data, std::size_t size, std::vector<std::string> &lines) {
     const char *text = reinterpret_cast<const char *>(data);
     if (size > 0 && std::memchr(text, '\0', size) != nullptr) {
         return false;
     }
     lines.clear();
     std::size_t start = 0;
-    int number = 0;
     while (start < size) {
         const char *newline =
             static_cast<const char *>(std::memchr(text + start, '\n', size - start));
@@ -22,10 +20,19 @@ bool SplitLines(const std::uint8_t *data, std::size_t size,
         while (length > 0 && text[start + length - 1] == '\r') {
             --length;
         }
-        lines.push_back(standin::SourceLine{std::string(text + start, length), ++number});
+        lines.emplace_back(text + start, length);
         start = end + 1;
     }
     return true;
+}
+
+standin::SourceLines Numbered(const std::vector<std::string> &lines) {
+    standin::SourceLines numbered;
+    int number = 0;
+    for (const std::string &line : lines) {
+        numbered.Add(line, ++number);
+    }
+    return numbered;
 }
 
 } // namespace fuzzing

@@ -47,11 +47,11 @@ bool IsLifetimeItem(const std::string &line) {
     return true;
 }
 
-double ExpectedLifetime(const std::vector<standin::SourceLine> &lines, double initial) {
+double ExpectedLifetime(const std::vector<std::string> &lines, double initial) {
     double value = initial;
-    for (const standin::SourceLine &line : lines) {
-        if (IsLifetimeItem(line.text)) {
-            if (const auto number = fuzzing::ReadReferenceNumber(line.text.c_str() + 8)) {
+    for (const std::string &text : lines) {
+        if (IsLifetimeItem(text)) {
+            if (const auto number = fuzzing::ReadReferenceNumber(text.c_str() + 8)) {
                 value = number->value;
             }
         }
@@ -64,14 +64,15 @@ struct Loaded {
     standin::VesselStatus status;
 };
 
-Loaded Load(standin::VesselRecord &record, const std::vector<standin::SourceLine> &lines) {
+Loaded Load(standin::VesselRecord &record, const std::vector<std::string> &lines) {
     Loaded loaded{ovcInit(&record, 1), standin::VesselStatus()};
     if (loaded.vessel == nullptr) {
         std::abort();
     }
     static const std::string fileName = "fuzz.scn";
     std::string buffer;
-    standin::LineReader reader(fileName, lines, buffer);
+    const standin::SourceLines numbered = fuzzing::Numbered(lines);
+    standin::LineReader reader(fileName, numbered, buffer);
     loaded.status.source = &reader;
     static_cast<VESSEL2 *>(loaded.vessel)->clbkLoadStateEx(&reader, &loaded.status);
     loaded.status.source = nullptr; // the reader goes here
@@ -89,7 +90,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     static Host host;
-    std::vector<standin::SourceLine> lines;
+    std::vector<std::string> lines;
     if (!fuzzing::SplitLines(data, size, lines)) {
         return 0;
     }
@@ -107,12 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     standin::ScenarioWriter writer;
     static_cast<VESSEL2 *>(first.vessel)->clbkSaveState(&writer);
     ovcExit(first.vessel);
-    std::vector<standin::SourceLine> saved;
-    for (const std::string &line : writer.Lines()) {
-        saved.push_back(standin::SourceLine{line, static_cast<int>(saved.size()) + 1});
-    }
     standin::VesselRecord copy;
-    const Loaded second = Load(copy, saved);
+    const Loaded second = Load(copy, writer.Lines());
     // Every lifetime is saved, 0 and -0 included, so the new vessel goes on with the same bits.
     const double reloaded = static_cast<Brevlet *>(second.vessel)->GetLifetime();
     if (!SameBits(reloaded, lifetime) || !SameBits(second.status.position, first.status.position) ||

@@ -59,10 +59,10 @@ HostHarness::~HostHarness() = default;
 
 standin::SimVessel &HostHarness::CreateFromBlock(const std::string &name,
                                                  const std::vector<std::string> &blockLines) {
-    std::vector<standin::SourceLine> block;
-    block.reserve(blockLines.size());
+    standin::SourceLines block;
+    int number = 0;
     for (const std::string &line : blockLines) {
-        block.push_back(standin::SourceLine{line, static_cast<int>(block.size()) + 1});
+        block.Add(line, ++number);
     }
     warningText.str("");
     standin::SimVessel *vessel = session.Sim().CreateVessel(

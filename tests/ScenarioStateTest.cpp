@@ -165,8 +165,10 @@ TEST(ScenarioState, SaveAndLoadRoundTripIsExact) {
         ASSERT_EQ(reloaded.vessels.size(), 1u);
 
         std::vector<std::string> block;
-        for (const standin::SourceLine &line : reloaded.vessels[0].block) {
-            block.push_back(line.text);
+        standin::SourceLines::Cursor lines(reloaded.vessels[0].block);
+        std::string_view line;
+        for (int number = 0; lines.Next(line, number);) {
+            block.emplace_back(line);
         }
         HostHarness second({"LifeTime = 99"});
         standin::SimVessel &vessel = second.CreateFromBlock("Probe", block);

@@ -4,11 +4,14 @@
 #include "standin_host/interface/LineReader.h"
 #include "standin_host/modules/VesselClasses.h"
 #include "standin_host/scenario/TextFile.h"
+#include "standin_host/text/SourceLines.h"
 #include "tests/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -96,7 +99,47 @@ TEST(LineReader, HandsOutTheLinesOfAClassConfiguration) {
     EXPECT_EQ(lines, (std::vector<std::string>{"Module = Brevlet", "; note", "LifeTime = 4", "",
                                                "MaxCamDistance = 9"}));
     EXPECT_EQ(numbers, (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(vesselClass->configLines[0].text[0], 'M');
+    standin::LineReader again(vesselClass->config.name, vesselClass->configLines, buffer);
+    ASSERT_TRUE(again.Next(line));
+    EXPECT_STREQ(line, "Module = Brevlet");
+}
+
+// A scenario block leaves out its blank lines and comments, yet each line keeps its number in the
+// file; a class configuration hands out every line, blank ones included.
+TEST(SourceLines, KeepEachLineWithItsNumber) {
+    using Blank = standin::SourceLines::Blank;
+    struct Case {
+        const char *what;
+        Blank blank;
+        std::vector<std::pair<std::string, int>> added;
+        std::vector<std::string> handedOut; // "number: text"
+    };
+    const std::vector<Case> cases = {
+        {"block with lines left out",
+         Blank::LeftOut,
+         {{"POS 1 2 3", 7}, {"", 8}, {"LIFETIME 4", 10}, {"", 11}, {"X", 1000000}},
+         {"7: POS 1 2 3", "10: LIFETIME 4", "1000000: X"}},
+        {"block that is all blank", Blank::LeftOut, {{"", 3}, {"", 4}}, {}},
+        {"configuration",
+         Blank::HandedOut,
+         {{"Module = Brevlet", 1}, {"", 2}, {" ", 3}, {"", 4}},
+         {"1: Module = Brevlet", "2: ", "3:  ", "4: "}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        standin::SourceLines lines(c.blank);
+        for (const auto &[text, number] : c.added) {
+            lines.Add(text, number);
+        }
+        std::vector<std::string> handedOut;
+        standin::SourceLines::Cursor cursor(lines);
+        std::string_view line;
+        for (int number = 0; cursor.Next(line, number);) {
+            handedOut.push_back(std::to_string(number) + ": " + std::string(line));
+        }
+        EXPECT_EQ(handedOut, c.handedOut);
+        EXPECT_EQ(lines.Empty(), c.handedOut.empty());
+    }
 }
 
 TEST(TextFile, NulByteIsNamedWithItsLineWhateverTheLineEnds) {

@@ -3,12 +3,11 @@
 namespace standin {
 
 bool LineReader::Next(char *&line) {
-    if (next == lines.size()) {
+    std::string_view text;
+    if (!lines.Next(text, currentNumber)) {
         return false;
     }
-    const SourceLine &source = lines[next++];
-    current = source.text;
-    currentNumber = source.number;
+    current.assign(text.data(), text.size());
     line = current.data();
     return true;
 }

@@ -1,10 +1,9 @@
 // The host's side of oapiReadScenario_nextline: a file handle that hands out lines.
 #pragma once
 
-#include "standin_host/text/TextLines.h"
+#include "standin_host/text/SourceLines.h"
 
 #include <string>
-#include <vector>
 
 namespace standin {
 
@@ -16,10 +15,9 @@ public:
     // The prepared lines of a class configuration or of a vessel's scenario block, read from
     // `fileName`. Each line handed out is copied into `buffer`, which a host may keep from reader
     // to reader so that its storage is reused. All three must outlive the reader.
-    LineReader(const std::string &fileName, const std::vector<SourceLine> &lines,
-               std::string &buffer)
+    LineReader(const std::string &fileName, const SourceLines &lines, std::string &buffer)
         : fileName(fileName), lines(lines), current(buffer) {}
-    LineReader(std::string &&, const std::vector<SourceLine> &, std::string &) = delete;
+    LineReader(std::string &&, const SourceLines &, std::string &) = delete;
 
     bool Next(char *&line);
 
@@ -29,9 +27,8 @@ public:
 
 private:
     const std::string &fileName;
-    const std::vector<SourceLine> &lines;
+    SourceLines::Cursor lines;
     std::string &current;
-    std::size_t next = 0;
     int currentNumber = 0;
 };
 

@@ -70,7 +70,7 @@ const VesselClass *VesselClasses::Find(const std::string &name, std::string &err
     }
     TextLines lines(vesselClass->config.text);
     for (std::string_view line; lines.Next(line);) {
-        vesselClass->configLines.push_back(SourceLine{std::string(line), lines.Number()});
+        vesselClass->configLines.Add(line, lines.Number());
     }
     std::string moduleName = name;
     if (!FindModuleName(vesselClass->config, moduleName, error)) {

@@ -4,6 +4,7 @@
 
 #include "standin_host/modules/ModuleLibrary.h"
 #include "standin_host/scenario/TextFile.h"
+#include "standin_host/text/SourceLines.h"
 
 #include <map>
 #include <memory>
@@ -16,7 +17,7 @@ struct VesselClass {
     std::string name;
     TextFile config; // its configuration file
     // The file's lines, split once for the class and handed to every vessel's clbkSetClassCaps.
-    std::vector<SourceLine> configLines;
+    SourceLines configLines;
     const ModuleLibrary *module; // shared by every class that names the same module
 };
 

@@ -325,21 +325,26 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         if (openVessel != nullptr) {
             // The block's lines are the module's, delivered as they stand but for indentation and
             // comments; only END_VESSEL (with a comment, if any) closes the block, and a VESSEL
-            // line means that it was never closed.
-            SplitWords(line, words);
-            if (!words.empty() && words[0] == "END_VESSEL") {
+            // line means that it was never closed. Only such lines are split into words.
+            const std::string_view text = BlockText(line);
+            if (text.compare(0, 6, "VESSEL") != 0 && text.compare(0, 10, "END_VESSEL") != 0) {
+                openVessel->block.Add(text, number);
+                continue;
+            }
+            SplitWords(text, words);
+            if (words[0] == "END_VESSEL") {
                 if (words.size() > 1) {
                     error = file.name + ":" + std::to_string(number) +
                             ": END_VESSEL takes nothing after it, found " + Quoted(words[1]);
                     return false;
                 }
                 openVessel = nullptr;
-            } else if (!words.empty() && words[0] == "VESSEL") {
+            } else if (words[0] == "VESSEL") {
                 error = file.name + ":" + std::to_string(number) + ": VESSEL inside the block of " +
                         openVessel->name + ", which has no END_VESSEL";
                 return false;
-            } else if (const std::string_view text = BlockText(line); !text.empty()) {
-                openVessel->block.push_back(SourceLine{std::string(text), number});
+            } else {
+                openVessel->block.Add(text, number);
             }
             continue;
         }
@@ -479,8 +484,10 @@ void WriteVesselEnd(TextOut &out) {
 
 void WriteVesselEntry(TextOut &out, const VesselEntry &vessel) {
     WriteVesselStart(out, vessel.name, vessel.className);
-    for (const SourceLine &line : vessel.block) {
-        WriteVesselLine(out, line.text);
+    SourceLines::Cursor lines(vessel.block);
+    std::string_view line;
+    for (int number = 0; lines.Next(line, number);) {
+        WriteVesselLine(out, line);
     }
     WriteVesselEnd(out);
 }

@@ -5,7 +5,7 @@
 
 #include "host/HostTypes.h"
 #include "standin_host/scenario/TextFile.h"
-#include "standin_host/text/TextLines.h"
+#include "standin_host/text/SourceLines.h"
 
 #include <memory>
 #include <string>
@@ -19,7 +19,8 @@ class TextOut;
 struct VesselEntry {
     std::string name;
     std::string className;
-    std::vector<SourceLine> block; // delivered to the vessel's module, indentation removed
+    // Delivered to the vessel's module, indentation and comments removed.
+    SourceLines block{SourceLines::Blank::LeftOut};
     int line = 0;
 };
 

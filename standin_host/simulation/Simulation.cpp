@@ -85,7 +85,7 @@ bool Simulation::Start(std::string &error) {
         CreateVessel(entry.name, *vesselClass, scenario.fileName, &entry.block, VesselStatus());
         // Each entry gives way once its vessel exists, so that the memory it held is there for
         // the next vessels: a large scenario is not held beside its own vessels.
-        std::vector<SourceLine>().swap(entry.block);
+        entry.block = SourceLines();
     }
     std::vector<VesselEntry>().swap(scenario.vessels);
     if (scenario.cameraTarget.empty()) {
@@ -98,8 +98,7 @@ bool Simulation::Start(std::string &error) {
 }
 
 SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &vesselClass,
-                                    const std::string &fileName,
-                                    const std::vector<SourceLine> *block,
+                                    const std::string &fileName, const SourceLines *block,
                                     const VesselStatus &status) {
     vessels.push_back(std::make_unique<SimVessel>());
     SimVessel &vessel = *vessels.back();
@@ -118,8 +117,8 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
         if (block != nullptr) {
             kept.block = *block;
         } else {
-            kept.block = {SourceLine{"POS " + VectorText(status.position), 0},
-                          SourceLine{"VEL " + VectorText(status.velocity), 0}};
+            kept.block.Add("POS " + VectorText(status.position), 1);
+            kept.block.Add("VEL " + VectorText(status.velocity), 2);
         }
         uncreated.push_back(std::move(kept));
         vessels.pop_back();

@@ -83,7 +83,7 @@ public:
     // Creates a vessel from a scenario block read from `fileName` or, when `block` is null, from a
     // status record.
     SimVessel *CreateVessel(const std::string &name, const VesselClass &vesselClass,
-                            const std::string &fileName, const std::vector<SourceLine> *block,
+                            const std::string &fileName, const SourceLines *block,
                             const VesselStatus &status);
 
     // Tells `observer` of the run from now on; it must outlive the simulation's run.

@@ -2,16 +2,9 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 namespace standin {
-
-// One line of a text file, with its number there, for messages.
-struct SourceLine {
-    std::string text;
-    int number = 0;
-};
 
 // A line ends at "\n", at "\r\n", or at a "\r" that no "\n" follows (a file from an old Mac
 // editor). Carriage returns that stand right before a line end belong to it, so that "\r\r\n" (a

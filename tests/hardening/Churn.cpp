@@ -41,10 +41,11 @@ long ResidentKiB() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-std::vector<standin::SourceLine> Lines(std::initializer_list<const char *> texts) {
-    std::vector<standin::SourceLine> lines;
+standin::SourceLines Lines(std::initializer_list<const char *> texts) {
+    standin::SourceLines lines;
+    int number = 0;
     for (const char *text : texts) {
-        lines.push_back(standin::SourceLine{text, static_cast<int>(lines.size()) + 1});
+        lines.Add(text, ++number);
     }
     return lines;
 }
@@ -53,8 +54,7 @@ std::vector<standin::SourceLine> Lines(std::initializer_list<const char *> texts
 // scenario block whose lifetime runs out in the third step; the others take a status record 2 km
 // from the camera, where the vessel is culled by distance unless it is targeted.
 bool Cycle(const standin::ModuleLibrary &module, standin::ModuleServices &services, long cycle,
-           const std::vector<standin::SourceLine> &config,
-           const std::vector<standin::SourceLine> &block) {
+           const standin::SourceLines &config, const standin::SourceLines &block) {
     standin::VesselRecord record;
     VESSEL *created = module.Init()(&record, 1);
     if (created == nullptr) {
