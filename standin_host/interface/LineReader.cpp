@@ -1,5 +1,7 @@
 #include "standin_host/interface/LineReader.h"
 
+#include <cstring>
+
 namespace standin {
 
 bool LineReader::Next(char *&line) {
@@ -7,7 +9,13 @@ bool LineReader::Next(char *&line) {
     if (!lines.Next(text, currentNumber)) {
         return false;
     }
-    current.assign(text.data(), text.size());
+    // Copied into storage kept from line to line, which only ever grows: the module is handed a
+    // C string, so what stands past its NUL does not matter.
+    if (current.size() <= text.size()) {
+        current.resize(text.size() + 1);
+    }
+    std::memcpy(&current[0], text.data(), text.size());
+    current[text.size()] = '\0';
     line = current.data();
     return true;
 }

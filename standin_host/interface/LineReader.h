@@ -13,8 +13,9 @@ namespace standin {
 class LineReader {
 public:
     // The prepared lines of a class configuration or of a vessel's scenario block, read from
-    // `fileName`. Each line handed out is copied into `buffer`, which a host may keep from reader
-    // to reader so that its storage is reused. All three must outlive the reader.
+    // `fileName`. Each line handed out is copied into `buffer`, as a C string at its start, which a
+    // host may keep from reader to reader so that its storage is reused. All three must outlive
+    // the reader.
     LineReader(const std::string &fileName, const SourceLines &lines, std::string &buffer)
         : fileName(fileName), lines(lines), current(buffer) {}
     LineReader(std::string &&, const SourceLines &, std::string &) = delete;

@@ -6,6 +6,8 @@
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
+#include <cstring>
+
 namespace standin {
 
 namespace {
@@ -36,7 +38,13 @@ void RunLog::Line(double simTime, const std::string &text, Entry entry) {
     if (progress != nullptr) {
         progress->Clear();
     }
-    line.assign("[t=").append(FormatFixed(simTime, decimals)).append("] ");
+    std::uint64_t timeBits = 0; // -0 and 0 are told apart, as the stamp tells them
+    std::memcpy(&timeBits, &simTime, sizeof timeBits);
+    if (stamp.empty() || timeBits != stampTimeBits) {
+        stamp.assign("[t=").append(FormatFixed(simTime, decimals)).append("] ");
+        stampTimeBits = timeBits;
+    }
+    line.assign(stamp);
     AppendEscaped(line, text);
     line += '\n';
     pending += line;

@@ -4,6 +4,7 @@
 
 #include "standin_host/interface/LogSink.h"
 
+#include <cstdint>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -57,7 +58,11 @@ private:
     int decimals;
     ProgressLine *progress = nullptr;
     bool quiet = false;
-    std::string line;    // reused from line to line
+    std::string line; // reused from line to line
+    // "[t=...] " for the time whose bits are stampTimeBits: the lines of one time, such as a
+    // million vessels created at the start, share it, formatted once.
+    std::string stamp;
+    std::uint64_t stampTimeBits = 0;
     std::string pending; // whole lines not yet written
     bool eachLineAtOnce;
     struct WarningKind {

@@ -8,8 +8,9 @@
 namespace standin {
 
 // The lines of a class configuration or of one vessel's scenario block. They are kept in one
-// buffer, each followed by '\n', so that ten million short lines cost little more than their text
-// where a string for each would cost forty bytes more; their numbers count on from the first.
+// buffer, each after its length, so that ten million short lines cost little more than their text
+// where a string for each would cost forty bytes more, and a line is handed out without a search
+// for its end; their numbers count on from the first.
 class SourceLines {
 public:
     // Whether a reader is handed the lines that hold nothing: a class configuration hands out
