@@ -152,8 +152,10 @@ int OpenForReading(const std::string &path, int &failure) {
     failure = errno;
     return fd;
 }
-std::FILE *FdOpen(int fd) {
-    return _fdopen(fd, "rb");
+long ReadSome(int fd, char *data, std::size_t size, int &failure) {
+    const int got = _read(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
+    failure = errno;
+    return got;
 }
 bool ProcessGone(int /*pid*/) {
     return false;
@@ -245,9 +247,9 @@ bool MayTakeNewFiles(const std::string &folder) {
 int ProcessId() {
     return static_cast<int>(getpid());
 }
-// A FIFO's open for reading waits for a writer, and a read for its first bytes; the handler of a
-// signal lets both go on. So it is opened without waiting and polled in short waits, in which a
-// signal ends it; once it has bytes or its writer left, it is read as any file.
+// A FIFO's open for reading waits for a writer, and a read for its bytes; the handler of a signal
+// lets both go on. So it is opened without waiting and stays so: each wait, for the first bytes
+// and for those of a writer that stalls, is made of short polls, in which a signal ends it.
 int OpenForReading(const std::string &path, int &failure) {
     struct stat facts {};
     const bool fifo = stat(path.c_str(), &facts) == 0 && S_ISFIFO(facts.st_mode);
@@ -273,11 +275,25 @@ int OpenForReading(const std::string &path, int &failure) {
             return -1;
         }
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
-std::FILE *FdOpen(int fd) {
-    return fdopen(fd, "rb");
+long ReadSome(int fd, char *data, std::size_t size, int &failure) {
+    while (true) {
+        const long got = static_cast<long>(read(fd, data, size));
+        if (got >= 0) {
+            return got;
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            failure = errno;
+            return -1;
+        }
+        if (RunInterruptSignal() != 0) {
+            failure = EINTR;
+            return -1;
+        }
+        pollfd wanted{fd, POLLIN, 0};
+        poll(&wanted, 1, 50);
+    }
 }
 bool ProcessGone(int pid) {
     return pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;

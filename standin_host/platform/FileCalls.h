@@ -50,8 +50,10 @@ int ProcessId();
 // a signal that ends the run ends that wait: -1 with EINTR in `failure`. -1 and the system's
 // reason in `failure` when it cannot be opened.
 int OpenForReading(const std::string &path, int &failure);
-// A C library file that reads the open `fd` (and closes it when closed); null on failure.
-std::FILE *FdOpen(int fd);
+// Reads up to `size` bytes of a file opened by OpenForReading: how many, 0 at its end, or -1 with
+// the system's reason in `failure`. A FIFO whose writer stalls is waited for, and a signal that
+// ends the run ends that wait: -1 with EINTR.
+long ReadSome(int fd, char *data, std::size_t size, int &failure);
 
 // Whether no process `pid` runs on this system any more (false where that cannot be told).
 bool ProcessGone(int pid);

@@ -1,13 +1,9 @@
 #include "standin_host/scenario/TextFile.h"
 #include "standin_host/platform/FileCalls.h"
-#include "standin_host/platform/FilePointer.h"
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -22,10 +18,6 @@ constexpr long long maxFileSize = 1024LL * 1024 * 1024;
 // Editors on Windows start a UTF-8 file with a byte-order mark, which is no text of the file.
 constexpr char byteOrderMark[] = "\xef\xbb\xbf";
 
-std::string Reason() {
-    return std::strerror(errno);
-}
-
 } // namespace
 
 bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
@@ -37,16 +29,16 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
     }
     int failure = 0;
     const int fd = OpenForReading(path, failure);
-    FilePointer in(fd >= 0 ? FdOpen(fd) : nullptr);
-    if (!in) {
-        if (fd >= 0) {
-            CloseFile(fd);
-        }
+    if (fd < 0) {
         error = path + ": cannot open: " +
-                (fd < 0 && failure == EINTR ? std::string("interrupted while waiting for a writer")
-                                            : SystemErrorText(fd < 0 ? failure : errno));
+                (failure == EINTR ? std::string("interrupted while waiting for a writer")
+                                  : SystemErrorText(failure));
         return false;
     }
+    struct Closer {
+        int fd;
+        ~Closer() { CloseFile(fd); }
+    } const closer{fd};
     std::string content;
     // A regular file's size is known: the text is read into storage of that size, not into one
     // grown by doubling, which would at times need three times the file.
@@ -59,8 +51,9 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
         content.reserve(static_cast<std::size_t>(size));
     }
     char chunk[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, in.get())) > 0) {
+    long read = 0;
+    while ((read = ReadSome(fd, chunk, sizeof chunk, failure)) > 0) {
+        const auto got = static_cast<std::size_t>(read);
         if (content.size() + got > static_cast<std::size_t>(maxFileSize)) {
             error = path + ": larger than " + std::to_string(maxFileSize) + " bytes";
             return false;
@@ -70,8 +63,10 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
             progress(static_cast<double>(content.size()) / static_cast<double>(size));
         }
     }
-    if (std::ferror(in.get())) {
-        error = path + ": cannot read: " + Reason();
+    if (read < 0) {
+        error = path + ": cannot read: " +
+                (failure == EINTR ? std::string("interrupted while waiting for its writer")
+                                  : SystemErrorText(failure));
         return false;
     }
     if (content.rfind(byteOrderMark, 0) == 0) {

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
@@ -643,23 +644,47 @@ TEST(IgnoredSignal, StaysIgnored) {
     EXPECT_NE(ReadWhole(folder / "out.scn").find("VESSEL A"), std::string::npos);
 }
 
-// A scenario that is a FIFO without a writer: one signal ends the wait, and nothing is written.
-TEST(FifoWithoutWriter, OneSignalEndsTheWait) {
-    TempFolder folder;
-    Arguments arguments = RunArguments(folder, {"--output", "out.scn"});
-    fs::remove(folder / "run.scn");
-    ASSERT_EQ(mkfifo((folder / "run.scn").c_str(), 0644), 0);
-    hardening::HostConditions conditions;
-    conditions.whileRunning = [&](int pid) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        kill(pid, SIGHUP);
+// A scenario that is a FIFO whose writer never comes, or writes a little and stalls: one signal
+// ends the wait, and nothing is written.
+TEST(StalledFifo, OneSignalEndsTheWait) {
+    const struct {
+        const char *what;
+        const char *written; // null: no writer
+        const char *message;
+    } cases[] = {
+        {"no writer", nullptr, "cannot open: interrupted while waiting for a writer"},
+        {"a writer that stalls", "STEP 1\n",
+         "cannot read: interrupted while waiting for its writer"},
     };
-    const hardening::HostOutcome outcome =
-        hardening::RunHostProcess(arguments, folder.Path().string(), conditions);
-    EXPECT_EQ(outcome.exitCode, 128 + SIGHUP) << outcome.err;
-    EXPECT_EQ(outcome.err, "standin-host: interrupted by signal 1 before the run started: run.scn: "
-                           "cannot open: interrupted while waiting for a writer\n");
-    EXPECT_FALSE(fs::exists(folder / "out.scn"));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        Arguments arguments = RunArguments(folder, {"--output", "out.scn"});
+        fs::remove(folder / "run.scn");
+        ASSERT_EQ(mkfifo((folder / "run.scn").c_str(), 0644), 0);
+        // Opened for reading and writing, the FIFO does not wait for a reader.
+        const int writer = c.written != nullptr ? open((folder / "run.scn").c_str(), O_RDWR) : -1;
+        if (c.written != nullptr) {
+            ASSERT_GE(writer, 0);
+            ASSERT_EQ(write(writer, c.written, std::strlen(c.written)),
+                      static_cast<ssize_t>(std::strlen(c.written)));
+        }
+        hardening::HostConditions conditions;
+        conditions.whileRunning = [&](int pid) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            kill(pid, SIGHUP);
+        };
+        const hardening::HostOutcome outcome =
+            hardening::RunHostProcess(arguments, folder.Path().string(), conditions);
+        if (writer >= 0) {
+            close(writer);
+        }
+        EXPECT_EQ(outcome.exitCode, 128 + SIGHUP) << outcome.err;
+        EXPECT_EQ(outcome.err, "standin-host: interrupted by signal 1 before the run started: "
+                               "run.scn: " +
+                                   std::string(c.message) + "\n");
+        EXPECT_FALSE(fs::exists(folder / "out.scn"));
+    }
 }
 
 // The temporary files of a run that died (SIGKILL) are removed by the next run that writes in
