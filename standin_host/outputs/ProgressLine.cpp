@@ -64,8 +64,25 @@ std::string ReadingText(const std::string &what, const std::string &name, double
     return text.size() > room ? std::string() : text;
 }
 
+void LineInPlace::Draw(std::string text, std::size_t columns) {
+    const std::size_t length = text.size();
+    const std::size_t cleared = std::min(drawnLength, columns > 0 ? columns - 1 : 0);
+    text.append(cleared > length ? cleared - length : 0, ' ');
+    terminal << '\r' << text << std::flush;
+    drawnLength = std::max<std::size_t>(length, 1); // even an empty text took the cursor back
+}
+
+void LineInPlace::Clear() {
+    if (drawnLength > 0) {
+        const std::size_t columns = ErrorStreamColumns();
+        terminal << '\r' << std::string(std::min(drawnLength, columns > 0 ? columns - 1 : 0), ' ')
+                 << '\r' << std::flush;
+        drawnLength = 0;
+    }
+}
+
 ReadingLine::ReadingLine(std::ostream &terminal, bool shown, std::string name)
-    : terminal(terminal), shown(shown), name(std::move(name)), started(Clock::now()),
+    : line(terminal), shown(shown), name(std::move(name)), started(Clock::now()),
       lastDrawn(started) {}
 
 ReadingLine::~ReadingLine() {
@@ -79,26 +96,12 @@ void ReadingLine::Show(const char *what, double share) {
     }
     lastDrawn = now;
     const std::size_t columns = ErrorStreamColumns();
-    std::string text = ReadingText(what, name, share, columns);
-    const std::size_t length = text.size();
-    const std::size_t cleared = std::min(drawnLength, columns > 0 ? columns - 1 : 0);
-    text.append(cleared > length ? cleared - length : 0, ' ');
-    terminal << '\r' << text << std::flush;
-    drawnLength = std::max<std::size_t>(length, 1);
-}
-
-void ReadingLine::Clear() {
-    if (drawnLength > 0) {
-        const std::size_t columns = ErrorStreamColumns();
-        terminal << '\r' << std::string(std::min(drawnLength, columns > 0 ? columns - 1 : 0), ' ')
-                 << '\r' << std::flush;
-        drawnLength = 0;
-    }
+    line.Draw(ReadingText(what, name, share, columns), columns);
 }
 
 ProgressLine::ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime)
-    : terminal(terminal), shown(shown), startTime(startTime), endTime(endTime),
-      started(Clock::now()), lastDrawn(started) {}
+    : line(terminal), shown(shown), startTime(startTime), endTime(endTime), started(Clock::now()),
+      lastDrawn(started) {}
 
 ProgressLine::~ProgressLine() {
     Clear();
@@ -116,23 +119,7 @@ void ProgressLine::Look(double simTime) {
     const double stepsPerSecond = static_cast<double>(steps) / elapsed;
     const double left = done > 0 ? elapsed * (1.0 - done) / done : 1e99;
     const std::size_t columns = ErrorStreamColumns();
-    std::string text = ProgressText(simTime, done, stepsPerSecond, left, columns);
-    // "\r" and blanks over the rest of the last line redraw it in place on any terminal; none
-    // reach the last column, even if the window has narrowed since.
-    const std::size_t length = text.size();
-    const std::size_t cleared = std::min(drawnLength, columns > 0 ? columns - 1 : 0);
-    text.append(cleared > length ? cleared - length : 0, ' ');
-    terminal << '\r' << text << std::flush;
-    drawnLength = length;
-}
-
-void ProgressLine::Clear() {
-    if (drawnLength > 0) {
-        const std::size_t columns = ErrorStreamColumns();
-        terminal << '\r' << std::string(std::min(drawnLength, columns > 0 ? columns - 1 : 0), ' ')
-                 << '\r' << std::flush;
-        drawnLength = 0;
-    }
+    line.Draw(ProgressText(simTime, done, stepsPerSecond, left, columns), columns);
 }
 
 } // namespace standin

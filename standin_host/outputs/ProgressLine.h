@@ -27,6 +27,21 @@ std::string ProgressText(double simTime, double done, double stepsPerSecond, dou
 std::string ReadingText(const std::string &what, const std::string &name, double share,
                         std::size_t columns);
 
+// One line on a terminal, redrawn in place: "\r" and blanks over the rest of the last text redraw
+// it on any terminal, and none reach the last column, even if the window has narrowed since.
+class LineInPlace {
+public:
+    explicit LineInPlace(std::ostream &terminal) : terminal(terminal) {}
+
+    void Draw(std::string text, std::size_t columns);
+    // Takes the line away, so that something else can be written on a clean line.
+    void Clear();
+
+private:
+    std::ostream &terminal;
+    std::size_t drawnLength = 0; // 0: nothing shown
+};
+
 // The progress of reading a large scenario, shown as the progress of a run is: on a terminal only,
 // once the reading has lasted a second, redrawn in place, cleared when done.
 class ReadingLine {
@@ -37,15 +52,14 @@ public:
     ReadingLine &operator=(const ReadingLine &) = delete;
 
     void Show(const char *what, double share);
-    void Clear();
+    void Clear() { line.Clear(); }
 
 private:
     using Clock = std::chrono::steady_clock;
 
-    std::ostream &terminal;
+    LineInPlace line;
     bool shown;
     std::string name;
-    std::size_t drawnLength = 0; // 0: nothing shown
     Clock::time_point started;
     Clock::time_point lastDrawn;
 };
@@ -76,7 +90,7 @@ public:
     void RunEnded(const RunView &) override { Clear(); }
 
     // Takes the line away, so that the run log or a message can be written on a clean line.
-    void Clear();
+    void Clear() { line.Clear(); }
 
 private:
     static constexpr std::uint64_t workBetweenLooks = 65536;
@@ -84,9 +98,8 @@ private:
 
     void Look(double simTime);
 
-    std::ostream &terminal;
+    LineInPlace line;
     bool shown;
-    std::size_t drawnLength = 0; // 0: nothing shown
     double startTime;
     double endTime;
     std::uint64_t steps = 0;
