@@ -327,6 +327,9 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             // comments; only END_VESSEL (with a comment, if any) closes the block, and a VESSEL
             // line means that it was never closed. Only such lines are split into words.
             const std::string_view text = BlockText(line);
+            if (text.empty()) {
+                continue; // a blank line or a comment: the host's, not the module's
+            }
             if (text.compare(0, 6, "VESSEL") != 0 && text.compare(0, 10, "END_VESSEL") != 0) {
                 openVessel->block.Add(text, number);
                 continue;

@@ -19,8 +19,7 @@ class TextOut;
 struct VesselEntry {
     std::string name;
     std::string className;
-    // Delivered to the vessel's module, indentation and comments removed.
-    SourceLines block{SourceLines::Blank::LeftOut};
+    SourceLines block; // delivered to the vessel's module, indentation and comments removed
     int line = 0;
 };
 

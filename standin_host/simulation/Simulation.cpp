@@ -85,7 +85,7 @@ bool Simulation::Start(std::string &error) {
         CreateVessel(entry.name, *vesselClass, scenario.fileName, &entry.block, VesselStatus());
         // Each entry gives way once its vessel exists, so that the memory it held is there for
         // the next vessels: a large scenario is not held beside its own vessels.
-        entry.block = SourceLines();
+        entry.block.Release();
     }
     std::vector<VesselEntry>().swap(scenario.vessels);
     if (scenario.cameraTarget.empty()) {

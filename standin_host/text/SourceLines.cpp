@@ -2,21 +2,16 @@
 
 namespace standin {
 
+// Each line is its length plus one, seven bits to a byte, low bits first, the high bit set on all
+// but the last (one byte for a line shorter than 127), then its text. A line of the file that was
+// not added is a 0.
 void SourceLines::Add(std::string_view line, int number) {
-    if (blank == Blank::LeftOut) {
-        if (line.empty()) {
-            return;
-        }
-        if (!text.empty() && number > nextNumber) {
-            text.append(static_cast<std::size_t>(number - nextNumber), '\0'); // empty lines
-        }
-    }
     if (text.empty()) {
         firstNumber = number;
+    } else if (number > nextNumber) {
+        text.append(static_cast<std::size_t>(number - nextNumber), '\0');
     }
-    // The length goes first, seven bits to a byte, low bits first, the high bit set on all but
-    // the last: one byte for a line shorter than 128.
-    std::size_t length = line.size();
+    std::size_t length = line.size() + 1;
     for (; length >= 0x80; length >>= 7) {
         text.push_back(static_cast<char>((length & 0x7f) | 0x80));
     }
@@ -36,11 +31,10 @@ bool SourceLines::Cursor::Next(std::string_view &line, int &lineNumber) {
                 break;
             }
         }
-        const std::size_t start = position;
-        position += length;
         ++number;
-        if (length > 0 || lines->blank == Blank::HandedOut) {
-            line = std::string_view(text.data() + start, length);
+        if (length > 0) {
+            line = std::string_view(text.data() + position, length - 1);
+            position += length - 1;
             lineNumber = number;
             return true;
         }

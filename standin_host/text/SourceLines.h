@@ -10,24 +10,24 @@ namespace standin {
 // The lines of a class configuration or of one vessel's scenario block. They are kept in one
 // buffer, each after its length, so that ten million short lines cost little more than their text
 // where a string for each would cost forty bytes more, and a line is handed out without a search
-// for its end; their numbers count on from the first.
+// for its end. Their numbers count on from the first; the lines of the file that were not added
+// (a block's blank lines and comments, which are the host's) take a byte each.
 class SourceLines {
 public:
-    // Whether a reader is handed the lines that hold nothing: a class configuration hands out
-    // every line; a scenario block leaves out its blank lines and comments, which are the host's.
-    enum class Blank { HandedOut, LeftOut };
-
-    SourceLines() = default;
-    explicit SourceLines(Blank blank) : blank(blank) {}
-
     // Adds the line found at `number` in its file, past every line added so far; it holds no line
-    // end. Where blank lines are handed out, each line follows the last. Where they are left out,
-    // an empty line is not added, and the lines skipped in between are kept as empty ones, so that
-    // the numbers still count on.
+    // end.
     void Add(std::string_view line, int number);
 
     // True when no line was added.
     bool Empty() const { return text.empty(); }
+
+    // Takes every line away and gives their storage back, which an assignment of empty lines
+    // would keep.
+    void Release() {
+        std::string().swap(text);
+        firstNumber = 0;
+        nextNumber = 0;
+    }
 
     // Hands the lines out in order.
     class Cursor {
@@ -47,7 +47,6 @@ private:
     std::string text;
     int firstNumber = 0;
     int nextNumber = 0; // the number that a line added straight after the last would have
-    Blank blank = Blank::HandedOut;
 };
 
 } // namespace standin
