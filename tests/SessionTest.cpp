@@ -145,17 +145,24 @@ public:
 
 // How a planned run ends, and what it wrote: to its end, with the scenario saved and the trace
 // complete; or stopped by a signal before its first step, with nothing written.
+// The options of a run of `folder`/run.scn, with the classes of `folder`/config, saved to
+// `folder`/saved.scn.
+standin::HostOptions OptionsIn(const TempFolder &folder) {
+    standin::HostOptions options;
+    options.scenarioPath = folder / "run.scn";
+    options.configFolder = folder / "config";
+    options.moduleFolder = BREVLET_MODULE_FOLDER;
+    options.outputPath = folder / "saved.scn";
+    return options;
+}
+
 TEST(Session, TellsHowThePlannedRunEndedAndWhatItWrote) {
     for (const bool signalled : {false, true}) {
         SCOPED_TRACE(signalled ? "a signal before the first step" : "to its end");
         TempFolder folder;
         folder.Write("config/Brevlet.cfg", "LifeTime = 2\n");
         folder.Write("run.scn", "STEP 1\nEND 3\nVESSEL A Brevlet\nEND_VESSEL\n");
-        standin::HostOptions options;
-        options.scenarioPath = folder / "run.scn";
-        options.configFolder = folder / "config";
-        options.moduleFolder = BREVLET_MODULE_FOLDER;
-        options.outputPath = folder / "saved.scn";
+        standin::HostOptions options = OptionsIn(folder);
         options.tracePath = folder / "trace.csv";
         std::ostringstream out;
         std::ostringstream err;
@@ -198,11 +205,7 @@ TEST(Session, AReplacedOutputKeepsItsPermissions) {
     folder.Write("saved.scn", "an earlier save\n");
     const fs::perms chosen = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(folder / "saved.scn", chosen);
-    standin::HostOptions options;
-    options.scenarioPath = folder / "run.scn";
-    options.configFolder = folder / "config";
-    options.moduleFolder = BREVLET_MODULE_FOLDER;
-    options.outputPath = folder / "saved.scn";
+    const standin::HostOptions options = OptionsIn(folder);
     std::ostringstream out;
     std::ostringstream err;
     std::string error;

@@ -31,8 +31,8 @@ public:
     void clbkPostStep(double /*simTime*/, double /*stepLength*/, double /*mjd*/) override {
         --stepsLeft;
         if (oapiCameraTarget() == GetHandle()) {
-            std::snprintf(oapiDebugString(), DebugStringCapacity, "Mayfly: %ld steps left",
-                          stepsLeft);
+            std::snprintf(oapiDebugString(), DebugStringCapacity, "Mayfly: %ld step%s left",
+                          stepsLeft, stepsLeft == 1 ? "" : "s");
         }
         if (stepsLeft <= 0) {
             oapiDeleteVessel(GetHandle()); // at the end of this step

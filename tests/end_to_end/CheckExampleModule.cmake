@@ -21,7 +21,7 @@ expect_same_text("the run log of the example module"
 [t=0.000] created Second (class Mayfly)
 [t=0.000] camera targets First
 [t=1.000] debug \"Mayfly: 2 steps left\"
-[t=2.000] debug \"Mayfly: 1 steps left\"
+[t=2.000] debug \"Mayfly: 1 step left\"
 [t=3.000] debug \"Mayfly: 0 steps left\"
 [t=3.000] deleted First
 [t=3.000] camera target First is gone; the camera targets nothing
