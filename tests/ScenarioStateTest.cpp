@@ -111,6 +111,41 @@ TEST(ScenarioState, HostLinesAroundTheItemReachTheHostInOrder) {
     EXPECT_EQ(host.UnknownLines(), std::vector<std::string>{"NOTE x"});
 }
 
+// The host takes POS and VEL with their key in capitals, then three finite numbers, each after
+// blanks (spaces or tabs), and nothing but blanks after them; any other line is not understood.
+TEST(ScenarioState, HostTakesItsOwnLinesExactly) {
+    const struct {
+        const char *line;
+        const char *position; // "" where the line is not understood
+        const char *velocity;
+    } cases[] = {
+        {"POS 1 -2 3.5", "1 -2 3.5", "0 0 0"},
+        {"POS\t1 \t2  3\t ", "1 2 3", "0 0 0"},
+        {"VEL 0.25 -0 1e3", "0 0 0", "0.25 -0 1000"},
+        {"POS1 2 3", "", ""},
+        {"POS 1 2", "", ""},
+        {"POS 1 2 ", "", ""},
+        {"POS 1 2 3 4", "", ""},
+        {"POS 1 2 x", "", ""},
+        {"POS 1 2 inf", "", ""},
+        {"POS 1 2 1e999", "", ""},
+        {"pos 1 2 3", "", ""},
+        {"POSITION 1 2 3", "", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
+        HostHarness host({"LifeTime = 50"});
+        standin::SimVessel &vessel = host.CreateFromBlock("Probe", {c.line});
+        const bool understood = c.position[0] != '\0';
+        EXPECT_EQ(host.UnknownLines(),
+                  understood ? std::vector<std::string>{} : std::vector<std::string>{c.line});
+        if (understood) {
+            EXPECT_EQ(brevlet_test::Describe(vessel.position), c.position);
+            EXPECT_EQ(brevlet_test::Describe(vessel.velocity), c.velocity);
+        }
+    }
+}
+
 TEST(ScenarioState, ANegativeLoadedLifetimeNeverExpires) {
     HostHarness host({"LifeTime = 2"});
     standin::SimVessel &vessel = host.CreateFromBlock("Probe", {"LIFETIME -4"});

@@ -12,6 +12,20 @@
 namespace standin {
 namespace {
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The blanks at the start of `text`, counted with a loop: a search for either of two characters
+// would call the C library once for every character.
+std::size_t BlanksAtStart(std::string_view text) {
+    std::size_t count = 0;
+    while (count < text.size() && IsBlank(text[count])) {
+        ++count;
+    }
+    return count;
+}
+
 // "KEY x y z" with the key matched exactly; the host's own state lines.
 bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value) {
     if (line.substr(0, key.size()) != key) {
@@ -20,18 +34,21 @@ bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value
     std::string_view rest = line.substr(key.size());
     double parts[3];
     for (double &part : parts) {
-        const std::size_t start = rest.find_first_not_of(" \t");
-        if (start == std::string_view::npos || start == 0) {
+        const std::size_t start = BlanksAtStart(rest);
+        if (start == 0 || start == rest.size()) {
             return false;
         }
-        rest = rest.substr(start);
-        const std::size_t end = std::min(rest.find_first_of(" \t"), rest.size());
+        rest.remove_prefix(start);
+        std::size_t end = 0;
+        while (end < rest.size() && !IsBlank(rest[end])) {
+            ++end;
+        }
         if (!ParseFiniteNumber(rest.substr(0, end), part)) {
             return false;
         }
-        rest = rest.substr(end);
+        rest.remove_prefix(end);
     }
-    if (rest.find_first_not_of(" \t") != std::string_view::npos) {
+    if (BlanksAtStart(rest) != rest.size()) {
         return false;
     }
     value = VECTOR3{parts[0], parts[1], parts[2]};
