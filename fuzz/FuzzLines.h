@@ -1,7 +1,7 @@
 // Turns a fuzzer's bytes into the lines that the stand-in host hands a module.
 #pragma once
 
-#include "standin_host/interface/LineReader.h"
+#include "standin_host/text/SourceLines.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -11,8 +11,10 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -39,6 +41,17 @@ void WriteScratch(const char *data, std::size_t size) {
     }
 }
 
+// A block's lines, without their numbers.
+std::vector<std::string_view> TextsOf(const standin::SourceLines &block) {
+    std::vector<std::string_view> texts;
+    standin::SourceLines::Cursor cursor(block);
+    std::string_view line;
+    for (int number = 0; cursor.Next(line, number);) {
+        texts.push_back(line);
+    }
+    return texts;
+}
+
 // Equal in everything but the line numbers, which differ between a file and its rewrite.
 bool Same(const standin::ScenarioDescription &a, const standin::ScenarioDescription &b) {
     if (a.fileName != b.fileName || !SameBits(a.time, b.time) || !SameBits(a.step, b.step) ||
@@ -51,13 +64,8 @@ bool Same(const standin::ScenarioDescription &a, const standin::ScenarioDescript
         const standin::VesselEntry &va = a.vessels[i];
         const standin::VesselEntry &vb = b.vessels[i];
         if (va.name != vb.name || va.className != vb.className ||
-            va.block.size() != vb.block.size()) {
+            TextsOf(va.block) != TextsOf(vb.block)) {
             return false;
-        }
-        for (std::size_t j = 0; j < va.block.size(); ++j) {
-            if (va.block[j].text != vb.block[j].text) {
-                return false;
-            }
         }
     }
     for (std::size_t i = 0; i < a.events.size(); ++i) {

@@ -143,8 +143,6 @@ public:
     void RunEnded(const standin::RunView &) override {}
 };
 
-// How a planned run ends, and what it wrote: to its end, with the scenario saved and the trace
-// complete; or stopped by a signal before its first step, with nothing written.
 // The options of a run of `folder`/run.scn, with the classes of `folder`/config, saved to
 // `folder`/saved.scn.
 standin::HostOptions OptionsIn(const TempFolder &folder) {
@@ -156,6 +154,8 @@ standin::HostOptions OptionsIn(const TempFolder &folder) {
     return options;
 }
 
+// How a planned run ends, and what it wrote: to its end, with the scenario saved and the trace
+// complete; or stopped by a signal before its first step, with nothing written.
 TEST(Session, TellsHowThePlannedRunEndedAndWhatItWrote) {
     for (const bool signalled : {false, true}) {
         SCOPED_TRACE(signalled ? "a signal before the first step" : "to its end");

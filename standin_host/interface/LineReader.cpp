@@ -10,7 +10,8 @@ bool LineReader::Next(char *&line) {
         return false;
     }
     // Copied into storage kept from line to line, which only ever grows: the module is handed a
-    // C string, so what stands past its NUL does not matter.
+    // C string, so what stands past its NUL (the end of a longer line handed out before, to this
+    // vessel or another) is no part of it.
     if (current.size() <= text.size()) {
         current.resize(text.size() + 1);
     }

@@ -475,9 +475,10 @@ TEST(InterruptedBeforeTheRun, WritesNothing) {
         hardening::RunHostProcess(arguments, folder.Path().string(), conditions);
     EXPECT_EQ(outcome.exitCode, 130) << outcome.err;
     EXPECT_TRUE(std::regex_match(
-        outcome.err, std::regex("standin-host: interrupted by signal 2 before the run started(; "
-                                "nothing is written|: run\\.scn: cannot open: interrupted while "
-                                "waiting for a writer)\n")))
+        outcome.err,
+        std::regex("standin-host: interrupted by signal 2 before the run started(; nothing is "
+                   "written|: run\\.scn: cannot open: interrupted while waiting for a writer|: "
+                   "run\\.scn: cannot read: interrupted while waiting for its writer)\n")))
         << outcome.err;
     EXPECT_EQ(ReadWhole(folder / "out.scn"), "mine\n");
     EXPECT_EQ(ReadWhole(folder / "t.csv"), "mine\n");
@@ -645,16 +646,18 @@ TEST(IgnoredSignal, StaysIgnored) {
 }
 
 // A scenario that is a FIFO whose writer never comes, or writes a little and stalls: one signal
-// ends the wait, and nothing is written.
+// ends the wait, and nothing is written. A writer that goes on after a pause is waited for.
 TEST(StalledFifo, OneSignalEndsTheWait) {
     const struct {
         const char *what;
-        const char *written; // null: no writer
+        const char *first; // written before the host starts; null: no writer
+        const char *rest;  // written after a pause, and the FIFO closed; null: a signal instead
         const char *message;
     } cases[] = {
-        {"no writer", nullptr, "cannot open: interrupted while waiting for a writer"},
-        {"a writer that stalls", "STEP 1\n",
+        {"no writer", nullptr, nullptr, "cannot open: interrupted while waiting for a writer"},
+        {"a writer that stalls", "STEP 1\n", nullptr,
          "cannot read: interrupted while waiting for its writer"},
+        {"a writer that goes on", "STEP 1\n", "END 2\nVESSEL A Brevlet\nEND_VESSEL\n", nullptr},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -662,22 +665,35 @@ TEST(StalledFifo, OneSignalEndsTheWait) {
         Arguments arguments = RunArguments(folder, {"--output", "out.scn"});
         fs::remove(folder / "run.scn");
         ASSERT_EQ(mkfifo((folder / "run.scn").c_str(), 0644), 0);
-        // Opened for reading and writing, the FIFO does not wait for a reader.
-        const int writer = c.written != nullptr ? open((folder / "run.scn").c_str(), O_RDWR) : -1;
-        if (c.written != nullptr) {
+        // Opened for reading and writing, the FIFO does not wait for a reader; the host does not
+        // inherit it, so that its close is the end of the file.
+        int writer = -1;
+        if (c.first != nullptr) {
+            writer = open((folder / "run.scn").c_str(), O_RDWR | O_CLOEXEC);
             ASSERT_GE(writer, 0);
-            ASSERT_EQ(write(writer, c.written, std::strlen(c.written)),
-                      static_cast<ssize_t>(std::strlen(c.written)));
+            ASSERT_EQ(write(writer, c.first, std::strlen(c.first)),
+                      static_cast<ssize_t>(std::strlen(c.first)));
         }
         hardening::HostConditions conditions;
         conditions.whileRunning = [&](int pid) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            kill(pid, SIGHUP);
+            if (c.rest != nullptr) {
+                (void)!write(writer, c.rest, std::strlen(c.rest));
+                close(writer);
+                writer = -1;
+            } else {
+                kill(pid, SIGHUP);
+            }
         };
         const hardening::HostOutcome outcome =
             hardening::RunHostProcess(arguments, folder.Path().string(), conditions);
         if (writer >= 0) {
             close(writer);
+        }
+        if (c.message == nullptr) {
+            EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+            EXPECT_NE(ReadWhole(folder / "out.scn").find("VESSEL A"), std::string::npos);
+            continue;
         }
         EXPECT_EQ(outcome.exitCode, 128 + SIGHUP) << outcome.err;
         EXPECT_EQ(outcome.err, "standin-host: interrupted by signal 1 before the run started: "
@@ -685,6 +701,31 @@ TEST(StalledFifo, OneSignalEndsTheWait) {
                                    std::string(c.message) + "\n");
         EXPECT_FALSE(fs::exists(folder / "out.scn"));
     }
+}
+
+// The run's own lines are written before its outputs: an output that waits (a FIFO without a
+// reader) finds the log already naming what the run did.
+TEST(RunLog, NamesTheRunBeforeAnyOutputIsWritten) {
+    TempFolder folder;
+    ASSERT_EQ(mkfifo((folder / "out.fifo").c_str(), 0644), 0);
+    hardening::HostConditions conditions;
+    conditions.stdoutPath = folder / "log.txt"; // a file: the log holds its lines
+    bool loggedFirst = false;
+    conditions.whileRunning = [&](int) {
+        for (int waited = 0; waited < 500 && !loggedFirst; ++waited) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            loggedFirst = ReadWhole(folder / "log.txt").find("created A") != std::string::npos;
+        }
+        const int reader = open((folder / "out.fifo").c_str(), O_RDONLY);
+        char chunk[4096];
+        while (read(reader, chunk, sizeof chunk) > 0) {
+        }
+        close(reader);
+    };
+    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+        RunArguments(folder, {"--output", "out.fifo"}), folder.Path().string(), conditions);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_TRUE(loggedFirst) << "the log named nothing while the output waited for its reader";
 }
 
 // The temporary files of a run that died (SIGKILL) are removed by the next run that writes in
