@@ -274,8 +274,9 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
         return ending;
     }
 
-    // The run's own lines go out before any output is written, so that a second signal, which
-    // ends the process at once, never leaves a written output behind a log that shows no run.
+    // The run's lines so far go out before any output is written, so that a second signal, which
+    // ends the process at once, does not leave a written output behind a log that shows nothing
+    // of the run.
     log->Flush();
 
     // Each output that can be written is, and each is named when it is complete or has failed.

@@ -51,9 +51,9 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
         content.reserve(static_cast<std::size_t>(size));
     }
     char chunk[65536];
-    long read = 0;
-    while ((read = ReadSome(fd, chunk, sizeof chunk, failure)) > 0) {
-        const auto got = static_cast<std::size_t>(read);
+    long count = 0;
+    while ((count = ReadSome(fd, chunk, sizeof chunk, failure)) > 0) {
+        const auto got = static_cast<std::size_t>(count);
         if (content.size() + got > static_cast<std::size_t>(maxFileSize)) {
             error = path + ": larger than " + std::to_string(maxFileSize) + " bytes";
             return false;
@@ -63,7 +63,7 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
             progress(static_cast<double>(content.size()) / static_cast<double>(size));
         }
     }
-    if (read < 0) {
+    if (count < 0) {
         error = path + ": cannot read: " +
                 (failure == EINTR ? std::string("interrupted while waiting for its writer")
                                   : SystemErrorText(failure));
