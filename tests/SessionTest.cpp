@@ -51,6 +51,31 @@ private:
     }
 };
 
+// A run of `text` with the class configuration `config`, watched from its start.
+struct WatchedRun {
+    bool ran = false;
+    std::string error;
+    std::string log;
+    Witness witness;
+};
+
+WatchedRun Watch(const std::string &config, const std::string &text) {
+    WatchedRun watched;
+    TempFolder folder;
+    folder.Write("config/Brevlet.cfg", config);
+    standin::ScenarioDescription scenario;
+    if (!standin::ParseScenario(standin::TextFile{"watched.scn", text}, scenario, watched.error)) {
+        ADD_FAILURE() << watched.error;
+        return watched;
+    }
+    std::ostringstream log;
+    standin::Session session(scenario, folder / "config", BREVLET_MODULE_FOLDER, log, log);
+    session.Sim().AddObserver(watched.witness);
+    watched.ran = session.Run(watched.error);
+    watched.log = log.str();
+    return watched;
+}
+
 struct WatchCase {
     const char *name;
     const char *scenario;
@@ -82,22 +107,11 @@ TEST(Session, TellsItsObserversOfTheRunAndOfItsEndOnce) {
     };
     for (const WatchCase &c : cases) {
         SCOPED_TRACE(c.name);
-        TempFolder folder;
-        folder.Write("config/Brevlet.cfg", "LifeTime = 2\n");
-        standin::ScenarioDescription scenario;
-        std::string error;
-        ASSERT_TRUE(
-            standin::ParseScenario(standin::TextFile{"watched.scn", c.scenario}, scenario, error))
-            << error;
-        std::ostringstream log;
-        standin::Session session(scenario, folder / "config", BREVLET_MODULE_FOLDER, log, log);
-        Witness witness;
-        session.Sim().AddObserver(witness);
-
-        EXPECT_EQ(session.Run(error), c.runs) << error;
-        EXPECT_EQ(witness.told, c.told) << log.str();
-        EXPECT_EQ(witness.starting, c.steps);
-        EXPECT_EQ(witness.done, c.steps);
+        const WatchedRun run = Watch("LifeTime = 2\n", c.scenario);
+        EXPECT_EQ(run.ran, c.runs) << run.error;
+        EXPECT_EQ(run.witness.told, c.told) << run.log;
+        EXPECT_EQ(run.witness.starting, c.steps);
+        EXPECT_EQ(run.witness.done, c.steps);
     }
 }
 
@@ -114,20 +128,11 @@ TEST(Session, CameraEventsMoveTheCameraDuringTheRun) {
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.event);
-        TempFolder folder;
-        folder.Write("config/Brevlet.cfg", "MaxCamDistance = 1000\n");
-        standin::ScenarioDescription scenario;
-        std::string error;
-        const std::string text =
-            std::string("STEP 1\nEND 5\nVESSEL A Brevlet\nEND_VESSEL\n") + c.event + "\n";
-        ASSERT_TRUE(standin::ParseScenario(standin::TextFile{"camera.scn", text}, scenario, error))
-            << error;
-        std::ostringstream log;
-        standin::Session session(scenario, folder / "config", BREVLET_MODULE_FOLDER, log, log);
-        Witness witness;
-        session.Sim().AddObserver(witness);
-        EXPECT_TRUE(session.Run(error)) << error;
-        EXPECT_EQ(witness.told, c.told) << log.str();
+        const WatchedRun run =
+            Watch("MaxCamDistance = 1000\n",
+                  std::string("STEP 1\nEND 5\nVESSEL A Brevlet\nEND_VESSEL\n") + c.event + "\n");
+        EXPECT_TRUE(run.ran) << run.error;
+        EXPECT_EQ(run.witness.told, c.told) << run.log;
     }
 }
 
