@@ -6,6 +6,14 @@ function(brevlet_warnings target)
   if(MSVC)
     target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:/W4>)
   else()
-    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wpedantic>)
+    # A name that hides another: clang's -Wshadow takes locals hiding locals or members; GCC's
+    # would also take every constructor parameter named after the member it initialises, which
+    # hides nothing, so GCC looks at locals hiding locals only.
+    set(shadow -Wshadow=local)
+    if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+      set(shadow -Wshadow)
+    endif()
+    target_compile_options(${target} PRIVATE
+      $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Wpedantic ${shadow}>)
   endif()
 endfunction()

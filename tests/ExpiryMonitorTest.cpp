@@ -29,8 +29,8 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(HostDeletes, ExpiryMonitor, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool> &info) {
-                             return info.param ? "AtOnce" : "AtEndOfStep";
+                         [](const ::testing::TestParamInfo<bool> &instance) {
+                             return instance.param ? "AtOnce" : "AtEndOfStep";
                          });
 
 // A run's steps are never of zero length (STEP is greater than zero); a module called with one

@@ -40,7 +40,7 @@ public:
     RunLog &operator=(const RunLog &) = delete;
 
     // A progress line on the same terminal, taken away before each line is written.
-    void ShareTerminalWith(ProgressLine *line) { progress = line; }
+    void ShareTerminalWith(ProgressLine *progressLine) { progress = progressLine; }
 
     // True when a line could not be written in full (a full disk, a closed pipe): the run goes
     // on, and its exit status says so at the end.

@@ -105,8 +105,8 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     vessel.name = name;
     vessel.vesselClass = &vesselClass;
     vessel.order = created++;
-    VESSEL *created = vesselClass.module->Init()(HandleOf(vessel), 1);
-    if (created == nullptr) {
+    VESSEL *instance = vesselClass.module->Init()(HandleOf(vessel), 1);
+    if (instance == nullptr) {
         log.Line(time,
                  "could not create " + name +
                      ": its module returned no instance; its scenario block is kept",
@@ -125,7 +125,7 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
         return nullptr;
     }
     // Every vessel class derives from VESSEL2, so the host may call its callbacks.
-    vessel.instance = static_cast<VESSEL2 *>(created);
+    vessel.instance = static_cast<VESSEL2 *>(instance);
     liveVessels.insert(&vessel);
     liveByName[vessel.name] = &vessel;
     // Built in storage kept from vessel to vessel: a scenario may create a million.

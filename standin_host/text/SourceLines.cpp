@@ -21,11 +21,11 @@ void SourceLines::Add(std::string_view line, int number) {
 }
 
 bool SourceLines::Cursor::Next(std::string_view &line, int &lineNumber) {
-    const std::string &text = lines->text;
-    while (position < text.size()) {
+    const std::string &bytes = lines->text;
+    while (position < bytes.size()) {
         std::size_t length = 0;
         for (int shift = 0;; shift += 7) {
-            const auto byte = static_cast<unsigned char>(text[position++]);
+            const auto byte = static_cast<unsigned char>(bytes[position++]);
             length |= static_cast<std::size_t>(byte & 0x7f) << shift;
             if ((byte & 0x80) == 0) {
                 break;
@@ -33,7 +33,7 @@ bool SourceLines::Cursor::Next(std::string_view &line, int &lineNumber) {
         }
         ++number;
         if (length > 0) {
-            line = std::string_view(text.data() + position, length - 1);
+            line = std::string_view(bytes.data() + position, length - 1);
             position += length - 1;
             lineNumber = number;
             return true;

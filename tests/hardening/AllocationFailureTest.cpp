@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"SpawnedDuringRun", 3, "Third",
                                   "\nVESSEL Third Brevlet\n  POS 0 0 30\n  VEL 0 0 0\nEND_"
                                   "VESSEL\n"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &instance) { return std::string(instance.param.name); });
 
 // Memory that runs out at any allocation of a run (the n-th, for n spread over the whole run) ends
 // it with "out of memory" and exit 1; each output is as it was or complete, never partial, and no

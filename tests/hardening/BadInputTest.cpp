@@ -279,7 +279,7 @@ TEST_P(RefusedInput, ClearMessageNonZeroExitOutputUntouched) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StandInHost, RefusedInput, ::testing::ValuesIn(refusedCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto &instance) { return std::string(instance.param.name); });
 
 // Without read permission a file cannot be opened, unless the tests run with the rights to read
 // it anyway (as root does); then there is nothing to test.
@@ -370,7 +370,7 @@ TEST_P(TakenInput, RunsToTheEnd) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StandInHost, TakenInput, ::testing::ValuesIn(takenCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto &instance) { return std::string(instance.param.name); });
 
 std::string WithLineEnds(const std::string &text, const std::string &lineEnd) {
     std::string converted;

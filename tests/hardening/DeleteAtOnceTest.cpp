@@ -116,10 +116,10 @@ TEST_P(NoTouchAfterDeletion, EachVesselIsDeletedOnceAtItsTime) {
 
 INSTANTIATE_TEST_SUITE_P(EveryExpiry, NoTouchAfterDeletion,
                          ::testing::Combine(::testing::ValuesIn(expiryCases), ::testing::Bool()),
-                         [](const auto &info) {
-                             return std::string(std::get<0>(info.param).name) +
-                                    (std::get<1>(info.param) ? "_DeletedAtOnce"
-                                                             : "_DeletedAtStepEnd");
+                         [](const auto &instance) {
+                             return std::string(std::get<0>(instance.param).name) +
+                                    (std::get<1>(instance.param) ? "_DeletedAtOnce"
+                                                                 : "_DeletedAtStepEnd");
                          });
 
 } // namespace

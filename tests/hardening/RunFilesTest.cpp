@@ -227,7 +227,7 @@ TEST_P(RefusedFiles, NameBothRolesAndTouchNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StandInHost, RefusedFiles, ::testing::ValuesIn(refusedCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto &instance) { return std::string(instance.param.name); });
 
 struct WrittenCase {
     const char *name;
@@ -303,7 +303,7 @@ TEST_P(WrittenFiles, EachNamedWhenWrittenOrFailed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StandInHost, WrittenFiles, ::testing::ValuesIn(writtenCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto &instance) { return std::string(instance.param.name); });
 
 // The number of fields of each CSV line; quoted fields may hold commas.
 std::vector<std::size_t> FieldsPerLine(const std::string &text) {

@@ -98,7 +98,7 @@ TEST_P(KeptOutput, RunSucceedsAndDestroysNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StandInHost, KeptOutput, ::testing::ValuesIn(outputCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto &instance) { return std::string(instance.param.name); });
 
 // --output /dev/stdout with the output redirected to a file: the file holds the scenario alone,
 // which reads back, and the log goes to the error stream, naming it.

@@ -57,18 +57,18 @@ double Lanes(SvgWriter &svg, const PlotRecord &record, const Scale &time, double
         double left = 0.0;
         double right = 0.0;
         for (const PlotInterval &interval : lane.targeted) {
-            const double from = time(interval.from);
-            const double to = time(interval.to);
-            if (open && from - right < 1.0) {
-                right = std::max(right, to);
+            const double start = time(interval.from);
+            const double stop = time(interval.to);
+            if (open && start - right < 1.0) {
+                right = std::max(right, stop);
                 continue;
             }
             if (open) {
                 targeted(left, right);
             }
             open = true;
-            left = from;
-            right = to;
+            left = start;
+            right = stop;
         }
         if (open) {
             targeted(left, right);
