@@ -2,6 +2,7 @@
 
 #include "standin_host/interface/ScenarioWriter.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/TextOut.h"
 #include "standin_host/text/VectorText.h"
 
 #include <algorithm>
@@ -113,9 +114,19 @@ void HostHarness::SetDebugLine(const std::string &text) {
 }
 
 std::vector<std::string> HostHarness::Save(standin::SimVessel &vessel) {
-    standin::ScenarioWriter writer;
+    standin::StringOut text;
+    standin::ScenarioWriter writer(text);
     vessel.instance->clbkSaveState(&writer);
-    return writer.Lines();
+    // The block's lines, as "key value", without their indent.
+    std::vector<std::string> lines;
+    const std::string &block = text.Text();
+    for (std::size_t start = 0; start < block.size();) {
+        const std::size_t end = block.find("\n  ", start + 2);
+        lines.push_back(block.substr(
+            start + 2, (end == std::string::npos ? block.size() - 1 : end) - start - 2));
+        start = end == std::string::npos ? block.size() : end + 1;
+    }
+    return lines;
 }
 
 Brevlet &HostHarness::Module(standin::SimVessel &vessel) {

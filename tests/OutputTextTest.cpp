@@ -5,6 +5,7 @@
 #include "standin_host/outputs/picture/SvgWriter.h"
 #include "standin_host/simulation/RunView.h"
 #include "standin_host/simulation/SimVessel.h"
+#include "standin_host/text/TextOut.h"
 
 #include <gtest/gtest.h>
 
@@ -53,12 +54,12 @@ TEST(TraceWriter, QuotesAFieldThatHoldsASeparatorAQuoteOrALineEnd) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.debugLine);
         const OneVesselRun run;
-        std::ostringstream out;
+        standin::StringOut out;
         standin::TraceWriter trace(out, 1);
         trace.StepStarting(run);
         trace.StepDone(run, standin::StepFacts{1.0, &run.Vessel(), &run.Vessel(), c.debugLine});
         trace.RunEnded(run);
-        EXPECT_EQ(out.str().substr(out.str().find('\n') + 1),
+        EXPECT_EQ(out.Text().substr(out.Text().find('\n') + 1),
                   std::string("1,V,C,0,0,0,0,1,") + c.field + ",\n");
     }
 }

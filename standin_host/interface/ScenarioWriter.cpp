@@ -6,11 +6,7 @@
 namespace standin {
 
 void ScenarioWriter::WriteItem(const char *key, const std::string &value) {
-    if (out != nullptr) {
-        WriteVesselItem(*out, key, value);
-    } else {
-        lines.push_back(std::string(key) + ' ' + value);
-    }
+    WriteVesselItem(out, key, value);
 }
 
 } // namespace standin

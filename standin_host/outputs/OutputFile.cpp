@@ -1,105 +1,14 @@
 #include "standin_host/outputs/OutputFile.h"
 
-#include "standin_host/platform/FileCalls.h"
-#include "standin_host/platform/FileFacts.h"
-#include "standin_host/platform/RunInterrupt.h"
-
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <set>
-#include <system_error>
 
 namespace standin {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A temporary file is named "<target's name>.partial-<pid>-<six letters>", so that a later run can
-// tell the files of a run that died (SIGKILL, a power cut) and remove them.
-constexpr char partialMark[] = ".partial-";
-
-// A fresh file beside `target`, created exclusively, so that no existing file is ever taken. It is
-// named for a second signal to remove (`place`, see AddTemporaryFileToRemove) before it exists, so
-// that no signal finds it created and not yet named; the name carries this process's id, so that
-// what such a signal might remove first is nobody else's.
-int CreateTemporary(const fs::path &target, std::string &temporary, int &failure, int &place) {
-    static unsigned counter = 0;
-    constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    // The name stays short enough for any file system, whatever the target's length.
-    const std::string stem = target.filename().string().substr(0, 120);
-    const std::string folder = FolderOf(target);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto mix = static_cast<unsigned long long>(
-                       std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                   (static_cast<unsigned long long>(ProcessId()) << 32) ^
-                   (static_cast<unsigned long long>(++counter) * 2654435761u);
-        std::string suffix;
-        for (int i = 0; i < 6; ++i) {
-            suffix += letters[mix % 36];
-            mix /= 36;
-        }
-        std::string name = stem;
-        name.append(partialMark).append(std::to_string(ProcessId())).append("-").append(suffix);
-        temporary = (fs::path(folder) / name).string();
-        place = AddTemporaryFileToRemove(temporary.c_str());
-        const int fd = OpenNewFile(temporary);
-        failure = errno;
-        if (fd >= 0) {
-            return fd;
-        }
-        ForgetTemporaryFile(place);
-        place = -1;
-        if (failure != EEXIST) {
-            return fd;
-        }
-    }
-    failure = EEXIST;
-    return -1;
-}
-
-// The process whose temporary file `name` is, or 0 for a name of another kind.
-int TemporaryOwner(const std::string &name) {
-    const std::size_t mark = name.rfind(partialMark);
-    if (mark == std::string::npos) {
-        return 0;
-    }
-    const std::size_t digits = mark + sizeof partialMark - 1;
-    const std::size_t dash = name.find('-', digits);
-    if (dash == std::string::npos || dash == digits || dash - digits > 9 ||
-        name.size() != dash + 7) {
-        return 0;
-    }
-    int pid = 0;
-    for (std::size_t i = digits; i < dash; ++i) {
-        if (name[i] < '0' || name[i] > '9') {
-            return 0;
-        }
-        pid = pid * 10 + (name[i] - '0');
-    }
-    return pid;
-}
-
-// Removes, once per folder and process, the temporary files that runs which died left in
-// `folder`: this user's, named as above, of a process that no longer runs.
-void RemoveDeadRunsFiles(const std::string &folder) {
-    static std::set<std::string> cleared;
-    if (!cleared.insert(folder).second) {
-        return;
-    }
-    std::error_code ec;
-    for (fs::directory_iterator entry(folder, ec), end; !ec && entry != end; entry.increment(ec)) {
-        const std::string name = entry->path().filename().string();
-        const int owner = TemporaryOwner(name);
-        if (owner != 0 && owner != ProcessId() && ProcessGone(owner) &&
-            OwnRegularFile(entry->path().string())) {
-            std::error_code ignored;
-            fs::remove(entry->path(), ignored);
-        }
-    }
-}
 
 // Everything the program's streams hold goes out before an output written to the same file.
 void FlushStreams() {
@@ -108,29 +17,40 @@ void FlushStreams() {
     std::fflush(nullptr);
 }
 
+std::string CannotWrite(const std::string &path, const std::string &why) {
+    return path + ": cannot write: " + why;
+}
+
+// Why a checkpoint's folder cannot be reached from the working folder, as it is now.
+std::string WayText(int reason) {
+    return reason == ELOOP ? "a symbolic link stands on its way; a checkpoint is reached from the "
+                             "working folder without links"
+           : reason == EXDEV ? std::string("its way leads out of the working folder")
+                             : SystemErrorText(reason);
+}
+
 // The refusals that hold for every output, before the run and again when it is written.
 bool Refused(const std::string &path, const FileFacts &facts, std::string &error) {
     if (!path.empty() && (path.back() == '/' || path.back() == '\\') &&
         facts.kind != FileFacts::Kind::Unreachable) {
-        error =
-            path + ": cannot write: the name ends in '" + path.back() + "', which names a folder";
+        error = CannotWrite(path, std::string("the name ends in '") + path.back() +
+                                      "', which names a folder");
         return true;
     }
     switch (facts.kind) {
     case FileFacts::Kind::Unreachable:
-        error =
-            path + ": cannot write: " +
-            (facts.reason == ELOOP     ? std::string("a loop of symbolic links")
-             : facts.reason == ENOTDIR ? std::string("a part of the path is a file, not a folder")
-                                       : SystemErrorText(facts.reason));
+        error = CannotWrite(path, facts.reason == ELOOP ? std::string("a loop of symbolic links")
+                                  : facts.reason == ENOTDIR
+                                      ? std::string("a part of the path is a file, not a folder")
+                                      : SystemErrorText(facts.reason));
         return true;
     case FileFacts::Kind::Folder:
-        error = path + ": cannot write: is a folder";
+        error = CannotWrite(path, "is a folder");
         return true;
     case FileFacts::Kind::Other:
         if (facts.standardStream == 0) {
-            error = path + ": cannot write: is a socket or the like; an output is a file, a "
-                           "device or a FIFO";
+            error = CannotWrite(path, "is a socket or the like; an output is a file, a device or a "
+                                      "FIFO");
             return true;
         }
         return false;
@@ -138,14 +58,14 @@ bool Refused(const std::string &path, const FileFacts &facts, std::string &error
     case FileFacts::Kind::Fifo:
     case FileFacts::Kind::Device:
         if (facts.readOnly && facts.standardStream == 0) {
-            error = path + ": cannot write: " +
-                    (facts.readOnlyReason == 0 ? std::string("the file is read-only (its owner "
-                                                             "protected it)")
-                     : facts.readOnlyReason == EROFS ? std::string("the file system is read-only")
-                     : facts.readOnlyReason == EPERM
-                         ? std::string("the file is append-only or immutable, so it cannot be "
-                                       "replaced")
-                         : SystemErrorText(facts.readOnlyReason));
+            error = CannotWrite(
+                path, facts.readOnlyReason == 0 ? std::string("the file is read-only (its owner "
+                                                              "protected it)")
+                      : facts.readOnlyReason == EROFS ? std::string("the file system is read-only")
+                      : facts.readOnlyReason == EPERM
+                          ? std::string("the file is append-only or immutable, so it cannot be "
+                                        "replaced")
+                          : SystemErrorText(facts.readOnlyReason));
             return true;
         }
         return false;
@@ -160,45 +80,52 @@ bool WrittenInPlace(const FileFacts &facts) {
            facts.kind == FileFacts::Kind::Other;
 }
 
-// What holds for every file replaced in `folder`, found out once.
-bool CheckFolder(const std::string &path, const fs::path &target, const std::string &folder,
+// The folder that a replaced output goes to, held open, and its name there: a checkpoint's from
+// the working folder without links, another's where its links lead.
+bool OpenFolderOf(const std::string &path, const Folder *beneath, Folder &folder, std::string &name,
+                  std::string &error) {
+    const fs::path target = beneath != nullptr ? fs::path(path) : FollowLinks(path);
+    name = target.filename().string();
+    if (beneath != nullptr ? folder.OpenBeneath(*beneath, path, name)
+                           : folder.Open(FolderOf(target))) {
+        return true;
+    }
+    error = CannotWrite(path, errno == ENOENT ? "the folder " + FolderOf(target) + " does not exist"
+                              : beneath != nullptr ? WayText(errno)
+                                                   : SystemErrorText(errno));
+    return false;
+}
+
+// What holds for every file replaced in `folder`, found out once: it takes new files, as a trial
+// file that never has a name (where the system offers one) shows, and may have files renamed in.
+bool CheckFolder(const std::string &path, const Folder &folder, const std::string &name,
                  std::string &error) {
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        error = path + ": cannot write: the folder " + folder + " does not exist";
+    if (folder.MarkedUnreplaceable()) {
+        error = CannotWrite(path, "the folder " + folder.PathOf(".") +
+                                      " is append-only or immutable, so no file in it can be "
+                                      "replaced");
         return false;
     }
-    if (!MayTakeNewFiles(folder)) {
-        error = path + ": cannot write: the folder " + folder +
-                (errno == EROFS ? " is on a read-only file system" : " takes no new files");
-        return false;
-    }
-    if (MarkedUnreplaceable(folder)) {
-        error = path + ": cannot write: the folder " + folder +
-                " is append-only or immutable, so no file in it can be replaced";
-        return false;
-    }
-    // What permissions do not tell (a read-only file system, /proc) a trial file does.
     std::string trial;
-    int failure = 0;
     int place = -1;
-    const int fd = CreateTemporary(target, trial, failure, place);
+    const int fd = folder.CreateTemporary(name, trial, place);
     if (fd < 0) {
-        error = path + ": cannot write: " +
-                (failure == EROFS ? std::string("the file system is read-only")
-                                  : SystemErrorText(failure));
+        error = CannotWrite(path, errno == EROFS ? "the folder " + folder.PathOf(".") +
+                                                       " is on a read-only file system"
+                                  : errno == EACCES
+                                      ? "the folder " + folder.PathOf(".") + " takes no new files"
+                                      : SystemErrorText(errno));
         return false;
     }
     CloseFile(fd);
-    std::remove(trial.c_str());
-    ForgetTemporaryFile(place);
+    folder.Remove(trial, place);
     return true;
 }
 
 } // namespace
 
 bool CheckOutputFile(const std::string &path, const FileFacts &facts, OutputFolders &folders,
-                     std::string &error) {
+                     std::string &error, const Folder *beneath) {
     if (Refused(path, facts, error)) {
         return false;
     }
@@ -209,74 +136,81 @@ bool CheckOutputFile(const std::string &path, const FileFacts &facts, OutputFold
         // A terminal that this process has none of (cron, setsid) fails here, not at the end.
         const int reason = TryOpenDevice(path);
         if (reason != 0) {
-            error = path + ": cannot write: " + SystemErrorText(reason);
+            error = CannotWrite(path, SystemErrorText(reason));
             return false;
         }
         return true;
     }
-    const fs::path target = FollowLinks(path);
-    const std::string folder = FolderOf(target);
-    auto known = folders.find(folder);
-    if (known == folders.end()) {
-        if (!CheckFolder(path, target, folder, error)) {
-            return false;
-        }
-        known = folders.emplace(folder, LongestName(folder)).first;
-    }
-    if (target.filename().string().size() > known->second) {
-        error = path + ": cannot write: the name is longer than the " +
-                std::to_string(known->second) + " bytes that its folder takes";
+    Folder folder;
+    std::string name;
+    if (!OpenFolderOf(path, beneath, folder, name, error)) {
         return false;
     }
-    if (facts.kind == FileFacts::Kind::Regular && MarkedUnreplaceable(target.string())) {
-        error = path + ": cannot write: the file is append-only or immutable, so it cannot be "
-                       "replaced";
+    auto known = folders.find(folder.PathOf("."));
+    if (known == folders.end()) {
+        if (!CheckFolder(path, folder, name, error)) {
+            return false;
+        }
+        known = folders.emplace(folder.PathOf("."), folder.LongestName()).first;
+    }
+    if (name.size() > known->second) {
+        error = CannotWrite(path, "the name is longer than the " + std::to_string(known->second) +
+                                      " bytes that its folder takes");
+        return false;
+    }
+    if (facts.kind == FileFacts::Kind::Regular && folder.MarkedUnreplaceable(name)) {
+        error = CannotWrite(path, "the file is append-only or immutable, so it cannot be replaced");
+        return false;
+    }
+    // Refused rather than written in place: a write in place would destroy the old file before
+    // the new one is complete.
+    if (facts.kind == FileFacts::Kind::Regular && folder.IsMountPoint(name)) {
+        error = CannotWrite(path, "the file is a mount point (a bind-mounted file), which no "
+                                  "rename can replace; mount its folder instead");
         return false;
     }
     return true;
 }
 
-bool CheckOutputFile(const std::string &path, std::string &error) {
-    OutputFolders folders;
-    return CheckOutputFile(path, ExamineFile(path), folders, error);
-}
-
-bool OutputFile::Open(const std::string &outputPath, std::string &error) {
+bool OutputFile::Open(const std::string &outputPath, std::string &error, const Folder *beneath) {
     Discard();
     path = outputPath;
     failure = 0;
-    const FileFacts facts = ExamineFile(path);
-    if (Refused(path, facts, error)) {
-        return false;
-    }
-    if (facts.standardStream != 0) {
-        mode = Mode::Stream;
-        fd = facts.standardStream;
-        FlushStreams();
-        return true;
-    }
-    int reason = 0;
-    if (WrittenInPlace(facts)) {
-        fd = OpenInPlace(path, facts.kind == FileFacts::Kind::Fifo, reason);
-        if (fd < 0) {
-            error = path + ": cannot write: " +
-                    (reason == EINTR ? std::string("interrupted while waiting for a reader")
-                                     : SystemErrorText(reason));
+    // A checkpoint is a file of the working folder, planned as one: whatever stands at its name
+    // now is replaced, never followed nor written in place.
+    if (beneath == nullptr) {
+        const FileFacts facts = ExamineFile(path);
+        if (Refused(path, facts, error)) {
             return false;
         }
-        mode = Mode::InPlace;
-        return true;
+        if (facts.standardStream != 0) {
+            mode = Mode::Stream;
+            fd = facts.standardStream;
+            FlushStreams();
+            return true;
+        }
+        if (WrittenInPlace(facts)) {
+            int reason = 0;
+            fd = OpenInPlace(path, facts.kind == FileFacts::Kind::Fifo, reason);
+            if (fd < 0) {
+                error = CannotWrite(
+                    path, reason == EINTR ? std::string("interrupted while waiting for a reader")
+                                          : SystemErrorText(reason));
+                return false;
+            }
+            mode = Mode::InPlace;
+            return true;
+        }
     }
-    target = FollowLinks(path).string();
-    RemoveDeadRunsFiles(FolderOf(target));
-    fd = CreateTemporary(target, temporary, reason, temporaryPlace);
+    if (!OpenFolderOf(path, beneath, folder, name, error)) {
+        return false;
+    }
+    fd = folder.CreateTemporary(name, temporary, temporaryPlace);
     if (fd < 0) {
-        temporary.clear();
-        error = path + ": cannot write: " + SystemErrorText(reason);
+        error = CannotWrite(path, SystemErrorText(errno));
         return false;
     }
     mode = Mode::Replace;
-    KeepMode(fd, target);
     return true;
 }
 
@@ -295,63 +229,52 @@ bool OutputFile::Write(const char *data, std::size_t size) {
         // (on a full disk, the scenario saved after a trace that failed). Finish reports it.
         CloseFile(fd);
         fd = -1;
-        std::remove(temporary.c_str());
-        temporary.clear();
-        ForgetTemporaryFile(temporaryPlace);
-        temporaryPlace = -1;
+        folder.Remove(temporary, temporaryPlace);
     }
     return false;
 }
 
 bool OutputFile::Finish(std::string &error) {
+    Drain();
     const Mode finished = mode;
     int reason = failure;
     if (finished == Mode::Closed) {
-        error = path + ": cannot write: not open";
+        error = CannotWrite(path, "not open");
         return false;
     }
     if (reason == 0 && finished == Mode::Replace && !SyncFile(fd)) {
         reason = errno;
     }
-    if (finished != Mode::Stream && fd >= 0) {
-        if (CloseFile(fd) != 0 && reason == 0) {
-            reason = errno;
-        }
-        fd = -1;
-    }
-    std::string why = reason == EINTR ? std::string("interrupted while its reader did not read")
-                      : reason != 0   ? SystemErrorText(reason)
-                                      : std::string();
     bool done = reason == 0;
+    int placing = 0;
     if (done && finished == Mode::Replace) {
-        done = RenameOver(temporary, target, why);
-        if (done) {
-            ForgetTemporaryFile(temporaryPlace);
-            temporaryPlace = -1;
-            temporary.clear();
-            SyncFolder(FolderOf(target));
-        }
+        done = folder.Place(fd, temporary, temporaryPlace, name, placing);
     }
-    const bool replacing = reason == 0 && finished == Mode::Replace;
-    Discard();
+    // A replaced file is on disk once placed; a device's or FIFO's close may still fail.
+    if (finished != Mode::Stream && fd >= 0 && CloseFile(fd) != 0 && finished == Mode::InPlace &&
+        done) {
+        done = false;
+        reason = errno;
+    }
+    fd = -1;
     if (!done) {
-        error = path + (replacing ? ": cannot replace: " : ": cannot write: ") + why;
+        error = reason != 0 ? CannotWrite(path, reason == EINTR ? "interrupted while its reader "
+                                                                  "did not read"
+                                                                : SystemErrorText(reason))
+                            : path + ": cannot replace: " + SystemErrorText(placing);
     }
+    Discard();
     return done;
 }
 
 void OutputFile::Discard() {
-    if (mode == Mode::Replace || mode == Mode::InPlace) {
-        if (fd >= 0) {
-            CloseFile(fd);
-        }
+    Drop();
+    if ((mode == Mode::Replace || mode == Mode::InPlace) && fd >= 0) {
+        CloseFile(fd);
     }
-    if (!temporary.empty()) {
-        std::remove(temporary.c_str());
-        temporary.clear();
+    if (mode == Mode::Replace) {
+        folder.Remove(temporary, temporaryPlace);
     }
-    ForgetTemporaryFile(temporaryPlace);
-    temporaryPlace = -1;
     fd = -1;
     mode = Mode::Closed;
 }
@@ -363,18 +286,6 @@ bool WriteOutputFile(const std::string &path, const std::string &content, std::s
     }
     file.Write(content.data(), content.size());
     return file.Finish(error);
-}
-
-OutputFileBuffer::int_type OutputFileBuffer::overflow(int_type c) {
-    if (traits_type::eq_int_type(c, traits_type::eof())) {
-        return traits_type::not_eof(c);
-    }
-    const char byte = traits_type::to_char_type(c);
-    return file.Write(&byte, 1) ? c : traits_type::eof();
-}
-
-std::streamsize OutputFileBuffer::xsputn(const char *data, std::streamsize size) {
-    return size > 0 && file.Write(data, static_cast<std::size_t>(size)) ? size : 0;
 }
 
 } // namespace standin

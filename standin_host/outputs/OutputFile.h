@@ -1,23 +1,26 @@
-// Writing the host's output files (the saved scenario, every SAVE event, the trace, the picture)
-// by one rule, without destroying what is there:
-// - a regular file, or the file that a symbolic link names, is replaced through a fresh temporary
-//   file ("<name>.partial-<pid>-<letters>") and a rename, flushed to disk before and after, so that
-//   a power cut leaves the old file or the new one; an existing file without write permission is
-//   refused (its owner protected it); a write that fails removes the temporary file at once, and
-//   a run that replaces a file in a folder first removes the temporary files there of runs that
-//   died;
+// Writing the host's output files (the saved scenario, every SAVE, the trace, the picture) by one
+// rule, without destroying what is there:
+// - a regular file, or the file that a symbolic link names, is replaced: the new text goes to a
+//   file of the run's own in the same folder, held open by its handle (unnamed where the system
+//   offers it, O_TMPFILE), flushed to disk and renamed over the old one only when complete, so
+//   that a failure or a power cut leaves the old file or the new one. An existing file without
+//   write permission is refused (its owner protected it), and so is one that no rename can
+//   replace (a mount point, a bind-mounted file, an append-only or immutable one);
+// - a checkpoint (a SAVE) is reached from the working folder, held open, without following a link
+//   at any step, so that a link swapped in during the run cannot lead its write elsewhere;
 // - a device or FIFO is written in place; a signal that ends the run ends a wait for its reader;
-// - a socket is refused;
 // - the file that the standard output or error writes is written through that stream, after
 //   everything the program's streams hold so far;
-// - a folder, and a loop of symbolic links, are refused.
+// - a folder, a socket and a loop of symbolic links are refused.
+// Text reaches the file as TextOut, in chunks, so that no output stands in memory whole.
 #pragma once
 
+#include "standin_host/platform/FileCalls.h"
 #include "standin_host/platform/FileFacts.h"
+#include "standin_host/text/TextOut.h"
 
 #include <cstddef>
 #include <map>
-#include <streambuf>
 #include <string>
 
 namespace standin {
@@ -25,26 +28,24 @@ namespace standin {
 // The folders whose files a run replaces, each checked once: its longest name, in bytes.
 using OutputFolders = std::map<std::string, std::size_t>;
 
-// Checks before the run what can be known about writing `path`, whose `facts` are known: the rule
-// above; a device opens (without waiting) and closes; a socket is refused; a replaced file's
-// folder exists, takes new files (a trial file, once per folder in `folders`) and is not
-// append-only or immutable, nor is the file; the name fits the file system. The error starts with
+// Checks before the run what can be known about writing `path`, whose `facts` are known, by the
+// rule above (a checkpoint from `beneath`, the working folder): a device opens (without waiting)
+// and closes; a replaced file's folder exists and takes new files (an unnamed trial file, once
+// per folder in `folders`), the name fits it, and the file can be replaced. The error starts with
 // the path.
 bool CheckOutputFile(const std::string &path, const FileFacts &facts, OutputFolders &folders,
-                     std::string &error);
-bool CheckOutputFile(const std::string &path, std::string &error);
+                     std::string &error, const Folder *beneath = nullptr);
 
 // One output, written as it comes and made complete at once: until Finish, a file that was there
 // stays as it was, and Discard (or the destructor) leaves no temporary file.
-class OutputFile {
+class OutputFile final : public TextOut {
 public:
     OutputFile() = default;
     ~OutputFile() { Discard(); }
-    OutputFile(const OutputFile &) = delete;
-    OutputFile &operator=(const OutputFile &) = delete;
 
-    // Opens `path` for writing; for a FIFO, waits for its reader. The error starts with the path.
-    bool Open(const std::string &path, std::string &error);
+    // Opens `path` for writing (a checkpoint: from `beneath`, the working folder); for a FIFO,
+    // waits for its reader. The error starts with the path.
+    bool Open(const std::string &path, std::string &error, const Folder *beneath = nullptr);
     // Appends `size` bytes. After a failed write the rest is dropped; Finish reports it.
     bool Write(const char *data, std::size_t size);
     // Makes the output complete: a replaced file is flushed to disk and renamed over the target.
@@ -53,12 +54,15 @@ public:
     void Discard();
 
 private:
+    void Emit(std::string_view text) override { Write(text.data(), text.size()); }
+
     enum class Mode { Closed, Replace, InPlace, Stream };
 
     Mode mode = Mode::Closed;
     std::string path;      // as given
-    std::string target;    // Replace: the file replaced at the end, links followed
-    std::string temporary; // Replace: the file written until then
+    Folder folder;         // Replace: the folder of the file replaced at the end
+    std::string name;      // Replace: its name there
+    std::string temporary; // Replace: the name of the file written until then, if it has one
     int fd = -1;
     int temporaryPlace = -1; // where the second signal finds the temporary file
     int failure = 0;         // the first write's error number, or 0
@@ -67,18 +71,5 @@ private:
 // Writes `content` to `path` as an OutputFile. On failure the target is as it was and no
 // temporary file is left; the error starts with the path.
 bool WriteOutputFile(const std::string &path, const std::string &content, std::string &error);
-
-// A stream buffer that writes straight to an open OutputFile, for writers that take a stream.
-class OutputFileBuffer : public std::streambuf {
-public:
-    explicit OutputFileBuffer(OutputFile &file) : file(file) {}
-
-protected:
-    int_type overflow(int_type c) override;
-    std::streamsize xsputn(const char *data, std::streamsize size) override;
-
-private:
-    OutputFile &file;
-};
 
 } // namespace standin

@@ -5,6 +5,7 @@
 #include "standin_host/simulation/CameraDistance.h"
 #include "standin_host/simulation/RunView.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/TextOut.h"
 
 #include <cmath>
 #include <cstring>
@@ -32,7 +33,7 @@ void AppendField(std::string &row, const char *text) {
 
 } // namespace
 
-TraceWriter::TraceWriter(std::ostream &out, std::size_t every)
+TraceWriter::TraceWriter(TextOut &out, std::size_t every)
     : out(out), every(every == 0 ? 1 : every) {
     rows.reserve(flushSize + 1024);
     rows.append("time,vessel,class,x,y,z,camera_distance,camera_target,debug_line,event\n");
@@ -72,7 +73,7 @@ void TraceWriter::StepDone(const RunView &run, const StepFacts &facts) {
 void TraceWriter::RunEnded(const RunView &run) {
     WriteCreated(run);
     Flush();
-    out.flush();
+    out.Drain();
 }
 
 void TraceWriter::AppendRow(double time, const VesselRecord &vessel, const VECTOR3 &camera,
@@ -98,7 +99,7 @@ void TraceWriter::AppendRow(double time, const VesselRecord &vessel, const VECTO
 }
 
 void TraceWriter::Flush() {
-    out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
+    out << rows;
     rows.clear();
 }
 

@@ -6,17 +6,18 @@
 #include "standin_host/simulation/RunObserver.h"
 
 #include <cstddef>
-#include <ostream>
 #include <string>
 #include <vector>
 
 namespace standin {
 
+class TextOut;
+
 class TraceWriter : public RunObserver {
 public:
     // Step rows go out every `every`-th step (1: every step); rows of a creation or a deletion
     // always do. `out` must stay open for the run.
-    TraceWriter(std::ostream &out, std::size_t every);
+    TraceWriter(TextOut &out, std::size_t every);
 
     void VesselCreated(const RunView &run, const VesselRecord &vessel) override;
     void CameraTargeted(const RunView &, const VesselRecord *) override {}
@@ -30,7 +31,7 @@ private:
                    const char *debugLine, const char *event);
     void Flush();
 
-    std::ostream &out;
+    TextOut &out;
     std::size_t every;
     std::size_t steps = 0;
     std::string rows; // written out in large pieces

@@ -9,7 +9,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <string>
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -25,12 +27,16 @@
 #include <unistd.h>
 #if defined(__linux__)
 #include <linux/fs.h>
+#include <linux/openat2.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #endif
 #endif
 
 namespace standin {
 namespace {
+
+namespace fs = std::filesystem;
 
 #if defined(_WIN32)
 long WriteSome(int fd, const char *data, std::size_t size) {
@@ -113,39 +119,134 @@ bool WriteAll(int fd, const char *data, std::size_t size, int &failure) {
     return true;
 }
 
+namespace {
+
+// A named temporary file is "<name>.partial-<pid>-<n>", unique among this process's and, by the
+// process id, apart from those of other runs in the folder. Nothing ever removes a file by its
+// name: a run removes only the temporary files that it made.
+std::string TemporaryName(const std::string &name) {
+    static unsigned counter = 0;
+    return name.substr(0, 120) + ".partial-" + std::to_string(ProcessId()) + "-" +
+           std::to_string(++counter);
+}
+
+// The parts of a way that stays beneath its start: a relative path, no "..", no empty part.
+bool SplitBeneath(const std::string &file, fs::path &parent, std::string &name) {
+    const fs::path normal = fs::path(file).lexically_normal();
+    if (normal.has_root_name() || normal.has_root_directory() ||
+        (!normal.empty() && *normal.begin() == "..")) {
+        errno = EXDEV;
+        return false;
+    }
+    name = normal.filename().string();
+    if (name.empty() || name == "." || name == "..") {
+        errno = EISDIR;
+        return false;
+    }
+    parent = normal.parent_path();
+    return true;
+}
+
+} // namespace
+
+std::string Folder::PathOf(const std::string &name) const {
+    return path == "." ? name : (fs::path(path) / name).string();
+}
+
 #if defined(_WIN32)
-int OpenNewFile(const std::string &path) {
-    return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+int ProcessId() {
+    return _getpid();
+}
+Folder::~Folder() = default;
+bool Folder::Open(const std::string &folder) {
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        errno = attributes == INVALID_FILE_ATTRIBUTES ? ENOENT : ENOTDIR;
+        return false;
+    }
+    path = folder;
+    fd = 0;
+    return true;
+}
+// Windows makes files by path, so each part on the way is asked once here, and again before each
+// write; a reparse point (a symbolic link, a junction, a mount point) is no way for a checkpoint.
+bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::string &name) {
+    fs::path parent;
+    if (!SplitBeneath(file, parent, name)) {
+        return false;
+    }
+    fs::path way = base.path;
+    for (const fs::path &part : parent / name) {
+        way /= part;
+        const DWORD attributes = GetFileAttributesA(way.string().c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            errno = ELOOP;
+            return false;
+        }
+    }
+    return Open((fs::path(base.path) / parent).string());
+}
+int Folder::CreateTemporary(const std::string &name, std::string &temporary, int &place) const {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = TemporaryName(name);
+        place = AddTemporaryFileToRemove(PathOf(temporary).c_str());
+        const int file = _open(PathOf(temporary).c_str(),
+                               _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (file >= 0 || errno != EEXIST) {
+            const int failure = errno;
+            if (file < 0) {
+                ForgetTemporaryFile(place);
+                place = -1;
+                temporary.clear();
+            }
+            errno = failure;
+            return file;
+        }
+        ForgetTemporaryFile(place);
+    }
+    return -1;
+}
+bool SyncFile(int file) {
+    return _commit(file) == 0;
+}
+bool Folder::Place(int /*file*/, std::string &temporary, int &place, const std::string &name,
+                   int &failure) const {
+    // Write-through: the rename is on disk when the call returns.
+    if (!MoveFileExA(PathOf(temporary).c_str(), PathOf(name).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        failure = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+        return false;
+    }
+    ForgetTemporaryFile(place);
+    place = -1;
+    temporary.clear();
+    return true;
+}
+void Folder::Remove(std::string &temporary, int &place) const {
+    if (!temporary.empty()) {
+        std::remove(PathOf(temporary).c_str());
+        temporary.clear();
+    }
+    ForgetTemporaryFile(place);
+    place = -1;
+}
+bool Folder::IsMountPoint(const std::string & /*name*/) const {
+    return false; // a file is no mount point on Windows
+}
+bool Folder::MarkedUnreplaceable(const std::string & /*name*/) const {
+    return false;
+}
+std::size_t Folder::LongestName() const {
+    return 255;
 }
 int OpenInPlace(const std::string &path, bool /*fifo*/, int &failure) {
     const int fd = _open(path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
     failure = errno;
     return fd;
 }
-bool SyncFile(int fd) {
-    return _commit(fd) == 0;
-}
 int CloseFile(int fd) {
     return _close(fd);
-}
-void KeepMode(int /*fd*/, const std::string & /*like*/) {}
-bool RenameOver(const std::string &from, const std::string &to, std::string &reason) {
-    // Write-through: the rename is on disk when the call returns.
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-    }
-    reason = "Windows error " + std::to_string(GetLastError());
-    return false;
-}
-void SyncFolder(const std::string & /*folder*/) {}
-std::size_t LongestName(const std::string & /*folder*/) {
-    return 255;
-}
-bool MayTakeNewFiles(const std::string & /*folder*/) {
-    return true; // the output's trial file tells
-}
-int ProcessId() {
-    return _getpid();
 }
 int OpenForReading(const std::string &path, int &failure) {
     const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
@@ -157,9 +258,6 @@ long ReadSome(int fd, char *data, std::size_t size, int &failure) {
     failure = errno;
     return got;
 }
-bool ProcessGone(int /*pid*/) {
-    return false;
-}
 int TryOpenDevice(const std::string &path) {
     const int fd = _open(path.c_str(), _O_WRONLY | _O_BINARY);
     if (fd < 0) {
@@ -168,15 +266,191 @@ int TryOpenDevice(const std::string &path) {
     _close(fd);
     return 0;
 }
-bool MarkedUnreplaceable(const std::string & /*path*/) {
-    return false;
-}
-bool OwnRegularFile(const std::string & /*path*/) {
-    return false;
-}
 #else
-int OpenNewFile(const std::string &path) {
-    return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+int ProcessId() {
+    return static_cast<int>(getpid());
+}
+Folder::~Folder() {
+    if (fd >= 0) {
+        close(fd);
+    }
+}
+bool Folder::Open(const std::string &folder) {
+    const int opened = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (opened < 0) {
+        return false;
+    }
+    if (fd >= 0) {
+        close(fd);
+    }
+    fd = opened;
+    path = folder;
+    return true;
+}
+// The kernel walks the way itself where it can (openat2, Linux 5.6), refusing every link and any
+// way out; elsewhere each part is opened from the one before without following a link.
+bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::string &name) {
+    fs::path parent;
+    if (!SplitBeneath(file, parent, name)) {
+        return false;
+    }
+    const std::string way = parent.empty() ? "." : parent.string();
+    int opened = -1;
+#if defined(SYS_openat2)
+    open_how how{};
+    how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    opened = static_cast<int>(syscall(SYS_openat2, base.fd, way.c_str(), &how, sizeof how));
+    if (opened < 0 && errno != ENOSYS && errno != EPERM) { // EPERM: a filter that denies it
+        return false;
+    }
+#endif
+    if (opened < 0) {
+        opened = dup(base.fd);
+        for (const fs::path &part : parent) {
+            const int next =
+                openat(opened, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int failure = errno;
+            close(opened);
+            if (next < 0) {
+                errno = failure == ENOTDIR && fs::is_symlink(fs::symlink_status(base.PathOf(file)))
+                            ? ELOOP
+                            : failure;
+                return false;
+            }
+            opened = next;
+        }
+    }
+    struct stat last {};
+    if (fstatat(opened, name.c_str(), &last, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(last.st_mode)) {
+        close(opened);
+        errno = ELOOP;
+        return false;
+    }
+    if (fd >= 0) {
+        close(fd);
+    }
+    fd = opened;
+    path = base.PathOf(way);
+    return true;
+}
+// An unnamed file (O_TMPFILE) is named only once complete, through /proc; without either, a named
+// one, which the second signal removes.
+int Folder::CreateTemporary(const std::string &name, std::string &temporary, int &place) const {
+    static const bool unnamed = access("/proc/self/fd", X_OK) == 0;
+    temporary.clear();
+    place = -1;
+#if defined(O_TMPFILE)
+    if (unnamed) {
+        const int file = openat(fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (file >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) {
+            return file;
+        }
+    }
+#endif
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = TemporaryName(name);
+        // Named for the second signal before it exists, so that no signal finds it unnamed.
+        place = AddTemporaryFileToRemove(PathOf(temporary).c_str());
+        const int file =
+            openat(fd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int failure = errno;
+        if (file < 0) {
+            ForgetTemporaryFile(place);
+            place = -1;
+        }
+        if (file >= 0 || failure != EEXIST) {
+            if (file < 0) {
+                temporary.clear();
+            }
+            errno = failure;
+            return file;
+        }
+    }
+    temporary.clear();
+    return -1;
+}
+bool SyncFile(int file) {
+    return fsync(file) == 0;
+}
+bool Folder::Place(int file, std::string &temporary, int &place, const std::string &name,
+                   int &failure) const {
+    struct stat old {};
+    if (fstatat(fd, name.c_str(), &old, 0) == 0) {
+        fchmod(file, old.st_mode & 07777);
+    }
+    // An unnamed file takes a temporary name first: a link cannot replace a file.
+    for (int attempt = 0; temporary.empty() && attempt < 100; ++attempt) {
+        temporary = TemporaryName(name);
+        place = AddTemporaryFileToRemove(PathOf(temporary).c_str());
+        const std::string self = "/proc/self/fd/" + std::to_string(file);
+        if (linkat(AT_FDCWD, self.c_str(), fd, temporary.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            failure = errno;
+            ForgetTemporaryFile(place);
+            place = -1;
+            temporary.clear();
+            if (failure != EEXIST) {
+                return false;
+            }
+        }
+    }
+    if (temporary.empty() || renameat(fd, temporary.c_str(), fd, name.c_str()) != 0) {
+        failure = temporary.empty() ? EEXIST : errno;
+        return false;
+    }
+    ForgetTemporaryFile(place);
+    place = -1;
+    temporary.clear();
+    fsync(fd); // the rename is durable once its folder is flushed
+    return true;
+}
+void Folder::Remove(std::string &temporary, int &place) const {
+    if (!temporary.empty()) {
+        unlinkat(fd, temporary.c_str(), 0);
+        temporary.clear();
+    }
+    ForgetTemporaryFile(place);
+    place = -1;
+}
+// A bind-mounted file is the root of a mount; where the system does not say so, a file on another
+// device than its folder is one.
+bool Folder::IsMountPoint(const std::string &name) const {
+#if defined(STATX_ATTR_MOUNT_ROOT)
+    struct statx facts {};
+    if (statx(fd, name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &facts) == 0 &&
+        (facts.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
+        return (facts.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    }
+#endif
+    struct stat file {};
+    struct stat folder {};
+    return fstatat(fd, name.c_str(), &file, AT_SYMLINK_NOFOLLOW) == 0 && fstat(fd, &folder) == 0 &&
+           file.st_dev != folder.st_dev;
+}
+bool Folder::MarkedUnreplaceable(const std::string &name) const {
+#if defined(__linux__)
+    const int file =
+        name.empty()
+            ? fd
+            : openat(fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+    if (file < 0) {
+        return false; // what cannot be opened to ask is refused, if at all, by the write
+    }
+    int flags = 0;
+    const bool marked = ioctl(file, FS_IOC_GETFLAGS, &flags) == 0 &&
+                        (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
+    if (file != fd) {
+        close(file);
+    }
+    return marked;
+#else
+    (void)name;
+    return false;
+#endif
+}
+std::size_t Folder::LongestName() const {
+    const long most = fpathconf(fd, _PC_NAME_MAX);
+    return most > 0 ? static_cast<std::size_t>(most) : 255;
 }
 // A FIFO's open waits for a reader. It is tried without waiting, again and again, so that a signal
 // that ends the run (whose handler lets blocked calls go on) ends the wait within a fraction of a
@@ -210,42 +484,8 @@ int OpenInPlace(const std::string &path, bool fifo, int &failure) {
         usleep(20000);
     }
 }
-bool SyncFile(int fd) {
-    return fsync(fd) == 0;
-}
 int CloseFile(int fd) {
     return close(fd);
-}
-void KeepMode(int fd, const std::string &like) {
-    struct stat old {};
-    if (stat(like.c_str(), &old) == 0) {
-        fchmod(fd, old.st_mode & 07777);
-    }
-}
-bool RenameOver(const std::string &from, const std::string &to, std::string &reason) {
-    if (std::rename(from.c_str(), to.c_str()) == 0) {
-        return true;
-    }
-    reason = SystemErrorText(errno);
-    return false;
-}
-// A rename is durable only once its folder is flushed too.
-void SyncFolder(const std::string &folder) {
-    const int fd = open(folder.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-}
-std::size_t LongestName(const std::string &folder) {
-    const long most = pathconf(folder.c_str(), _PC_NAME_MAX);
-    return most > 0 ? static_cast<std::size_t>(most) : 255;
-}
-bool MayTakeNewFiles(const std::string &folder) {
-    return access(folder.c_str(), W_OK | X_OK) == 0;
-}
-int ProcessId() {
-    return static_cast<int>(getpid());
 }
 // A FIFO's open for reading waits for a writer, and a read for its bytes; the handler of a signal
 // lets both go on. So it is opened without waiting and stays so: each wait, for the first bytes
@@ -295,9 +535,6 @@ long ReadSome(int fd, char *data, std::size_t size, int &failure) {
         poll(&wanted, 1, 50);
     }
 }
-bool ProcessGone(int pid) {
-    return pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-}
 int TryOpenDevice(const std::string &path) {
     const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
@@ -305,26 +542,6 @@ int TryOpenDevice(const std::string &path) {
     }
     close(fd);
     return 0;
-}
-bool MarkedUnreplaceable(const std::string &path) {
-#if defined(__linux__)
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        return false; // what cannot be opened to ask is refused, if at all, by the write
-    }
-    int flags = 0;
-    const bool marked =
-        ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
-    close(fd);
-    return marked;
-#else
-    (void)path;
-    return false;
-#endif
-}
-bool OwnRegularFile(const std::string &path) {
-    struct stat facts {};
-    return lstat(path.c_str(), &facts) == 0 && S_ISREG(facts.st_mode) && facts.st_uid == getuid();
 }
 #endif
 

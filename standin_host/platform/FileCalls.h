@@ -1,6 +1,7 @@
-// The system's file calls that the outputs make, one function for each, so that the output
-// policy (OutputFile) reads the same on every platform. Errors are the system's error numbers
-// (errno), as the calls leave them.
+// The system's file calls that the host makes, one function for each, so that the output policy
+// (OutputFile) reads the same on every platform. Errors are the system's error numbers (errno).
+// Files are made and renamed through a folder held open (Folder), so that what becomes of the
+// folder's path during the run does not move them.
 #pragma once
 
 #include <cstddef>
@@ -11,8 +12,48 @@ namespace standin {
 // The system's text for an error number.
 std::string SystemErrorText(int number);
 
-// Creates `path` for writing, failing if anything is there already; -1 and errno on failure.
-int OpenNewFile(const std::string &path);
+// A folder held open. On Windows, which makes files by path, it keeps the path alone.
+class Folder {
+public:
+    Folder() = default;
+    ~Folder();
+    Folder(const Folder &) = delete;
+    Folder &operator=(const Folder &) = delete;
+
+    // Opens the folder `path`, links followed; false and errno on failure.
+    bool Open(const std::string &path);
+    // Opens the folder that holds `file` from `base` without following a link at any step, the
+    // last part included, nor going out of `base`: errno ELOOP for a link (on Windows a reparse
+    // point: a link or a junction), EXDEV for an absolute path or a way out with "..". `name` is
+    // set to the file's name in the folder.
+    bool OpenBeneath(const Folder &base, const std::string &file, std::string &name);
+    bool IsOpen() const { return fd >= 0; }
+
+    // Creates a file here, to become `name`, that no other run can take for its own: an unnamed
+    // one where the system offers it (`temporary` then empty), else the new file `temporary`,
+    // which a second signal removes (`place`, see AddTemporaryFileToRemove). -1 and errno.
+    int CreateTemporary(const std::string &name, std::string &temporary, int &place) const;
+    // Gives the file made by CreateTemporary the name `name`, replacing what is there in one step,
+    // and makes that durable; the permissions of the file replaced go to the new one. On failure,
+    // `temporary` names what Remove is to remove.
+    bool Place(int file, std::string &temporary, int &place, const std::string &name,
+               int &failure) const;
+    // Removes the temporary file, if it has a name.
+    void Remove(std::string &temporary, int &place) const;
+
+    // Whether `name` here is a mount point (a bind-mounted file), which no rename can replace.
+    bool IsMountPoint(const std::string &name) const;
+    // Whether the folder, or `name` in it, is marked append-only or immutable (chattr +a, +i).
+    bool MarkedUnreplaceable(const std::string &name = {}) const;
+    // The longest file name that the folder takes, in bytes.
+    std::size_t LongestName() const;
+    // The path of `name` in the folder, for messages and the second signal.
+    std::string PathOf(const std::string &name) const;
+
+private:
+    int fd = -1;
+    std::string path;
+};
 
 // Opens an existing device or FIFO for writing in place. A FIFO's open waits for a reader; the
 // wait ends with EINTR in `failure` when a signal asks the run to end.
@@ -26,23 +67,6 @@ bool WriteAll(int fd, const char *data, std::size_t size, int &failure);
 // Flushes the file's data to the disk.
 bool SyncFile(int fd);
 int CloseFile(int fd);
-
-// Gives the new file at `fd` the permissions of the file `like`, which it is to replace.
-void KeepMode(int fd, const std::string &like);
-
-// Renames `from` over `to`, replacing it in one step; false with the system's reason.
-bool RenameOver(const std::string &from, const std::string &to, std::string &reason);
-
-// Makes the renames in `folder` durable, where the system asks for that.
-void SyncFolder(const std::string &folder);
-
-// The longest file name that `folder` takes, in bytes.
-std::size_t LongestName(const std::string &folder);
-
-// Whether this process may create files in `folder`, as far as permissions tell; errno tells why
-// not (EROFS: a read-only file system).
-bool MayTakeNewFiles(const std::string &folder);
-
 int ProcessId();
 
 // Opens `path` to be read. A FIFO is waited for until its writer has written or closed it, and
@@ -54,18 +78,8 @@ int OpenForReading(const std::string &path, int &failure);
 // ends the run ends that wait: -1 with EINTR.
 long ReadSome(int fd, char *data, std::size_t size, int &failure);
 
-// Whether no process `pid` runs on this system any more (false where that cannot be told).
-bool ProcessGone(int pid);
-
 // Opens a device for writing without waiting and closes it again: 0 when it opened, else the
 // system's reason (a terminal that this process has none of, a device that is not there).
 int TryOpenDevice(const std::string &path);
-
-// Whether the file or folder at `path` is marked append-only or immutable (chattr +a, +i), so
-// that it cannot be replaced, nor a file in it renamed over, whatever its permissions say.
-bool MarkedUnreplaceable(const std::string &path);
-
-// Whether `path` is a regular file of this process's user, which a run may remove as its own.
-bool OwnRegularFile(const std::string &path);
 
 } // namespace standin

@@ -2,9 +2,10 @@
 
 #include <cerrno>
 #include <system_error>
-#include <utility>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -14,41 +15,55 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// `folder` made absolute, its links followed as far as it exists; empty when that fails.
-const std::string &Resolved(const std::string &folder, ResolvedFolders *folders) {
-    static std::string once;
-    if (folders != nullptr) {
-        const auto known = folders->find(folder);
-        if (known != folders->end()) {
-            return known->second;
-        }
+#if defined(_WIN32)
+// The file's identity as the system keeps it, from the open file; empty when it cannot be opened.
+std::string SystemIdentity(const std::string &path) {
+    const HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {};
     }
-    std::error_code ec;
-    const fs::path absolute = fs::absolute(folder, ec);
-    fs::path resolved;
-    if (!ec) {
-        resolved = fs::weakly_canonical(absolute, ec);
+    BY_HANDLE_FILE_INFORMATION facts{};
+    const bool known = GetFileInformationByHandle(file, &facts) != 0;
+    CloseHandle(file);
+    if (!known) {
+        return {};
     }
-    std::string text = ec ? std::string() : resolved.string();
-    if (folders == nullptr) {
-        once = std::move(text);
-        return once;
-    }
-    return folders->emplace(folder, std::move(text)).first->second;
+    return std::to_string(facts.dwVolumeSerialNumber) + ":" +
+           std::to_string((static_cast<unsigned long long>(facts.nFileIndexHigh) << 32) |
+                          facts.nFileIndexLow);
 }
-
-// Where a file that is not there yet would be: the folder it would go to, resolved, and its name.
-std::string IdentityOfMissing(const std::string &path, ResolvedFolders *folders) {
-    const fs::path target = FollowLinks(path);
-    const std::string &folder = Resolved(FolderOf(target), folders);
-    return "new:" + (folder.empty() ? FolderOf(target) : folder) + "/" + target.filename().string();
+// A name as the system compares it: letters in one case, without trailing dots and blanks.
+std::string SystemName(std::string name) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) {
+        name.pop_back();
+    }
+    for (char &c : name) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return name;
 }
-
-#if !defined(_WIN32)
-bool SameFile(const struct stat &a, const struct stat &b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+#else
+std::string SystemIdentity(const struct stat &facts) {
+    return std::to_string(facts.st_dev) + ":" + std::to_string(facts.st_ino);
+}
+std::string SystemIdentity(const std::string &path) {
+    struct stat facts {};
+    return stat(path.c_str(), &facts) == 0 ? SystemIdentity(facts) : std::string();
+}
+std::string SystemName(std::string name) {
+    return name;
 }
 #endif
+
+// Where a file that is not there yet would be: its folder, as the system knows it, and its name.
+std::string IdentityOfMissing(const std::string &path) {
+    const fs::path target = FollowLinks(path);
+    const std::string folder = SystemIdentity(FolderOf(target));
+    return "new:" + (folder.empty() ? FolderOf(target) : folder) + "/" +
+           SystemName(target.filename().string());
+}
 
 } // namespace
 
@@ -72,35 +87,25 @@ fs::path FollowLinks(fs::path path) {
     return path;
 }
 
-bool InsideWorkingFolder(const std::string &path, ResolvedFolders *folders) {
-    const std::string &folder = Resolved(FolderOf(FollowLinks(path)), folders);
-    const std::string &working = Resolved(".", folders);
-    if (folder.empty() || working.empty()) {
-        return false;
-    }
-    const fs::path inside = fs::path(folder).lexically_relative(working);
-    return !inside.empty() && *inside.begin() != "..";
-}
-
 #if defined(_WIN32)
-FileFacts ExamineFile(const std::string &path, ResolvedFolders *folders) {
+FileFacts ExamineFile(const std::string &path) {
     FileFacts facts;
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (!fs::exists(status)) {
-        facts.identity = IdentityOfMissing(path, folders);
+        facts.identity = IdentityOfMissing(path);
         return facts;
     }
     facts.kind = fs::is_directory(status)      ? FileFacts::Kind::Folder
                  : fs::is_regular_file(status) ? FileFacts::Kind::Regular
                                                : FileFacts::Kind::Device;
     facts.readOnly = (status.permissions() & fs::perms::owner_write) == fs::perms::none;
-    const fs::path canonical = fs::weakly_canonical(path, ec);
-    facts.identity = "file:" + (ec ? fs::path(path) : canonical).string();
+    const std::string identity = SystemIdentity(path);
+    facts.identity = identity.empty() ? "path:" + path : "file:" + identity;
     return facts;
 }
 #else
-FileFacts ExamineFile(const std::string &path, ResolvedFolders *folders) {
+FileFacts ExamineFile(const std::string &path) {
     FileFacts facts;
     struct stat target {};
     if (stat(path.c_str(), &target) != 0) {
@@ -110,10 +115,10 @@ FileFacts ExamineFile(const std::string &path, ResolvedFolders *folders) {
             return facts;
         }
         // Not there, or a part of the path is missing: the output's own checks tell which.
-        facts.identity = IdentityOfMissing(path, folders);
+        facts.identity = IdentityOfMissing(path);
         return facts;
     }
-    facts.identity = "file:" + std::to_string(target.st_dev) + ":" + std::to_string(target.st_ino);
+    facts.identity = "file:" + SystemIdentity(target);
     if (S_ISDIR(target.st_mode)) {
         facts.kind = FileFacts::Kind::Folder;
         return facts;
@@ -138,7 +143,8 @@ FileFacts ExamineFile(const std::string &path, ResolvedFolders *folders) {
     }
     for (const int fd : {1, 2}) {
         struct stat stream {};
-        if (fstat(fd, &stream) == 0 && SameFile(stream, target)) {
+        if (fstat(fd, &stream) == 0 && stream.st_dev == target.st_dev &&
+            stream.st_ino == target.st_ino) {
             facts.standardStream = fd;
             break;
         }

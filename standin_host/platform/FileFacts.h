@@ -1,10 +1,10 @@
 // What the host learns of a path before it reads or writes it: the kind of file that it ends in,
-// symbolic links followed, and an identity by which two paths to one file compare equal.
+// symbolic links followed, and an identity by which two paths to one file compare equal: the one
+// that the system gives the file, never the text of its path.
 #pragma once
 
 #include <filesystem>
 #include <string>
-#include <unordered_map>
 
 namespace standin {
 
@@ -26,25 +26,19 @@ struct FileFacts {
     int readOnlyReason = 0;
     bool discards = false;  // a device that takes and drops everything written, like /dev/null
     int standardStream = 0; // 1 or 2 when it is the file that the standard output or error writes
-    // Equal for two paths to one file: its device and inode where it exists (one file under
-    // several names or links), else its resolved folder and name. Empty when unreachable.
+    // Equal for two paths to one file: where it exists, its device and inode (on Windows, the
+    // volume's serial number and the file's index, from the open file), so that several names,
+    // links, letter case and short names are seen through; else its folder's identity and its
+    // name (on Windows, its letters folded and trailing dots and blanks dropped, as the system
+    // does). Empty when unreachable.
     std::string identity;
 };
 
-// Folders resolved once for many paths (a plan of thousands of checkpoints): the folder as given,
-// and what it resolves to. Valid while no folder or link on the way changes, nor the working
-// folder.
-using ResolvedFolders = std::unordered_map<std::string, std::string>;
-
-FileFacts ExamineFile(const std::string &path, ResolvedFolders *folders = nullptr);
+FileFacts ExamineFile(const std::string &path);
 
 // The file that a write to `path` ends in: symbolic links followed, a dangling one's too, so that
 // the link stays and the file it names is written. A loop is left for ExamineFile to report.
 std::filesystem::path FollowLinks(std::filesystem::path path);
-
-// Whether the file that a write to `path` ends in (links followed, in its folders too) lies in
-// the working folder or below it.
-bool InsideWorkingFolder(const std::string &path, ResolvedFolders *folders = nullptr);
 
 // The folder of `path`, "." for a bare name.
 std::string FolderOf(const std::filesystem::path &path);

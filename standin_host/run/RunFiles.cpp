@@ -3,6 +3,8 @@
 #include "standin_host/outputs/OutputFile.h"
 #include "standin_host/platform/RunInterrupt.h"
 
+#include <cerrno>
+
 namespace standin {
 namespace {
 
@@ -19,8 +21,12 @@ bool StandardStreamsShareAFile() {
 
 } // namespace
 
+RunFiles::RunFiles() {
+    working.Open(".");
+}
+
 void RunFiles::AddInput(const std::string &role, const std::string &path, bool readWholeFirst) {
-    inputs.push_back(Planned{role, path, {}, {}, ExamineFile(path, &folders), readWholeFirst});
+    inputs.push_back(Planned{role, path, {}, {}, ExamineFile(path), readWholeFirst});
 }
 
 void RunFiles::AddOutput(const std::string &option, const std::string &path,
@@ -28,7 +34,7 @@ void RunFiles::AddOutput(const std::string &option, const std::string &path,
     if (!group.empty() && !groupPaths.emplace(group + '\n' + path, outputs.size()).second) {
         return; // the same checkpoint again
     }
-    outputs.push_back(Planned{option, path, where, group, ExamineFile(path, &folders)});
+    outputs.push_back(Planned{option, path, where, group, ExamineFile(path)});
 }
 
 bool RunFiles::CheckAliases(std::string &error) const {
@@ -76,9 +82,14 @@ bool RunFiles::CheckAliases(std::string &error) const {
                 error = named + "not a file of its own; a checkpoint is a scenario file";
                 return false;
             }
-            if (!InsideWorkingFolder(output.path, &folders)) {
-                error = named + "outside the working folder (through a symbolic link); a "
-                                "scenario writes checkpoints only inside it";
+            Folder folder;
+            std::string name;
+            if (!folder.OpenBeneath(working, output.path, name) && errno != ENOENT) {
+                error = named +
+                        (errno == ELOOP ? "reached through a symbolic link, which could "
+                                          "lead out of the working folder"
+                                        : "outside the working folder") +
+                        "; a scenario writes checkpoints only inside it, reached without links";
                 return false;
             }
         }
@@ -107,7 +118,8 @@ bool RunFiles::Check(std::string &error) const {
         if (RunInterruptSignal() != 0) {
             return true;
         }
-        if (!CheckOutputFile(output.path, output.facts, outputFolders, error)) {
+        if (!CheckOutputFile(output.path, output.facts, outputFolders, error,
+                             output.group.empty() ? nullptr : &working)) {
             error.insert(0, output.where.empty() ? "" : output.where + ": ");
             return false;
         }

@@ -6,6 +6,7 @@
 // scenario may come from anyone.
 #pragma once
 
+#include "standin_host/platform/FileCalls.h"
 #include "standin_host/platform/FileFacts.h"
 
 #include <cstddef>
@@ -17,6 +18,9 @@ namespace standin {
 
 class RunFiles {
 public:
+    // Holds the working folder open, from which every checkpoint is reached.
+    RunFiles();
+
     // `role` says what the file is to the run, e.g. "the scenario" or "the module of class X".
     // A file `readWholeFirst` is read whole before the first write, so that the run's checkpoints
     // may replace it: a checkpoint that names its own scenario continues.
@@ -32,7 +36,8 @@ public:
     // an earlier output (a device that discards everything, such as /dev/null, may take several);
     // an output on the standard error, which carries the run's messages, or on a standard output
     // that shares the standard error's file; a checkpoint that is not a file of its own inside the
-    // working folder; then any output that cannot be written (CheckOutputFile). Writes no file but
+    // working folder, reached from it without a link at any step; then any output that cannot be
+    // written (CheckOutputFile). Writes no file but
     // a trial file per folder, at once removed. A signal that ends the run ends the check early,
     // with true: the caller hears it.
     bool Check(std::string &error) const;
@@ -40,6 +45,9 @@ public:
     // Whether an output goes to the standard output, or the standard error.
     bool WritesStandardOutput() const;
     bool WritesStandardError() const;
+
+    // The working folder as it was when the run was planned, whatever becomes of its path.
+    const Folder &WorkingFolder() const { return working; }
 
 private:
     struct Planned {
@@ -56,7 +64,7 @@ private:
     std::vector<Planned> inputs;
     std::vector<Planned> outputs;
     std::unordered_map<std::string, std::size_t> groupPaths; // group + '\n' + path: output index
-    mutable ResolvedFolders folders;                         // while the plan is made
+    Folder working;
 };
 
 } // namespace standin

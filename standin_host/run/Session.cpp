@@ -6,7 +6,6 @@
 #include "standin_host/scenario/TextFile.h"
 #include "standin_host/simulation/StepClock.h"
 #include "standin_host/text/NumberText.h"
-#include "standin_host/text/TextOut.h"
 
 #include <algorithm>
 #include <cmath>
@@ -92,16 +91,6 @@ bool CheckStepCount(const ScenarioDescription &scenario, double end, bool untilG
             FormatExact(end) + "; more than 10^12 steps are refused (a mistyped STEP or END?)";
     return false;
 }
-
-// Text handed to an open OutputFile chunk by chunk.
-class OutputFileText final : public TextOut {
-public:
-    explicit OutputFileText(OutputFile &file) : file(file) {}
-
-private:
-    void Emit(std::string_view chunk) override { file.Write(chunk.data(), chunk.size()); }
-    OutputFile &file;
-};
 
 } // namespace
 
@@ -207,7 +196,7 @@ bool Session::OpenOutputs(std::string &error) {
         if (!traceFile.Open(tracePath, error)) {
             return false;
         }
-        trace = std::make_unique<TraceWriter>(traceStream, traceEvery);
+        trace = std::make_unique<TraceWriter>(traceFile, traceEvery);
         simulation->AddObserver(*trace);
     }
     if (!plotPath.empty()) {
@@ -219,14 +208,13 @@ bool Session::OpenOutputs(std::string &error) {
     return true;
 }
 
+// A checkpoint is reached from the working folder as it was planned, without links.
 bool Session::SaveScenario(const std::string &path, std::string &error) {
     OutputFile file;
-    if (!file.Open(path, error)) {
+    if (!file.Open(path, error, &files.WorkingFolder())) {
         return false;
     }
-    OutputFileText text(file);
-    simulation->WriteScenario(text);
-    text.Drain();
+    simulation->WriteScenario(file);
     return file.Finish(error);
 }
 
@@ -266,6 +254,8 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
     if (!unwritten.empty()) {
         ending.failures.push_back(unwritten);
     }
+    ending.failures.insert(ending.failures.end(), simulation->FailedCheckpoints().begin(),
+                           simulation->FailedCheckpoints().end());
     if (ending.how == RunEnding::How::Interrupted && ending.time == scenario.time) {
         // Nothing has run: the outputs keep what they held.
         traceFile.Discard();
@@ -293,7 +283,10 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
         // The state after an error is no scenario to continue, nor a run to draw.
         ending.failures.push_back(runError);
     } else {
-        if (written(SaveScenario(outputPath, error), "saved scenario to " + outputPath)) {
+        OutputFile saved;
+        if (written(saved.Open(outputPath, error) &&
+                        (simulation->WriteScenario(saved), saved.Finish(error)),
+                    "saved scenario to " + outputPath)) {
             ending.savedTo = outputPath;
         }
         if (plot != nullptr) {

@@ -101,7 +101,7 @@ private:
     // writes nothing, and its trace's file stays as it was.
     RunEnding Finish(bool ran, const std::string &error);
 
-    // Writes the run as it stands to `path` through an OutputFile (SAVE events and the end).
+    // Writes the run as it stands to the checkpoint `path` through an OutputFile (SAVE events).
     bool SaveScenario(const std::string &path, std::string &error) override;
     bool DrawPicture(std::string &error) const;
 
@@ -120,8 +120,6 @@ private:
     std::unique_ptr<RunLog> log;
     std::unique_ptr<ModuleServices> services;
     OutputFile traceFile;
-    OutputFileBuffer traceBuffer{traceFile};
-    std::ostream traceStream{&traceBuffer};
     std::unique_ptr<TraceWriter> trace;
     std::unique_ptr<PlotRecorder> plot;
     std::unique_ptr<Simulation> simulation; // destroyed first: it calls into the modules

@@ -291,8 +291,15 @@ bool Simulation::FireDueEvents(std::string &error) {
         if (Fire(event, error)) {
             continue;
         }
-        if (event.kind != ScenarioEvent::Kind::Save || RunInterruptSignal() == 0) {
+        if (event.kind != ScenarioEvent::Kind::Save) {
             return false;
+        }
+        if (RunInterruptSignal() == 0) {
+            // One checkpoint that cannot be written takes nothing else down: the run goes on.
+            log.Line(time, "did not save scenario: " + error, LogSink::Entry::Problem);
+            failedCheckpoints.push_back(std::move(error));
+            error.clear();
+            continue;
         }
         // An interruption, not an error: the run ends before this SAVE, which stays to be done.
         --nextEvent;

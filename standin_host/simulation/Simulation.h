@@ -79,6 +79,8 @@ public:
     // Why a SAVE that a signal interrupted was not written, starting with its scenario line, or
     // empty. That SAVE stays among the events of the snapshot, so a continued run writes it.
     const std::string &UnwrittenCheckpoint() const { return unwrittenCheckpoint; }
+    // Why each SAVE that failed, in the run that went on, was not written.
+    const std::vector<std::string> &FailedCheckpoints() const { return failedCheckpoints; }
 
     // Creates a vessel from a scenario block read from `fileName` or, when `block` is null, from a
     // status record.
@@ -159,6 +161,7 @@ private:
     double speedBound = 0.0; // nor any velocity component faster
     std::size_t nextEvent = 0;
     std::string unwrittenCheckpoint;
+    std::vector<std::string> failedCheckpoints;
     std::size_t pendingDeletions = 0;
     std::vector<SimVessel *> deletions; // asked for in the current step
     std::size_t goneCount = 0;          // entries of `vessels` that are gone

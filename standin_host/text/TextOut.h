@@ -37,6 +37,8 @@ protected:
 
     // Takes a chunk of the text, in order.
     virtual void Emit(std::string_view text) = 0;
+    // Forgets what the buffer holds.
+    void Drop() { buffer.clear(); }
 
 private:
     static constexpr std::size_t chunkSize = std::size_t{1} << 16;

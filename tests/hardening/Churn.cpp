@@ -12,6 +12,7 @@
 #include "standin_host/interface/VesselStatus.h"
 #include "standin_host/modules/ModuleLibrary.h"
 #include "standin_host/outputs/RunLog.h"
+#include "standin_host/text/TextOut.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -80,11 +81,12 @@ bool Cycle(const standin::ModuleLibrary &module, standin::ModuleServices &servic
     for (int step = 0; step < 3; ++step) {
         vessel->clbkPostStep(static_cast<double>(step + 1), 1.0, 51544.5);
     }
-    standin::ScenarioWriter writer;
+    standin::StringOut saved;
+    standin::ScenarioWriter writer(saved);
     vessel->clbkSaveState(&writer);
     services.SetCameraTarget(nullptr);
     module.Exit()(created);
-    return !writer.Lines().empty();
+    return !saved.Text().empty();
 }
 
 } // namespace

@@ -128,10 +128,14 @@ const RefusedCase refusedCases[] = {
      "run\\.scn:8: SAVE 'sub/Nul\\.scn': a checkpoint may not take the name of a Windows device"},
     {"SaveEventThroughALinkOut", "", "AT 2 SAVE out.scn\n",
      [](const TempFolder &f) { fs::create_symlink("/tmp/standin-host-never.scn", f / "out.scn"); },
-     "run\\.scn:8: SAVE out\\.scn is outside the working folder \\(through a symbolic link\\)"},
+     "run\\.scn:8: SAVE out\\.scn is reached through a symbolic link, which could lead out of the "
+     "working folder; a scenario writes checkpoints only inside it, reached without links"},
+    {"SaveEventThroughALinkInside", "", "AT 2 SAVE in.scn\n",
+     [](const TempFolder &f) { fs::create_symlink("real.scn", f / "in.scn"); },
+     "run\\.scn:8: SAVE in\\.scn is reached through a symbolic link"},
     {"SaveEventThroughAFolderLinkOut", "", "AT 2 SAVE sub/x.scn\n",
      [](const TempFolder &f) { fs::create_directory_symlink("/tmp", f / "sub"); },
-     "run\\.scn:8: SAVE sub/x\\.scn is outside the working folder"},
+     "run\\.scn:8: SAVE sub/x\\.scn is reached through a symbolic link"},
     {"SaveEventIntoAFifo", "", "AT 2 SAVE ff2.scn\n",
      [](const TempFolder &f) { mkfifo((f / "ff2.scn").c_str(), 0644); },
      "run\\.scn:8: SAVE ff2\\.scn is not a file of its own; a checkpoint is a scenario file"},
@@ -526,17 +530,17 @@ TEST(TraceFolderRemovedDuringTheRun, FailsTheRun) {
     fs::create_directory(folder / "traces");
     hardening::HostConditions conditions;
     conditions.whileRunning = [&](int) {
-        // The trace's temporary file, which stays, not the trial file of the check, which goes.
-        for (int seen = 0, i = 0; seen < 2 && i < 5000; ++i) {
-            seen = fs::is_empty(folder / "traces") ? 0 : seen + 1;
-            std::this_thread::sleep_for(std::chrono::milliseconds(seen == 1 ? 10 : 1));
+        // Once the run is under way, the trace (which may have no name yet) is open.
+        for (int i = 0; i < 3000 && !fs::exists(folder / "started.scn"); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         std::error_code ec;
         fs::remove_all(folder / "traces", ec);
     };
     const hardening::HostOutcome outcome = hardening::RunHostProcess(
         RunArguments(folder, {"--trace", "traces/t.csv", "--trace-every", "1000"},
-                     "STEP 0.001\nEND 3000\nVESSEL A Brevlet\n  LIFETIME -1\nEND_VESSEL\n"),
+                     "STEP 0.001\nEND 3000\nVESSEL A Brevlet\n  LIFETIME -1\nEND_VESSEL\n"
+                     "AT 0.5 SAVE started.scn\n"),
         folder.Path().string(), conditions);
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_NE(outcome.err.find("traces/t.csv: cannot replace: "), std::string::npos) << outcome.err;
@@ -728,38 +732,55 @@ TEST(RunLog, NamesTheRunBeforeAnyOutputIsWritten) {
     EXPECT_TRUE(loggedFirst) << "the log named nothing while the output waited for its reader";
 }
 
-// The temporary files of a run that died (SIGKILL) are removed by the next run that writes in
-// their folder; those of a process that still runs, and other files, stay.
-TEST(DeadRunsFiles, AreRemovedByTheNextRun) {
+// Every file in `folder` whose name holds `part`, sorted.
+std::vector<std::string> NamesIn(const fs::path &folder, const std::string &part) {
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.find(part) != std::string::npos) {
+            names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A run removes no file for its name: files named as a run's temporary files (a live run's, one of
+// no process, a user's own) stay, and so do a second host's outputs in the same folder, written
+// while the first runs; a run killed with SIGKILL leaves no temporary file where the file system
+// makes unnamed ones.
+TEST(TemporaryFiles, AreNeverRemovedByTheirName) {
     TempFolder folder;
-    const std::string live = "out.scn.partial-" + std::to_string(getppid()) + "-abcdef";
-    folder.Write(live, "live\n");
-    folder.Write("notes.partial-12-abc", "mine\n");
+    const std::vector<std::string> lookalikes = {
+        "budget.partial-2024-review", "out.scn.partial-" + std::to_string(getpid()) + "-abcdef",
+        "t.csv.partial-999999999-abcdef"};
+    for (const std::string &name : lookalikes) {
+        folder.Write(name, "mine\n");
+    }
     hardening::HostConditions conditions;
+    hardening::HostOutcome second;
     conditions.whileRunning = [&](int pid) {
         WaitFor(folder / "started.scn");
+        second =
+            hardening::RunHostProcess({"--config", "config", "--modules", hardening::ModuleFolder(),
+                                       "--output", "b.scn", "--trace", "b.csv", "second.scn"},
+                                      folder.Path().string());
         kill(pid, SIGKILL);
     };
+    folder.Write("second.scn", "STEP 1\nEND 3\nVESSEL B Brevlet\nEND_VESSEL\n");
     const hardening::HostOutcome killed = hardening::RunHostProcess(
         RunArguments(folder, {"--output", "out.scn", "--trace", "t.csv"}, longRun),
         folder.Path().string(), conditions);
     EXPECT_EQ(killed.signal, SIGKILL);
-    auto partials = [&] {
-        std::vector<std::string> names;
-        for (const auto &entry : fs::directory_iterator(folder.Path())) {
-            const std::string name = entry.path().filename().string();
-            if (name.find(".partial-") != std::string::npos) {
-                names.push_back(name);
-            }
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    };
-    ASSERT_EQ(partials().size(), 3u); // the killed run's trace, and the two above
-    const hardening::HostOutcome next = hardening::RunHostProcess(
-        RunArguments(folder, {"--output", "next.scn"}), folder.Path().string());
-    ASSERT_EQ(next.exitCode, 0) << next.err;
-    EXPECT_EQ(partials(), (std::vector<std::string>{"notes.partial-12-abc", live}));
+    EXPECT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_EQ(ReadWhole(folder / "b.csv").rfind("time,vessel,", 0), 0u);
+    EXPECT_EQ(ReadWhole(folder / "b.scn").rfind("TIME 3\n", 0), 0u);
+    std::vector<std::string> sorted = lookalikes;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(NamesIn(folder.Path(), ".partial-"), sorted);
+    for (const std::string &name : lookalikes) {
+        EXPECT_EQ(ReadWhole(folder / name), "mine\n") << name;
+    }
 }
 
 // A file that cannot be replaced (append-only, immutable) is refused before the run; where the
