@@ -1,7 +1,7 @@
 // The debug line's formatting against snprintf with "%lf Dmax=%lfm", on the same values.
 #include "bench/Benchmarks.h"
 #include "host/HostServices.h"
-#include "vessel/DebugLine.h"
+#include "vessel/TextScan.h"
 
 #include <benchmark/benchmark.h>
 

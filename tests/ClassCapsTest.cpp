@@ -1,6 +1,5 @@
 // Reading LifeTime and MaxCamDistance from the class configuration file.
 #include "standin_host/interface/LineReader.h"
-#include "standin_host/outputs/PlotRecorder.h"
 #include "tests/HostHarness.h"
 
 #include <gtest/gtest.h>
@@ -86,27 +85,6 @@ TEST(ClassCaps, ReadsTheTwoParametersFromTheClassConfiguration) {
         EXPECT_EQ(std::signbit(brevlet.GetLifetime()), std::signbit(c.lifetime));
         EXPECT_EQ(brevlet.GetMaxCamDistance(), c.maxCamDistance);
         EXPECT_FALSE(vessel.focusEnabled);
-    }
-}
-
-// The run's picture draws the limit that the module culls at, read from the same lines by the
-// same routine: a limit of zero or less, or an infinite one, culls nothing and is not drawn.
-TEST(ClassCaps, PictureShowsTheLimitTheModuleReads) {
-    for (const ConfigCase &c : configCases) {
-        SCOPED_TRACE(Describe(c));
-        HostHarness host(c.lines);
-        standin::PlotRecorder picture("probe.scn", 0, 10, 1);
-        host.Sim().AddObserver(picture);
-        standin::SimVessel &vessel = host.CreateFromBlock("Probe", {});
-        const double culledAt = HostHarness::Module(vessel).GetMaxCamDistance();
-        const std::vector<standin::PlotLimit> &limits = picture.Record().limits;
-        if (culledAt > 0 && std::isfinite(culledAt)) {
-            ASSERT_EQ(limits.size(), 1u);
-            EXPECT_EQ(limits[0].className, "Brevlet");
-            EXPECT_EQ(limits[0].distance, culledAt);
-        } else {
-            EXPECT_TRUE(limits.empty());
-        }
     }
 }
 

@@ -2,7 +2,7 @@
 // "%.6f" does from the exact binary value, across every binary exponent that it handles, at the
 // edges where it hands over to the general conversion, and on exact ties.
 #include "tests/ClassicLocale.h"
-#include "vessel/DebugLine.h"
+#include "vessel/TextScan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The debug line: the text of "%lf Dmax=%lfm" in the "C" locale, whatever the process locale,
 // and never more than the buffer holds.
-#include "vessel/DebugLine.h"
 #include "host/HostServices.h"
 #include "tests/ClassicLocale.h"
+#include "vessel/TextScan.h"
 
 #include <gtest/gtest.h>
 

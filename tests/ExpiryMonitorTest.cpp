@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -33,16 +34,82 @@ INSTANTIATE_TEST_SUITE_P(HostDeletes, ExpiryMonitor, ::testing::Values(false, tr
                              return instance.param ? "AtOnce" : "AtEndOfStep";
                          });
 
-// A run's steps are never of zero length (STEP is greater than zero); a module called with one
-// still changes nothing.
-TEST_P(ExpiryMonitor, AZeroLengthStepChangesNothing) {
-    HostHarness host({"LifeTime = 10"}, Options());
-    standin::SimVessel &vessel = host.CreateFromBlock("Probe", {"POS 0 0 0"});
-    for (int step = 0; step < 3; ++step) {
-        vessel.instance->clbkPostStep(0.0, 0.0, 51544.5);
-        EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), 10);
+// A run's steps are never of zero length (STEP is greater than zero), nor NaN or infinite; a module
+// called with one keeps a running lifetime through a zero-length step and runs out in the others.
+TEST_P(ExpiryMonitor, StepsOfNoLengthOrNoNumberKeepOrEndTheCountdown) {
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        double step;
+        double remaining; // after each of three calls, while not deleted
+        bool deleted;
+    };
+    const Case cases[] = {
+        {0.0, 10, false},
+        {-0.0, 10, false},
+        {std::numeric_limits<double>::quiet_NaN(), 0, true},
+        {inf, 0, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE("steps of " + std::to_string(c.step));
+        HostHarness host({"LifeTime = 10"}, Options());
+        standin::SimVessel &vessel = host.CreateFromBlock("Probe", {"POS 0 0 0"});
+        vessel.instance->clbkPostStep(0.0, c.step, 51544.5);
+        EXPECT_EQ(vessel.deletionRequested, c.deleted);
+        if (!c.deleted) {
+            for (int step = 0; step < 2; ++step) {
+                vessel.instance->clbkPostStep(0.0, c.step, 51544.5);
+            }
+            EXPECT_EQ(HostHarness::Module(vessel).GetLifetime(), c.remaining);
+            EXPECT_FALSE(vessel.deletionRequested);
+        }
     }
-    EXPECT_FALSE(vessel.deletionRequested);
+}
+
+// A lifetime of k steps runs out in the k-th step, although k subtractions of a step such as 0.1
+// leave a remainder of about 1e-16 instead of 0: a lifetime within a millionth of a step of the
+// step's end runs out in it.
+TEST_P(ExpiryMonitor, ALifetimeOfKStepsRunsOutInTheKthStep) {
+    struct Step {
+        int units; // the step is units / scale, and "LIFETIME k*step" its decimal text
+        int scale;
+    };
+    for (const Step step :
+         {Step{1, 10}, Step{2, 10}, Step{5, 100}, Step{3, 10}, Step{7, 10}, Step{1, 100}}) {
+        const double length = double(step.units) / step.scale;
+        SCOPED_TRACE("steps of " + std::to_string(length));
+        HostHarness host({}, Options(length));
+        constexpr int most = 199;
+        for (int k = 1; k <= most; ++k) {
+            const int n = k * step.units;
+            std::string decimals = std::to_string(n % step.scale + step.scale).substr(1);
+            host.CreateFromBlock("V" + std::to_string(k),
+                                 {"LIFETIME " + std::to_string(n / step.scale) + "." + decimals});
+        }
+        for (int k = 1; k <= most; ++k) {
+            host.Step();
+            ASSERT_EQ(host.Find("V" + std::to_string(k)), nullptr) << "not deleted in step " << k;
+            if (k < most) {
+                ASSERT_NE(host.Find("V" + std::to_string(k + 1)), nullptr)
+                    << "V" << k + 1 << " deleted in step " << k;
+            }
+        }
+    }
+}
+
+// The targeted vessel shows a lifetime of 0 once, in the step it runs out in.
+TEST_P(ExpiryMonitor, ARunOutLifetimeShowsAsZeroInOneStep) {
+    HostHarness host({"LifeTime = 1"}, Options(0.1));
+    standin::SimVessel &vessel = host.CreateFromBlock("Probe", {"POS 0 0 0"});
+    host.SetCamera({0, 0, 0}, &vessel);
+    int zeros = 0;
+    int steps = 0;
+    while (host.Find("Probe") != nullptr && steps < 20) {
+        host.Step();
+        ++steps;
+        zeros += host.DebugLine() == "0.000000 Dmax=0.000000m" ? 1 : 0;
+    }
+    EXPECT_EQ(steps, 10);
+    EXPECT_EQ(zeros, 1);
 }
 
 TEST_P(ExpiryMonitor, CountsTheLifetimeDownAndExpires) {
@@ -56,6 +123,8 @@ TEST_P(ExpiryMonitor, CountsTheLifetimeDownAndExpires) {
         {"10", 4, {6, 2}, true},
         {"4", 4, {}, true}, // running out exactly at the end of the step
         {"4.5", 4, {0.5}, true},
+        {"4.000003", 4, {}, true}, // within a millionth of the step of its end
+        {"4.00002", 4, {4.00002 - 4}, true},
         {"1e-9", 1e-9, {}, true},
         {"0", 4, {0, 0, 0}, false},
         {"-3", 4, {-3, -3, -3}, false},
@@ -98,6 +167,14 @@ TEST_P(ExpiryMonitor, CullsWhenTheCameraIsFartherThanTheLimit) {
         {"1000", {0, 0, 0}, {577.36, 577.36, 577.36}, true}, // 1000.02 m, in three axes
         {"1000", {0, 0, 0}, {577.35, 577.35, 577.35}, false},
         {"1e-3", {5, 5, 5}, {5, 5, 5}, false},
+        // Beyond the range of a sum of squares: decided on scaled distances.
+        {"1e200", {1e160, 0, 0}, {0, 0, 0}, false},
+        {"1e200", {0, 0, 0}, {1e200, 1e200, 0}, true},
+        {"1e308", {1e308, 0, 0}, {0, 0, 0}, false}, // exactly at the limit
+        {"1e308", {1e308, 0, 0}, {-1e300, 0, 0}, true},
+        {"1e-200", {0, 0, 0}, {0, 1e-200, 0}, false},
+        {"1e-200", {0, 0, 0}, {0, 2e-200, 0}, true},
+        {"1e-300", {1e-300, 0, 0}, {0, 1e-300, 1e-300}, true},
         {"0", {0, 0, 0}, {1e12, 0, 0}, false}, // zero or less switches the cull off
         {"-1", {0, 0, 0}, {1e12, 0, 0}, false},
     };

@@ -1,5 +1,7 @@
 // The run's trace and picture (--trace, --plot), from whole runs of the host with the real module.
+#include "standin_host/outputs/PlotRecorder.h"
 #include "standin_host/run/HostRun.h"
+#include "tests/HostHarness.h"
 #include "tests/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -121,6 +123,44 @@ TEST(RunPicture, LanesTargetsAndDeletionsOfCameraTarget) {
     // Two target intervals (Beacon to 3 s, Marker from 3 s) and the legend's sample.
     EXPECT_EQ(Count(svg, "fill=\"url(#targeted)\""), 3u);
     EXPECT_NE(svg.find("MaxCamDistance of class Brevlet: 1000 m"), std::string::npos);
+}
+
+// The picture's limit is the host's own reading of a "MaxCamDistance = <number>" line, as it reads
+// the Module line: not the module's, which takes lines such as "MaxCamDistance = 1000m" as well.
+TEST(RunPicture, DrawsTheLimitOfTheClassConfigurationsOwnLine) {
+    struct Case {
+        std::vector<std::string> lines; // after the "Module = Brevlet" line
+        double limit;                   // 0: none drawn
+    };
+    const Case cases[] = {
+        {{"MaxCamDistance = 1000  ; metres"}, 1000},
+        {{"maxcamdistance=5e3"}, 5000},
+        {{" MaxCamDistance\t= 250 "}, 250},
+        {{"MaxCamDistance = 200", "MaxCamDistance = 700"}, 700},
+        {{"MaxCamDistance = 700", "MaxCamDistance = metres"}, 700},
+        {{"MaxCamDistance = 1000m"}, 0},
+        {{"MaxCamDistanceLimit = 7"}, 0},
+        {{"MaxCamDistance 30"}, 0},
+        {{"MaxCamDistance = 1e400"}, 0},
+        {{"MaxCamDistance = 0"}, 0},
+        {{"MaxCamDistance = -1"}, 0},
+        {{"LifeTime = 10", "; MaxCamDistance = 30"}, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.lines.back());
+        brevlet_test::HostHarness host(c.lines);
+        standin::PlotRecorder picture("probe.scn", 0, 10, 1);
+        host.Sim().AddObserver(picture);
+        host.CreateFromBlock("Probe", {});
+        const std::vector<standin::PlotLimit> &limits = picture.Record().limits;
+        if (c.limit > 0) {
+            ASSERT_EQ(limits.size(), 1u);
+            EXPECT_EQ(limits[0].className, "Brevlet");
+            EXPECT_EQ(limits[0].distance, c.limit);
+        } else {
+            EXPECT_TRUE(limits.empty());
+        }
+    }
 }
 
 // Up to 40 vessels get lanes; above, the count of vessels alive takes their place.

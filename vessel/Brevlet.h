@@ -7,7 +7,7 @@
 
 class Brevlet : public VESSEL2 {
 public:
-    Brevlet(ObjectHandle vesselHandle, int flightModel);
+    Brevlet(ObjectHandle handle, int hostValue);
     virtual ~Brevlet();
 
     Brevlet(const Brevlet &) = delete;

@@ -1,6 +1,17 @@
 #include "vessel/TextScan.h"
 
 #include <fast_float/fast_float.h>
+#include <fmt/compile.h>
+
+// {fmt} prints the hexadecimal form ("{:a}") with the C library's snprintf, a conversion that the
+// module never asks for and must not take from the library: this one writes nothing.
+FMT_BEGIN_NAMESPACE
+namespace detail {
+template <> auto snprintf_float<double>(double, int, float_specs, buffer<char> &) -> int {
+    return 0;
+}
+} // namespace detail
+FMT_END_NAMESPACE
 
 namespace brevlet {
 namespace {
@@ -81,6 +92,18 @@ const char *ScanNumber(const char *text, double &value) {
     fast_float::from_chars(mantissa, end, magnitude, fast_float::chars_format::general);
     value = negative ? -magnitude : magnitude;
     return end;
+}
+
+// {fmt} converts exactly, from the headers with the module's own flags (no precompiled code whose
+// arithmetic the x87 unit's precision would round), without the locale, a lock or an allocation:
+// the longest double, 309 digits and six decimals, fits its buffer on the stack.
+void WriteDebugLine(char *buffer, std::size_t capacity, double lifetime, double maxCamDistance) {
+    if (capacity == 0) {
+        return;
+    }
+    *fmt::format_to_n(buffer, capacity - 1, FMT_COMPILE("{:.6f} Dmax={:.6f}m"), lifetime,
+                      maxCamDistance)
+         .out = '\0';
 }
 
 } // namespace brevlet

@@ -1,5 +1,5 @@
-// The module's own small text routines: matching a key at the start of a line and reading a
-// number, both independent of the process locale.
+// The module's text: matching a key at the start of a line, reading a number and writing the
+// debug line, all independent of the process locale.
 #pragma once
 
 #include <cstddef>
@@ -16,5 +16,9 @@ bool StartsWithKey(const char *line, const char *key);
 // an overflow reads as infinity with its sign, an underflow as zero.
 // Returns the end of the number and sets `value`, or returns null and leaves `value` as it was.
 const char *ScanNumber(const char *text, double &value);
+
+// Writes "<lifetime> Dmax=<maxCamDistance>m" as "%lf Dmax=%lfm" prints in the "C" locale (six
+// decimals, '.' as the point) into `buffer`: at most `capacity` bytes, cut and NUL-terminated.
+void WriteDebugLine(char *buffer, std::size_t capacity, double lifetime, double maxCamDistance);
 
 } // namespace brevlet

@@ -1,11 +1,12 @@
 #include "standin_host/outputs/PlotRecorder.h"
 
-#include "standin_host/interface/LineReader.h"
 #include "standin_host/interface/VesselRecord.h"
 #include "standin_host/modules/VesselClasses.h"
 #include "standin_host/simulation/CameraDistance.h"
 #include "standin_host/simulation/RunView.h"
-#include "vessel/ClassConfig.h"
+#include "standin_host/text/AsciiCase.h"
+#include "standin_host/text/NumberText.h"
+#include "standin_host/text/TextLines.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,18 +15,36 @@
 namespace standin {
 namespace {
 
-// The class's camera distance limit, read from its class configuration by the module's own
-// routine over the lines the module is handed. A limit of zero or less culls nothing, nor does an
-// infinite one: neither is drawn.
-bool ClassDistanceLimit(const VesselClass &vesselClass, double &limit) {
-    brevlet::ClassSettings settings;
-    std::string buffer;
-    LineReader reader(vesselClass.config.name, vesselClass.configLines, buffer);
-    for (char *line = nullptr; reader.Next(line);) {
-        brevlet::ReadClassConfigLine(line, settings);
+std::string_view Trim(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
     }
-    limit = settings.maxCamDistance;
-    return limit > 0.0 && std::isfinite(limit);
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The camera distance limit that the picture draws for a class: the number of the last line of
+// its class configuration that reads "MaxCamDistance = <number>", the key in any case and a ';'
+// starting a comment, as the host reads the Module line. The host does not know how a module
+// reads the file: a line that only a module takes ("MaxCamDistance = 1000m") draws no limit. A
+// limit of zero or less culls nothing: it is not drawn.
+bool ClassDistanceLimit(const VesselClass &vesselClass, double &limit) {
+    bool found = false;
+    TextLines lines(vesselClass.config.text);
+    for (std::string_view line; lines.Next(line);) {
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos ||
+            !EqualsIgnoringAsciiCase(Trim(line.substr(0, equals)), "MaxCamDistance")) {
+            continue;
+        }
+        const std::string_view text = line.substr(equals + 1);
+        double value = 0.0;
+        if (ParseFiniteNumber(Trim(text.substr(0, text.find(';'))), value)) {
+            limit = value;
+            found = true;
+        }
+    }
+    return found && limit > 0.0;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 # Every #include in standin_host/ runs down the folder order of standin_host/README.md's table:
 # a file may include its own folder and those below it, never one above. The observers in outputs/
-# read the run through simulation/'s view alone, which reaches no module.
+# read the run through simulation/'s view alone, which reaches no module; and no file includes the
+# module's own (vessel/).
 #
 #   cmake -DHOST_SOURCES=<folder holding README.md and the host's folders> -P CheckIncludeOrder.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -30,6 +31,11 @@ file(GLOB_RECURSE sources RELATIVE "${HOST_SOURCES}" "${HOST_SOURCES}/*.h" "${HO
 foreach(source IN LISTS sources)
   string(REGEX REPLACE "/.*" "" from "${source}")
   list(FIND order "${from}" fromRank)
+  # The host knows modules only through the host interface: nothing of the module's own.
+  file(STRINGS "${HOST_SOURCES}/${source}" module REGEX "^#include \"vessel/")
+  if(module)
+    list(APPEND faults "${source} includes the module's ${module}")
+  endif()
   file(STRINGS "${HOST_SOURCES}/${source}" includes REGEX "^#include \"standin_host/")
   foreach(line IN LISTS includes)
     string(REGEX REPLACE "^#include \"standin_host/([^\"]*)\".*" "\\1" included "${line}")

@@ -1,1 +1,2 @@
 // a fixture
+#include "vessel/Brevlet.h"
