@@ -6,6 +6,8 @@
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace standin {
@@ -14,18 +16,28 @@ namespace {
 
 // Lines held before they are written together: few writes for a long log.
 constexpr std::size_t heldBytes = 32768;
+// The most that a write to a pipe takes at once, or not at all (PIPE_BUF on Linux).
+constexpr std::size_t wholeInAPipe = 4096;
 
 } // namespace
 
 RunLog::RunLog(std::ostream &out, double stepLength, std::ostream &warnings)
     : out(out), warnings(warnings), decimals(DecimalsToTellApart(stepLength, 3)),
+      held(new char[heldBytes]),
       // Only the program's own standard output, into a file or a pipe, holds its lines.
       eachLineAtOnce(&out == &warnings || out.rdbuf() != std::cout.rdbuf() ||
-                     OutputStreamIsTerminal()) {}
+                     OutputStreamIsTerminal()) {
+    if (!eachLineAtOnce) {
+        HoldLinesForCrash(1, held.get(), &heldCount);
+    }
+}
 
 RunLog::~RunLog() {
     Flush();
     SumUpWarnings();
+    if (!eachLineAtOnce) {
+        HoldLinesForCrash(-1, nullptr, nullptr);
+    }
 }
 
 void RunLog::Line(double simTime, const std::string &text, Entry entry) {
@@ -47,22 +59,48 @@ void RunLog::Line(double simTime, const std::string &text, Entry entry) {
     line.assign(stamp);
     AppendEscaped(line, text);
     line += '\n';
-    pending += line;
+    Hold(line);
     if (eachLineAtOnce || progress != nullptr || entry != Entry::Event ||
-        pending.size() >= heldBytes || RunInterruptSignal() != 0) {
+        RunInterruptSignal() != 0) {
         Flush();
     }
 }
 
-void RunLog::Flush() {
-    if (pending.empty()) {
+void RunLog::Hold(const std::string &text) {
+    if (text.size() > heldBytes - heldCount) {
+        Flush();
+    }
+    if (text.size() > heldBytes) {
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
         return;
     }
-    HoldSecondSignal();
-    out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
-    out.flush();
-    ReleaseSecondSignal();
-    pending.clear();
+    std::memcpy(held.get() + heldCount, text.data(), text.size());
+    // Counted once copied: a crash in between writes the lines before it.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    heldCount = heldCount + text.size();
+}
+
+void RunLog::Flush() {
+    if (heldCount == 0) {
+        return;
+    }
+    // In pieces of whole lines that a pipe takes whole or not at all, so that a second signal,
+    // which ends the host inside a write to a reader that does not read, leaves whole lines.
+    const char *piece = held.get();
+    const char *const end = piece + heldCount;
+    while (piece != end) {
+        const char *last = piece + std::min<std::size_t>(end - piece, wholeInAPipe);
+        while (last != piece && last[-1] != '\n') {
+            --last;
+        }
+        if (last == piece) { // a line longer than a piece
+            last = static_cast<const char *>(std::memchr(piece, '\n', end - piece)) + 1;
+        }
+        out.write(piece, last - piece);
+        out.flush();
+        piece = last;
+    }
+    heldCount = 0;
 }
 
 void RunLog::Warning(const std::string &file, int lineNumber, const std::string &text) {

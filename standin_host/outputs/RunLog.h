@@ -8,6 +8,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -46,10 +47,10 @@ public:
     // on, and its exit status says so at the end.
     bool WriteFailed();
 
-    // Writes the lines held so far. Lines are held, whole, and written together, so that a
-    // second signal (which ends the process at once) leaves the log ending in a whole line. Only a
-    // log on the program's standard output, into a file or a pipe, holds lines; and even there the
-    // files written, the problems, and every line once a signal has come go at once.
+    // Writes the lines held so far. Lines are held, whole, and written together: few writes for
+    // a long log. Only a log on the program's standard output, into a file or a pipe, holds lines;
+    // and even there the files written, the problems, and every line once a signal has come go at
+    // once. A crash writes the lines held (RunInterrupt.h), so that none is lost.
     void Flush();
 
 private:
@@ -63,7 +64,10 @@ private:
     // million vessels created at the start, share it, formatted once.
     std::string stamp;
     std::uint64_t stampTimeBits = 0;
-    std::string pending; // whole lines not yet written
+    void Hold(const std::string &text);
+    // Whole lines not yet written, in storage that never moves, for the crash handler to write.
+    std::unique_ptr<char[]> held;
+    volatile std::size_t heldCount = 0;
     bool eachLineAtOnce;
     struct WarningKind {
         unsigned long long count = 0;

@@ -6,7 +6,10 @@
 #include <cstring>
 #include <initializer_list>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -23,10 +26,12 @@ namespace {
 constexpr int temporaryPlaces = 4;
 char temporaryFiles[temporaryPlaces][4096];
 
-volatile std::sig_atomic_t holding = 0;    // a write of whole lines is under way
-volatile std::sig_atomic_t heldSignal = 0; // a second signal that waits for it
+int heldFd = -1;
+const char *heldLines = nullptr;
+const volatile std::size_t *heldCount = nullptr;
+CrashDescription describeCrash = nullptr;
 
-[[noreturn]] void EndNow(int signal) {
+void RemoveTemporaryFiles() {
     for (const char *file : temporaryFiles) {
         if (file[0] == '\0') {
             continue;
@@ -37,17 +42,31 @@ volatile std::sig_atomic_t heldSignal = 0; // a second signal that waits for it
         unlink(file); // async-signal-safe, unlike remove()
 #endif
     }
+}
+
+void WriteAll(int fd, const char *data, std::size_t size) {
+    while (size > 0) {
+#if defined(_WIN32)
+        const int written = _write(fd, data, static_cast<unsigned>(size));
+#else
+        const ssize_t written = write(fd, data, size);
+#endif
+        if (written <= 0) {
+            return;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+}
+
+[[noreturn]] void EndNow(int signal) {
+    RemoveTemporaryFiles();
     std::_Exit(ExitStatusForSignal(signal));
 }
 
 extern "C" void OnInterrupt(int signal) {
     if (interrupt_detail::signalNumber != 0) {
-        // A second signal: the user does not want to wait for the step to end.
-        if (holding != 0 && heldSignal == 0) {
-            heldSignal = signal;
-            return;
-        }
-        EndNow(signal);
+        EndNow(signal); // the user does not want to wait for the step to end
     }
     interrupt_detail::signalNumber = signal;
 #if defined(_WIN32)
@@ -56,24 +75,96 @@ extern "C" void OnInterrupt(int signal) {
 #endif
 }
 
-} // namespace
-
-void HoldSecondSignal() {
-    holding = 1;
-    std::atomic_signal_fence(std::memory_order_seq_cst);
+// Appends `text` to the line at `end` and returns the end, which stays inside `last`.
+char *Append(char *end, const char *last, const char *text) {
+    while (*text != '\0' && end < last) {
+        *end++ = *text++;
+    }
+    return end;
 }
 
-void ReleaseSecondSignal() {
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    holding = 0;
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    if (heldSignal != 0) {
-        EndNow(heldSignal);
+extern "C" [[noreturn]] void OnCrash(int signal) {
+    if (heldFd >= 0 && heldCount != nullptr) {
+        WriteAll(heldFd, heldLines, *heldCount);
+    }
+    static char line[2048];
+    std::size_t length = describeCrash != nullptr ? describeCrash(signal, line, sizeof line) : 0;
+    if (length == 0 || length > sizeof line) {
+        const char *name = CrashSignalName(signal);
+        const char digits[] = {static_cast<char>('0' + signal / 10 % 10),
+                               static_cast<char>('0' + signal % 10), '\0'};
+        char *end = Append(line, line + sizeof line, "standin-host: crashed with signal ");
+        end = Append(end, line + sizeof line, digits[0] == '0' ? digits + 1 : digits);
+        end = Append(end, line + sizeof line, " (");
+        end = Append(end, line + sizeof line, name != nullptr ? name : "?");
+        end = Append(end, line + sizeof line, "); nothing of the run is saved\n");
+        length = static_cast<std::size_t>(end - line);
+    }
+    WriteAll(2, line, length);
+    EndNow(signal);
+}
+
+#if defined(_WIN32)
+LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS *facts) {
+    switch (facts->ExceptionRecord->ExceptionCode) {
+    case EXCEPTION_ILLEGAL_INSTRUCTION:
+    case EXCEPTION_PRIV_INSTRUCTION:
+        OnCrash(SIGILL);
+    case EXCEPTION_INT_DIVIDE_BY_ZERO:
+    case EXCEPTION_INT_OVERFLOW:
+    case EXCEPTION_FLT_DIVIDE_BY_ZERO:
+    case EXCEPTION_FLT_INVALID_OPERATION:
+    case EXCEPTION_FLT_OVERFLOW:
+    case EXCEPTION_FLT_UNDERFLOW:
+    case EXCEPTION_FLT_INEXACT_RESULT:
+    case EXCEPTION_FLT_DENORMAL_OPERAND:
+    case EXCEPTION_FLT_STACK_CHECK:
+        OnCrash(SIGFPE);
+    default: // an access violation, a page that cannot be read, the stack's overflow...
+        OnCrash(SIGSEGV);
     }
 }
+#else
+// The crash handler runs on a stack of its own, so that a stack overflow is reported too.
+alignas(16) char crashStack[65536];
+#endif
+
+} // namespace
 
 int ExitStatusForSignal(int signal) {
     return 128 + signal;
+}
+
+const char *CrashSignalName(int signal) {
+    switch (signal) {
+    case SIGSEGV:
+        return "SIGSEGV";
+    case SIGFPE:
+        return "SIGFPE";
+    case SIGILL:
+        return "SIGILL";
+    case SIGABRT:
+        return "SIGABRT";
+#if defined(SIGBUS)
+    case SIGBUS:
+        return "SIGBUS";
+#endif
+    default:
+        return nullptr;
+    }
+}
+
+void HoldLinesForCrash(int fd, const char *lines, const volatile std::size_t *count) {
+    heldFd = -1;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    heldLines = lines;
+    heldCount = count;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    heldFd = lines != nullptr ? fd : -1;
+}
+
+void DescribeCrashWith(CrashDescription describe) {
+    describeCrash = describe;
 }
 
 void InstallRunInterrupt() {
@@ -83,13 +174,19 @@ void InstallRunInterrupt() {
             std::signal(signal, SIG_IGN); // ignored by whoever started the host: so it stays
         }
     }
+    std::signal(SIGABRT, OnCrash);
+    SetUnhandledExceptionFilter(OnUnhandledException);
 #else
     // Every signal whose default would end the process without a word ends the run at a step
     // boundary instead, its scenario saved: a closed terminal (SIGHUP), a timer (SIGALRM,
-    // SIGVTALRM, SIGPROF), a CPU limit (SIGXCPU), a user's signals (SIGUSR1, SIGUSR2). SIGQUIT is
-    // left to dump the core it asks for.
-    for (const int signal :
-         {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU}) {
+    // SIGVTALRM, SIGPROF), a CPU limit (SIGXCPU), a failing power supply (SIGPWR), a user's
+    // signals (SIGUSR1, SIGUSR2). SIGQUIT is left to dump the core it asks for.
+    for (const int signal : {
+             SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU,
+#if defined(SIGPWR)
+                 SIGPWR
+#endif
+         }) {
         struct sigaction before {};
         sigaction(signal, nullptr, &before);
         if (before.sa_handler != SIG_DFL || (before.sa_flags & SA_SIGINFO) != 0) {
@@ -97,8 +194,21 @@ void InstallRunInterrupt() {
         }
         struct sigaction action {};
         action.sa_handler = OnInterrupt;
-        // Reads and writes under way go on: an interrupted write would pass for a failed log.
+        // Reads and writes under way go on: an interrupted write would pass for a failed log. The
+        // second signal's handler ends the process from inside whatever call it interrupts.
         action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    }
+    stack_t stack{};
+    stack.ss_sp = crashStack;
+    stack.ss_size = sizeof crashStack;
+    sigaltstack(&stack, nullptr);
+    for (const int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+        struct sigaction action {};
+        action.sa_handler = OnCrash;
+        // A crash inside the handler ends the process as the system would.
+        action.sa_flags = SA_ONSTACK | SA_RESETHAND;
         sigemptyset(&action.sa_mask);
         sigaction(signal, &action, nullptr);
     }

@@ -1,17 +1,26 @@
-// Ending a run cleanly on a signal: the handler only raises a flag, and the step loop ends the run
-// at the next step boundary, so that the scenario is saved as it stands, and a wait for a FIFO
-// gives up (FileCalls.h). A second signal ends the process at once, after removing the temporary
-// files of the outputs being written.
+// The endings that come from outside the run's own code: signals and crashes.
+//
+// A signal that asks the run to end only raises a flag, and the step loop ends the run at the next
+// step boundary, so that the scenario is saved as it stands; a wait for a FIFO gives up
+// (FileCalls.h). A second signal ends the process at once, whatever it is blocked in (a write to
+// a reader that does not read included), after removing the temporary files of the outputs being
+// written. There is no third.
+//
+// A crash (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT; on Windows an access violation and its kin)
+// writes the run log's held lines and one line naming what crashed, and ends the process with
+// 128 + the signal. Nothing else is written: the run's state cannot be trusted.
 #pragma once
 
 #include <csignal>
+#include <cstddef>
 
 namespace standin {
 
-// Installs the handler for SIGINT and SIGTERM and, where they exist, SIGHUP, SIGUSR1, SIGUSR2,
-// SIGALRM, SIGVTALRM, SIGPROF and SIGXCPU; a signal that the process was started with ignored (a
-// script's background job) or handled stays so. Ignores SIGPIPE and SIGXFSZ, so that a closed
-// log pipe or a file past the size limit is an error to report and not the end of the run.
+// Installs the handlers of the ending signals: SIGINT and SIGTERM and, where they exist, SIGHUP,
+// SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU and SIGPWR; a signal that the process was
+// started with ignored (a script's background job) or handled stays so. Installs the crash
+// handler. Ignores SIGPIPE and SIGXFSZ, so that a closed log pipe or a file past the size limit is
+// an error to report and not the end of the run.
 void InstallRunInterrupt();
 
 namespace interrupt_detail {
@@ -23,14 +32,19 @@ inline int RunInterruptSignal() {
     return interrupt_detail::signalNumber;
 }
 
-// While a write of whole lines is under way, a second signal waits for it to end, so that what is
-// written ends with a whole line; a third signal ends the process at once (a reader that does not
-// read could hold the write for ever). Not nested.
-void HoldSecondSignal();
-void ReleaseSecondSignal();
-
 // The exit status of a run ended by `signal`: 128 + its number, as a shell reports it.
 int ExitStatusForSignal(int signal);
+
+// What a crash writes, given by those who know it. Both are read by the crash handler alone, which
+// may not allocate nor take a lock: the held lines are `*count` bytes at `lines`, written to the
+// file descriptor `fd` (-1: none); `describe` writes the line naming what crashed into `buffer`
+// (at most `size` bytes) and returns its length.
+void HoldLinesForCrash(int fd, const char *lines, const volatile std::size_t *count);
+using CrashDescription = std::size_t (*)(int signal, char *buffer, std::size_t size);
+void DescribeCrashWith(CrashDescription describe);
+
+// The name of a crash's signal ("SIGSEGV"), or null for another.
+const char *CrashSignalName(int signal);
 
 // Names a temporary file that a second signal removes before ending the process, and returns the
 // place it is kept in for ForgetTemporaryFile, or -1 when every place is taken (a few are: the

@@ -236,8 +236,24 @@ RunEnding Session::RunToEnd() {
         }
         return ending;
     }
-    const bool ran = Run(error);
-    return Finish(ran, error);
+    try {
+        const bool ran = Run(error);
+        return Finish(ran, error);
+    } catch (...) {
+        // An exception that a module let out of a callback ends the run, and nothing is written:
+        // the run's state cannot be trusted. One of the host's own goes on up.
+        std::string failure = simulation->ModuleFailure();
+        if (failure.empty()) {
+            throw;
+        }
+        traceFile.Discard();
+        log->Flush();
+        ending.how = RunEnding::How::Failed;
+        ending.time = simulation->Time();
+        ending.signal = 0;
+        ending.failures.push_back(std::move(failure));
+        return ending;
+    }
 }
 
 RunEnding Session::Finish(bool ran, const std::string &runError) {

@@ -8,6 +8,7 @@
 #include "standin_host/text/VectorText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -18,6 +19,88 @@ namespace {
 // Modified Julian Date of the simulation's time zero, handed to the step callbacks.
 constexpr double mjdAtTimeZero = 51544.5;
 constexpr double secondsPerDay = 86400.0;
+
+// The module call under way, if any: what a crash, or an exception let out of a callback, names.
+struct ModuleCall {
+    const SimVessel *vessel = nullptr; // null: the host is not calling a module
+    const char *callback = "";
+    const double *time = nullptr; // the simulation's clock
+};
+ModuleCall calling;
+
+// Calls `call`, a callback of `vessel`'s module, noted as under way. Calls nest: a vessel deleted
+// at once inside its deletion request is destroyed within the callback that asked for it.
+template <typename Call> void CallModule(const SimVessel &vessel, const char *callback, Call call) {
+    const ModuleCall outer = calling;
+    calling.vessel = &vessel;
+    calling.callback = callback;
+    call();
+    calling.vessel = outer.vessel;
+    calling.callback = outer.callback;
+}
+
+char *Append(char *end, const char *last, const char *text, std::size_t length) {
+    const std::size_t room = static_cast<std::size_t>(last - end);
+    length = std::min(length, room);
+    std::memcpy(end, text, length);
+    return end + length;
+}
+
+char *Append(char *end, const char *last, const std::string &text) {
+    return Append(end, last, text.data(), text.size());
+}
+
+char *Append(char *end, const char *last, const char *text) {
+    return Append(end, last, text, std::strlen(text));
+}
+
+template <typename Number> char *AppendNumber(char *end, const char *last, Number value) {
+    char digits[64];
+    const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, value);
+    return Append(end, last, digits, static_cast<std::size_t>(written.ptr - digits));
+}
+
+// "vessel X (class C, module M)" for the module call under way.
+std::string CalledVessel() {
+    const SimVessel &vessel = *calling.vessel;
+    return "vessel " + vessel.name + " (class " + vessel.vesselClass->name + ", module " +
+           vessel.vesselClass->module->Path() + ")";
+}
+
+// The crash handler's line: it allocates nothing and takes no lock.
+std::size_t DescribeCrash(int signal, char *line, std::size_t size) {
+    char *end = line;
+    const char *const last = line + size - 1;
+    end = Append(end, last, "standin-host: ");
+    if (calling.vessel != nullptr) {
+        const SimVessel &vessel = *calling.vessel;
+        end = Append(end, last, "vessel ");
+        end = Append(end, last, vessel.name);
+        end = Append(end, last, " (class ");
+        end = Append(end, last, vessel.vesselClass->name);
+        end = Append(end, last, ", module ");
+        end = Append(end, last, vessel.vesselClass->module->Path());
+        end = Append(end, last, ") crashed");
+    } else {
+        end = Append(end, last, "the host crashed");
+    }
+    end = Append(end, last, " with signal ");
+    end = AppendNumber(end, last, signal);
+    end = Append(end, last, " (");
+    end = Append(end, last, CrashSignalName(signal) != nullptr ? CrashSignalName(signal) : "?");
+    end = Append(end, last, ")");
+    if (calling.vessel != nullptr) {
+        end = Append(end, last, " in ");
+        end = Append(end, last, calling.callback);
+    }
+    if (calling.time != nullptr) {
+        end = Append(end, last, " at simulation time ");
+        end = AppendNumber(end, last, *calling.time);
+    }
+    end = Append(end, last, "; nothing of the run is saved");
+    *end++ = '\n';
+    return static_cast<std::size_t>(end - line);
+}
 
 bool IsFinite(const VECTOR3 &v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
@@ -49,17 +132,40 @@ Simulation::Simulation(ScenarioDescription &scenario, VesselClasses &classes, Lo
     services.SetCameraPosition(scenario.cameraPosition);
     services.SetCameraTarget(nullptr);
     services.TakeRequestsFrom(this);
+    calling = ModuleCall{nullptr, "", &time};
+    DescribeCrashWith(DescribeCrash);
 }
 
 Simulation::~Simulation() {
+    // After a module let an exception out, no module is called again: their state is unknown.
     for (const std::unique_ptr<SimVessel> &vessel : vessels) {
-        if (vessel->instance != nullptr) {
-            vessel->vesselClass->module->Exit()(vessel->instance);
+        if (vessel->instance != nullptr && !abandoned) {
+            CallModule(*vessel, "ovcExit",
+                       [&] { vessel->vesselClass->module->Exit()(vessel->instance); });
             vessel->instance = nullptr;
         }
     }
     services.TakeRequestsFrom(nullptr);
     services.SetCameraTarget(nullptr);
+    calling = ModuleCall();
+}
+
+std::string Simulation::ModuleFailure() {
+    if (calling.vessel == nullptr) {
+        return std::string();
+    }
+    std::string text = CalledVessel() + " let an exception out of " + calling.callback +
+                       " at simulation time " + FormatExact(time);
+    try {
+        throw;
+    } catch (const std::exception &exception) {
+        text.append(": ").append(exception.what());
+    } catch (...) {
+        text.append(" (not a std::exception)");
+    }
+    calling.vessel = nullptr;
+    abandoned = true;
+    return text + "; nothing of the run is saved";
 }
 
 bool Simulation::Start(std::string &error) {
@@ -105,7 +211,9 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     vessel.name = name;
     vessel.vesselClass = &vesselClass;
     vessel.order = created++;
-    VESSEL *instance = vesselClass.module->Init()(HandleOf(vessel), 1);
+    VESSEL *instance = nullptr;
+    CallModule(vessel, "ovcInit",
+               [&] { instance = vesselClass.module->Init()(HandleOf(vessel), 1); });
     if (instance == nullptr) {
         log.Line(time,
                  "could not create " + name +
@@ -134,19 +242,20 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
 
     // The host calls a vessel in this order: class capabilities, then its initial state.
     LineReader config(vesselClass.config.name, vesselClass.configLines, lineBuffer);
-    vessel.instance->clbkSetClassCaps(&config);
+    CallModule(vessel, "clbkSetClassCaps", [&] { vessel.instance->clbkSetClassCaps(&config); });
     if (vessel.instance != nullptr && block != nullptr) {
         LineReader reader(fileName, *block, lineBuffer);
         VesselStatus loaded;
         loaded.source = &reader;
-        vessel.instance->clbkLoadStateEx(&reader, &loaded);
+        CallModule(vessel, "clbkLoadStateEx",
+                   [&] { vessel.instance->clbkLoadStateEx(&reader, &loaded); });
         vessel.position = loaded.position;
         vessel.velocity = loaded.velocity;
     } else if (vessel.instance != nullptr) {
-        vessel.instance->clbkSetStateEx(&status);
+        CallModule(vessel, "clbkSetStateEx", [&] { vessel.instance->clbkSetStateEx(&status); });
     }
     if (vessel.instance != nullptr) {
-        vessel.instance->clbkPostCreation();
+        CallModule(vessel, "clbkPostCreation", [&] { vessel.instance->clbkPostCreation(); });
     }
     TakeIntoBounds(vessel);
     for (RunObserver *observer : observers) {
@@ -252,16 +361,20 @@ template <bool watched> void Simulation::CallVessels(double now, double length, 
     // One pass over the vessels: a vessel's callback sees its own position and the camera's, both
     // already advanced; the host interface shows it no other vessel's. Only the observers learn
     // who took the debug line, so only a watched run notes whose callback runs.
+    // The call under way is noted with one store per vessel, for a crash to name it.
     ModuleServices &stepServices = services;
+    calling.callback = "clbkPostStep";
     for (const std::unique_ptr<SimVessel> &vessel : vessels) {
         Move(vessel->position, vessel->velocity, length);
         if (vessel->instance != nullptr) {
             if (watched) {
                 stepServices.SetSteppingVessel(vessel.get());
             }
+            calling.vessel = vessel.get();
             vessel->instance->clbkPostStep(now, length, mjd);
         }
     }
+    calling.vessel = nullptr;
     if (watched) {
         stepServices.SetSteppingVessel(nullptr);
     }
@@ -372,7 +485,7 @@ void Simulation::WriteScenario(TextOut &out) const {
         }
         WriteVesselStart(out, vessel->name, vessel->vesselClass->name);
         ScenarioWriter writer(out);
-        vessel->instance->clbkSaveState(&writer);
+        CallModule(*vessel, "clbkSaveState", [&] { vessel->instance->clbkSaveState(&writer); });
         WriteVesselEnd(out);
     }
     for (const VesselEntry &entry : uncreated) {
@@ -457,7 +570,7 @@ bool Simulation::RequestDeletion(ObjectHandle handle) {
 }
 
 void Simulation::Destroy(SimVessel &vessel) {
-    vessel.vesselClass->module->Exit()(vessel.instance);
+    CallModule(vessel, "ovcExit", [&] { vessel.vesselClass->module->Exit()(vessel.instance); });
     vessel.instance = nullptr;
     liveVessels.erase(&vessel);
     liveByName.erase(vessel.name);

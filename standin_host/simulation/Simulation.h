@@ -96,6 +96,12 @@ public:
     // that would overflow one.
     void WriteScenario(TextOut &out) const;
 
+    // Inside a handler of an exception that a module let out of a callback: the message naming the
+    // vessel, its class and module, the callback, the time and the exception's what(), and no
+    // module is called again, not even to destroy its vessels. Empty for an exception of the host's
+    // own.
+    std::string ModuleFailure();
+
     // The live vessel of that name, or null.
     SimVessel *FindVessel(const std::string &name) const;
 
@@ -150,6 +156,7 @@ private:
     StepClock clock;
     double stepsTaken = 0.0; // since the clock's start: time is clock.TimeAfter(stepsTaken)
     bool started = false;
+    bool abandoned = false; // a module let an exception out
     VECTOR3 cameraVelocity;
     std::vector<std::unique_ptr<SimVessel>> vessels;
     std::unordered_set<const VesselRecord *> liveVessels;

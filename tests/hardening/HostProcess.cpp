@@ -61,7 +61,7 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
         }
         // The host starts with the signals at their defaults, whatever this process was started
         // with (a background job ignores SIGINT), but for one that a test asks to be ignored.
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM}) {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGPWR}) {
             struct sigaction byDefault {};
             byDefault.sa_handler = SIG_DFL;
             sigaction(signal, &byDefault, nullptr);

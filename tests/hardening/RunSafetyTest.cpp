@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <sched.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -123,7 +124,7 @@ TEST(InterruptedRun, SavesAScenarioThatContinuesToTheSameResult) {
                                 "AT 0.5 SAVE started.scn\n";
     // Every signal whose default would end the host without a word: a closed terminal's SIGHUP,
     // a timer's, a user's.
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGALRM}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGALRM, SIGPWR}) {
         SCOPED_TRACE(signal);
         TempFolder folder;
         hardening::HostConditions interrupt;
@@ -150,6 +151,36 @@ TEST(InterruptedRun, SavesAScenarioThatContinuesToTheSameResult) {
         EXPECT_EQ(hardening::ReadWhole(folder / "continued.scn"),
                   hardening::ReadWhole(folder / "whole.scn"));
     }
+}
+
+// A host blocked writing its log to a reader that does not read ends on the second signal, at
+// once: the first asks for the end of the run, which the blocked write keeps from coming.
+TEST(SecondSignal, EndsAHostBlockedOnAStalledPipe) {
+    std::string fleet = "STEP 1\nEND 1e9\n";
+    for (int i = 0; i < 5000; ++i) {
+        fleet += "VESSEL Vessel" + std::to_string(i) + " Brevlet\nEND_VESSEL\n";
+    }
+    TempFolder folder;
+    hardening::HostConditions stalled;
+    stalled.stdoutPipe = true; // read only once the host has ended
+    stalled.whileRunning = [](int pid) {
+        // Blocked in the write of its log, the pipe full.
+        const std::string wchan = "/proc/" + std::to_string(pid) + "/wchan";
+        while (hardening::ReadWhole(wchan).find("pipe_write") == std::string::npos) {
+            sched_yield();
+        }
+        kill(pid, SIGINT);
+        kill(pid, SIGTERM);
+    };
+    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+        Arguments(folder, fleet, folder / "out.scn"), folder.Path().string(), stalled);
+    // The two may come in either order.
+    EXPECT_TRUE(outcome.exitCode == 128 + SIGTERM || outcome.exitCode == 128 + SIGINT)
+        << outcome.exitCode << outcome.err;
+    EXPECT_FALSE(fs::exists(folder / "out.scn"));
+    // What the log holds is whole lines.
+    EXPECT_GT(outcome.out.size(), 32768u);
+    EXPECT_EQ(outcome.out.back(), '\n');
 }
 
 // A run log that cannot be written (a full disk, a pipe closed by `head`) neither kills the run
