@@ -71,11 +71,71 @@ install(FILES examples/module/CMakeLists.txt examples/module/Mayfly.cpp examples
         DESTINATION examples/module)
 install(FILES examples/module/config/Mayfly.cfg DESTINATION examples/module/config)
 
+# The kit as a CMake package, in cmake/: find_package(StandinHost) with CMAKE_PREFIX_PATH at the
+# folder gives the target StandinHost::Interface (cmake/kit/StandinHostConfig.cmake.in). A Windows
+# folder carries the toolchain file that cross-builds a module for its host on Linux.
+include(CMakePackageConfigHelpers)
+math(EXPR BREVLET_KIT_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
+set(kit ${PROJECT_BINARY_DIR}/kit)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/kit/StandinHostConfig.cmake.in
+               ${kit}/StandinHostConfig.cmake @ONLY)
+# A module asks for the release it was written against; a later release of the same major version
+# serves it too. Whether the word size fits, StandinHostConfig.cmake says, in words.
+write_basic_package_version_file(${kit}/StandinHostConfigVersion.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion ARCH_INDEPENDENT)
+set(BREVLET_KIT_FILES_CMAKE cmake/StandinHostConfig.cmake cmake/StandinHostConfigVersion.cmake)
+if(WIN32)
+  if(BREVLET_PLATFORM STREQUAL "win64")
+    set(BREVLET_KIT_TRIPLET x86_64-w64-mingw32)
+    set(BREVLET_KIT_PROCESSOR AMD64)
+    set(BREVLET_KIT_MINGW_PACKAGE g++-mingw-w64-x86-64)
+  else()
+    set(BREVLET_KIT_TRIPLET i686-w64-mingw32)
+    set(BREVLET_KIT_PROCESSOR X86)
+    set(BREVLET_KIT_MINGW_PACKAGE g++-mingw-w64-i686)
+  endif()
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/kit/mingw-w64.toolchain.cmake.in
+                 ${kit}/mingw-w64.toolchain.cmake @ONLY)
+  list(APPEND BREVLET_KIT_FILES_CMAKE cmake/mingw-w64.toolchain.cmake)
+endif()
+list(TRANSFORM BREVLET_KIT_FILES_CMAKE REPLACE "^cmake/" "${kit}/" OUTPUT_VARIABLE kit_files)
+install(FILES ${kit_files} DESTINATION cmake)
+
+# The project that builds the module's sources for the simulator, as a 32-bit Windows DLL against
+# an interface folder given on its command line (docs/simulator.md), with what it needs beside it:
+# the headers of fast_float (its single header) and {fmt}, each with its licence.
+configure_file(${PROJECT_SOURCE_DIR}/cmake/simulator/CMakeLists.txt.in
+               ${PROJECT_BINARY_DIR}/simulator/CMakeLists.txt @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/simulator/CMakeLists.txt DESTINATION simulator)
+install(FILES ${BREVLET_FAST_FLOAT_INCLUDE_DIR}/fast_float/fast_float_all.h
+        DESTINATION simulator/include/fast_float RENAME fast_float.h)
+file(GLOB fmt_headers RELATIVE ${BREVLET_FMT_INCLUDE_DIR} ${BREVLET_FMT_INCLUDE_DIR}/fmt/*.h)
+list(TRANSFORM fmt_headers PREPEND ${BREVLET_FMT_INCLUDE_DIR}/ OUTPUT_VARIABLE fmt_files)
+install(FILES ${fmt_files} DESTINATION simulator/include/fmt)
+set(BREVLET_SIMULATOR_FILES simulator/CMakeLists.txt simulator/include/fast_float/fast_float.h)
+foreach(library IN ITEMS fast-float fmt)
+  string(REPLACE "-" "_" folder ${library})
+  find_file(BREVLET_LICENSE_${folder} copyright PATHS /usr/share/doc/lib${library}-dev
+            NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  if(BREVLET_LICENSE_${folder})
+    install(FILES ${BREVLET_LICENSE_${folder}} DESTINATION simulator/include/${folder}
+            RENAME LICENSE)
+  else()
+    install(CODE "message(FATAL_ERROR \"/usr/share/doc/lib${library}-dev/copyright is missing, \
+the licence that the archive ships beside the library's headers: apt-get install --reinstall \
+lib${library}-dev\")")
+  endif()
+  list(APPEND BREVLET_SIMULATOR_FILES simulator/include/${folder}/LICENSE)
+endforeach()
+list(TRANSFORM fmt_headers PREPEND simulator/include/)
+list(APPEND BREVLET_SIMULATOR_FILES ${fmt_headers})
+
 # On Windows the text files get the CRLF line ends that its editors expect; the host and the
 # module read either.
 if(WIN32)
   set(texts ${BREVLET_TOP_TEXTS} ${BREVLET_DOCS} ${BREVLET_EXAMPLES} ${BREVLET_EXAMPLE_CONFIGS}
-            ${BREVLET_HOST_HEADERS} ${BREVLET_KIT_FILES} ${BREVLET_MODULE_SOURCES})
+            ${BREVLET_HOST_HEADERS} ${BREVLET_KIT_FILES} ${BREVLET_KIT_FILES_CMAKE} ${BREVLET_SIMULATOR_FILES}
+            ${BREVLET_MODULE_SOURCES})
   install(CODE "set(BREVLET_TEXT_FILES \"${texts}\")
                 include(\"${CMAKE_CURRENT_LIST_DIR}/CrlfText.cmake\")")
 endif()

@@ -1,6 +1,7 @@
 #include "standin_host/modules/ModuleLibrary.h"
 
 #include "standin_host/modules/ModuleFormat.h"
+#include "standin_host/modules/ModuleImports.h"
 
 #include <cstring>
 #include <filesystem>
@@ -20,7 +21,11 @@ namespace {
 void *OpenLibrary(const std::string &path, std::string &reason) {
     HMODULE module = LoadLibraryA(path.c_str());
     if (module == nullptr) {
-        reason = "not a loadable module (Windows error " + std::to_string(GetLastError()) + ")";
+        const DWORD code = GetLastError();
+        const std::string missing =
+            code == ERROR_MOD_NOT_FOUND ? MissingImportsReason(path) : std::string();
+        reason = "not a loadable module" + (missing.empty() ? " " : ": " + missing + " ") +
+                 "(Windows error " + std::to_string(code) + ")";
     }
     return reinterpret_cast<void *>(module);
 }
@@ -64,6 +69,11 @@ std::unique_ptr<ModuleLibrary> ModuleLibrary::Load(const std::string &path, std:
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         error = path + ": no such module file";
+        return nullptr;
+    }
+    const std::string otherHost = OtherHostReason(path);
+    if (!otherHost.empty()) {
+        error = path + ": not a module for this host: " + otherHost;
         return nullptr;
     }
     std::string reason;

@@ -1,20 +1,26 @@
-# The kit's example module builds as a module author builds it, with its own CMake project against
-# host/, and runs in the stand-in host: the Mayfly that the camera targets counts its steps down on
-# the debug line, and both are deleted after the class's 3 steps.
+# The kit's example module builds as a module author builds it: the project is installed as the
+# release archive unpacks, and the example's own CMake project finds the kit there with
+# find_package(StandinHost), through CMAKE_PREFIX_PATH. It runs in the installed host: the Mayfly
+# that the camera targets counts its steps down on the debug line, and both are deleted after the
+# class's 3 steps.
 #
-#   cmake -DHOST=<standin-host> -DSOURCE=<examples/module> -DWORK_DIR=<folder>
+#   cmake -DBUILD_DIR=<the project's build folder> -DWORK_DIR=<folder>
 #         -DGENERATOR=<generator> -DCXX=<compiler> -P CheckExampleModule.cmake
 cmake_minimum_required(VERSION 3.25)
 include("${CMAKE_CURRENT_LIST_DIR}/HostProcess.cmake")
-require_variables(HOST SOURCE WORK_DIR GENERATOR CXX)
+require_variables(BUILD_DIR WORK_DIR GENERATOR CXX)
 fresh_folder("${WORK_DIR}")
 
-execute_process(COMMAND "${CMAKE_COMMAND}" -S "${SOURCE}" -B "${WORK_DIR}/mayfly" -G "${GENERATOR}"
-                        "-DCMAKE_CXX_COMPILER=${CXX}"
+set(kit "${WORK_DIR}/kit")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${kit}"
+                COMMAND_ERROR_IS_FATAL ANY OUTPUT_QUIET)
+execute_process(COMMAND "${CMAKE_COMMAND}" -S "${kit}/examples/module" -B "${WORK_DIR}/mayfly"
+                        -G "${GENERATOR}" "-DCMAKE_CXX_COMPILER=${CXX}" "-DCMAKE_PREFIX_PATH=${kit}"
                 COMMAND_ERROR_IS_FATAL ANY OUTPUT_QUIET)
 execute_process(COMMAND "${CMAKE_COMMAND}" --build "${WORK_DIR}/mayfly"
                 COMMAND_ERROR_IS_FATAL ANY OUTPUT_QUIET)
-run_host(run "${WORK_DIR}" --modules mayfly "${SOURCE}/mayfly.scn")
+set(HOST "${kit}/standin-host")
+run_host(run "${WORK_DIR}" --modules mayfly "${kit}/examples/module/mayfly.scn")
 expect_clean_run(run "the example module")
 expect_same_text("the run log of the example module"
   "[t=0.000] created First (class Mayfly)

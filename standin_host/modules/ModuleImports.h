@@ -1,0 +1,26 @@
+// Why Windows cannot load a module that is a DLL for this host: the files it imports from that
+// cannot be found (Windows error 126, "the specified module could not be found", names none).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace standin {
+
+// The files a Windows image imports functions from, in the order of its import table
+// ("KERNEL32.dll", "libstdc++-6.dll", "standin-host.exe"); none when `image` is no PE image, has
+// no import table or one that leaves the file.
+std::vector<std::string> PeImportedFiles(const std::string &image);
+
+// Windows: why the module at `path` must not be loaded into this host: it imports the host's
+// services from a program of another name, which Windows would load as a second program beside
+// this one (or, where there is none, fail with error 126). Empty when it does not. Elsewhere:
+// empty.
+std::string OtherHostReason(const std::string &path);
+
+// Windows: the imports of the module at `path` that this process cannot find, in words with
+// what to do, such as "it needs libstdc++-6.dll, which Windows finds neither beside the host's
+// program nor on its search path; ..."; empty when all are found. Elsewhere: empty.
+std::string MissingImportsReason(const std::string &path);
+
+} // namespace standin
