@@ -39,7 +39,32 @@ file(GLOB BREVLET_EXAMPLES CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
 file(GLOB BREVLET_EXAMPLE_CONFIGS CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
      ${PROJECT_SOURCE_DIR}/examples/config/*.cfg)
 set(BREVLET_TOP_TEXTS README.md LICENSE CHANGELOG.md)
-install(FILES LICENSE CHANGELOG.md DESTINATION .)
+install(FILES LICENSE DESTINATION .)
+# The change log without its "For maintainers" sections, which speak of the tests, tools and
+# benchmarks that the folder does not hold.
+file(READ ${PROJECT_SOURCE_DIR}/CHANGELOG.md rest)
+set(users_changelog "")
+while(TRUE)
+  string(FIND "${rest}" "\n### For maintainers\n" at)
+  if(at EQUAL -1)
+    string(APPEND users_changelog "${rest}")
+    break()
+  endif()
+  math(EXPR at "${at} + 1")
+  string(SUBSTRING "${rest}" 0 ${at} kept)
+  string(APPEND users_changelog "${kept}")
+  # The section ends where the next heading of a version or a section starts.
+  string(SUBSTRING "${rest}" ${at} -1 rest)
+  string(FIND "${rest}" "\n##" end)
+  if(end EQUAL -1)
+    set(rest "")
+  else()
+    math(EXPR end "${end} + 1")
+    string(SUBSTRING "${rest}" ${end} -1 rest)
+  endif()
+endwhile()
+file(WRITE ${PROJECT_BINARY_DIR}/CHANGELOG.md "${users_changelog}")
+install(FILES ${PROJECT_BINARY_DIR}/CHANGELOG.md DESTINATION .)
 # The repository's README tells how to build and test from the sources, with tools/ and build/,
 # which the folder does not hold; the folder's own README tells how to run what it holds.
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/ArchiveReadme.md DESTINATION . RENAME README.md)
