@@ -59,7 +59,7 @@ const VesselClass *VesselClasses::Find(const std::string &name, std::string &err
     auto vesselClass = std::make_unique<VesselClass>();
     vesselClass->name = name;
     const std::string path = configFolder + "/" + name + ".cfg";
-    if (!ReadTextFile(path, vesselClass->config, error)) {
+    if (!ReadTextFile(path, vesselClass->config, error, {}, mostConfigurationBytes)) {
         error = "class " + name + ": " + error;
         // A scenario saved elsewhere, or continued from another folder, has no config beside it.
         std::error_code ec;

@@ -3,6 +3,7 @@
 
 #include "standin_host/text/TextLines.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -17,11 +18,16 @@ struct TextFile {
 };
 
 // Reads a text file whose lines end as TextLines says; a UTF-8 byte-order mark at its start is
-// skipped. A file that cannot be read, is larger than 1 GiB, or holds a NUL byte is refused with
-// a message naming the file (and the line, for a NUL byte).
-// `progress`, if given, is told the share of the file read so far, now and then.
+// skipped. A file that cannot be read, is larger than `most` bytes, or holds a NUL byte is
+// refused with a message naming the file (and the line, for a NUL byte), as soon as the block
+// that shows it is read. `progress`, if given, is told the share of the file read so far.
 using ReadProgress = std::function<void(double share)>;
+// Far above the largest scenario the host writes (a million vessels take about 72 MB); the limit
+// keeps an endless file such as /dev/zero from filling the memory.
+constexpr std::size_t mostScenarioBytes = std::size_t{1} << 30;
+// A class configuration is a few lines; a megabyte is generous.
+constexpr std::size_t mostConfigurationBytes = std::size_t{1} << 20;
 bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
-                  const ReadProgress &progress = {});
+                  const ReadProgress &progress = {}, std::size_t most = mostScenarioBytes);
 
 } // namespace standin

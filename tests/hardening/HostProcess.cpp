@@ -16,8 +16,10 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
                            const HostConditions &conditions) {
     const std::string host =
         conditions.program.empty() ? std::string(BREVLET_STANDIN_HOST) : conditions.program;
+    const std::string streams =
+        conditions.streamFolder.empty() ? workFolder : conditions.streamFolder;
     const std::string outPath =
-        conditions.stdoutPath.empty() ? workFolder + "/host.stdout" : conditions.stdoutPath;
+        conditions.stdoutPath.empty() ? streams + "/host.stdout" : conditions.stdoutPath;
     int closedPipe[2] = {-1, -1};
     if (conditions.stdoutClosedPipe && pipe(closedPipe) == 0) {
         close(closedPipe[0]);
@@ -26,7 +28,7 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
     if (conditions.stdoutPipe && pipe(outPipe) != 0) {
         outPipe[0] = outPipe[1] = -1;
     }
-    const std::string errPath = workFolder + "/host.stderr";
+    const std::string errPath = streams + "/host.stderr";
     std::vector<char *> argv;
     argv.push_back(const_cast<char *>(host.c_str()));
     for (const std::string &argument : arguments) {

@@ -21,11 +21,12 @@ struct HostConditions {
     std::string signalOnceExists; // ... once this file exists (the log is buffered)
     std::string stdoutPath;       // empty: collected into HostOutcome::out; else not read
     bool stdoutClosedPipe = false;
-    bool stdoutPipe = false; // a pipe, read whole into HostOutcome::out, instead of a file
-    int closedStream = 0;    // 1 or 2: the host starts without its standard output or error
-    std::string program;     // empty: the host that was built; else a copy of it
-    long memoryLimit = 0;    // bytes of address space the host may take; 0: no limit
-    int ignoredSignal = 0;   // a signal that the host starts with ignored; 0: none
+    bool stdoutPipe = false;  // a pipe, read whole into HostOutcome::out, instead of a file
+    int closedStream = 0;     // 1 or 2: the host starts without its standard output or error
+    std::string program;      // empty: the host that was built; else a copy of it
+    long memoryLimit = 0;     // bytes of address space the host may take; 0: no limit
+    int ignoredSignal = 0;    // a signal that the host starts with ignored; 0: none
+    std::string streamFolder; // where host.stdout and host.stderr go; empty: the work folder
     // Called with the host's process id once it has started; the run is then waited for.
     std::function<void(int pid)> whileRunning;
 };

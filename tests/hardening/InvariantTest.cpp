@@ -8,6 +8,8 @@
 //   scenario that reads back, a trace with its header, a whole picture; no temporary file is left;
 // - the exit status agrees with the log: 0 only with every output written, a signal's status only
 //   after that signal, 1 with a message; a refused run (no line of the log) changed nothing.
+// While a run goes, its checkpoints' folders may change (sub swapped for a link to a folder
+// outside, gone removed), and a second host may run in the same folder; the same holds.
 // The time it takes is bounded (BREVLET_INVARIANT_SECONDS, 20 s by default); every run follows
 // from the seed (BREVLET_INVARIANT_SEED, printed) and its number, except for when its signals
 // land.
@@ -99,16 +101,17 @@ const char *const userOutputs[] = {
     "p.svg",
 };
 const char *const saveNames[] = {
-    "cp.scn",     "cp.scn",       "sub/cp.scn", "run.scn",    "hl.scn",       "small/cp.scn",
-    "/tmp/x.scn", "../up.scn",    "x.txt",      "lnkout.scn", "subout/t.scn", "fifo.scn",
-    "$(x).scn",   "sub/../y.scn", "out.scn",    "alias.scn",  "CON.scn",      "ro.scn",
+    "cp.scn",       "cp.scn",     "sub/cp.scn", "run.scn",      "hl.scn",
+    "small/cp.scn", "/tmp/x.scn", "../up.scn",  "x.txt",        "lnkout.scn",
+    "subout/t.scn", "fifo.scn",   "$(x).scn",   "sub/../y.scn", "out.scn",
+    "alias.scn",    "CON.scn",    "ro.scn",     "gone/cp.scn",
 };
 const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGALRM};
 // Those that a run takes: half the runs draw from them alone, so that most runs run.
 const char *const goodOutputs[] = {"out.scn",     "./out.scn",    "sub/o.csv", "sub/o.svg",
                                    "alias.scn",   "dangling.scn", "/dev/null", "fifo",
                                    "small/o.scn", "small/t.csv",  "t.csv",     "p.svg"};
-const char *const goodSaves[] = {"cp.scn", "sub/cp.scn", "run.scn", "small/cp.scn", "alias.scn"};
+const char *const goodSaves[] = {"cp.scn", "sub/cp.scn", "run.scn", "small/cp.scn", "gone/cp.scn"};
 
 struct Plan {
     std::vector<std::string> arguments;
@@ -117,6 +120,10 @@ struct Plan {
     int delayMs = 0;
     bool second = false;
     bool longRun = false;
+    // What changes while the run goes, after changeMs: 1 sub becomes a link to a folder outside,
+    // 2 gone is removed, 3 a second host runs in the same folder; 0 nothing.
+    int change = 0;
+    int changeMs = 0;
 };
 
 Plan MakePlan(std::mt19937 &random) {
@@ -146,6 +153,14 @@ Plan MakePlan(std::mt19937 &random) {
         plan.longRun = pick(2) == 0;
     }
     plan.arguments.emplace_back(pick(8) == 0 ? "hl.scn" : "run.scn");
+    plan.change = pick(2) == 0 ? 1 + pick(3) : 0;
+    plan.changeMs = pick(200);
+    // An output of the user's own through sub follows the link that sub becomes, as asked.
+    for (const std::string &argument : plan.arguments) {
+        if (plan.change == 1 && argument.rfind("sub/", 0) == 0) {
+            plan.change = 0;
+        }
+    }
     return plan;
 }
 
@@ -177,6 +192,8 @@ void Prepare(const TempFolder &f, const fs::path &outside, const std::string &sc
     f.Write("sub/real.scn", "old real\n");
     f.Write("t.csv", "old trace\n");
     fs::create_symlink("sub/real.scn", f / "alias.scn");
+    fs::create_directory(f / "gone");
+    f.Write("two.scn", "STEP 0.01\nEND 1\nVESSEL T Brevlet\nEND_VESSEL\nAT 0.5 SAVE sub/two.scn\n");
     fs::create_symlink("sub/none.scn", f / "dangling.scn");
     fs::create_symlink(outside / "target.scn", f / "lnkout.scn");
     fs::create_directory_symlink(outside, f / "subout");
@@ -294,6 +311,8 @@ TEST(Invariant, EveryRunLeavesItsFilesWholeOrAsTheyWere) {
         TempFolder outside;
         outside.Write("target.scn", "outside\n");
         TempFolder f;
+        TempFolder elsewhere; // where sub leads once it is a link: no checkpoint may go there
+        TempFolder secondStreams;
         Prepare(f, outside.Path(), scenario);
         if (small) {
             fs::create_directory_symlink(disk / "small", f / "small");
@@ -326,7 +345,36 @@ TEST(Invariant, EveryRunLeavesItsFilesWholeOrAsTheyWere) {
         });
         hardening::HostConditions conditions;
         bool killed = false;
+        hardening::HostOutcome second;
+        auto change = [&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(plan.changeMs));
+            std::error_code ec;
+            if (plan.change == 1) {
+                fs::rename(f / "sub", f / "sub.real", ec);
+                fs::create_directory_symlink(elsewhere.Path(), f / "sub", ec);
+            } else if (plan.change == 2) {
+                fs::remove(f / "gone", ec);
+            } else if (plan.change == 3) {
+                hardening::HostConditions own;
+                own.streamFolder = secondStreams.Path().string();
+                second = hardening::RunHostProcess({"--config", "config", "--modules",
+                                                    hardening::ModuleFolder(), "--trace", "two.csv",
+                                                    "two.scn"},
+                                                   f.Path().string(), own);
+            }
+        };
+        // Undone before the folder is compared: what the test changed is no run's doing.
+        auto undo = [&] {
+            std::error_code ec;
+            if (plan.change == 1 && fs::is_symlink(f / "sub", ec)) {
+                fs::remove(f / "sub", ec);
+                fs::rename(f / "sub.real", f / "sub", ec);
+            } else if (plan.change == 2) {
+                fs::create_directory(f / "gone", ec);
+            }
+        };
         conditions.whileRunning = [&](int pid) {
+            std::thread changing(change);
             if (plan.signal != 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(plan.delayMs));
                 kill(pid, plan.signal);
@@ -342,11 +390,18 @@ TEST(Invariant, EveryRunLeavesItsFilesWholeOrAsTheyWere) {
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             }
+            changing.join();
         };
         const hardening::HostOutcome outcome =
             hardening::RunHostProcess(plan.arguments, f.Path().string(), conditions);
         done = true;
         reader.join();
+        undo();
+        const char *const changes[] = {"", "with sub swapped for a link", "with gone removed",
+                                       "beside a second host"};
+        if (plan.change != 0) {
+            tally[changes[plan.change]]++;
+        }
 
         std::string described;
         for (const std::string &argument : plan.arguments) {
@@ -357,11 +412,21 @@ TEST(Invariant, EveryRunLeavesItsFilesWholeOrAsTheyWere) {
             described += " " + save;
         }
         described += " | signal " + std::to_string(plan.signal) + " after " +
-                     std::to_string(plan.delayMs) + " ms" + (plan.second ? ", twice" : "");
+                     std::to_string(plan.delayMs) + " ms" + (plan.second ? ", twice" : "") +
+                     " | change " + std::to_string(plan.change) + " after " +
+                     std::to_string(plan.changeMs) + " ms";
         SCOPED_TRACE(described + "\nstdout:\n" + outcome.out.substr(0, 2000) + "\nstderr:\n" +
                      outcome.err.substr(0, 2000));
         ASSERT_FALSE(killed) << "the run did not end within 20 s";
-        const Files after = Snapshot(f.Path());
+        Files after = Snapshot(f.Path());
+        EXPECT_TRUE(fs::is_empty(elsewhere.Path())) << "a checkpoint followed a link swapped in";
+        // The second host's files, checked with the first's below, are not the first run's.
+        const Files secondFiles = {{"two.saved.scn", after["two.saved.scn"]},
+                                   {"two.csv", after["two.csv"]},
+                                   {"sub/two.scn", after["sub/two.scn"]}};
+        for (const auto &[name, what] : secondFiles) {
+            after.erase(name);
+        }
         if (outcome.signal != 0) {
             // Only a signal that came before the host could catch it (as it starts) may end it so,
             // and then nothing has happened.
@@ -374,10 +439,15 @@ TEST(Invariant, EveryRunLeavesItsFilesWholeOrAsTheyWere) {
 
         EXPECT_EQ(Snapshot(outside.Path()), outsideBefore) << "a file outside the run changed";
 
+        // A second host in the folder runs as alone, and its files are named in its log.
+        if (plan.change == 3) {
+            EXPECT_EQ(second.exitCode, 0) << second.err;
+        }
         // Each file written, as the log names it: complete.
         const std::string log = outcome.out + outcome.err;
+        const std::string logs = log + second.out + second.err;
         std::set<std::string> named;
-        for (const auto &[kind, spelled] : Written(log)) {
+        for (const auto &[kind, spelled] : Written(logs)) {
             const std::string file = Resolve(f.Path(), spelled);
             std::error_code ec;
             if (file.empty() || !fs::is_regular_file(f.Path() / file, ec)) {

@@ -707,6 +707,41 @@ TEST(StalledFifo, OneSignalEndsTheWait) {
     }
 }
 
+// A file of NULs is refused at its first block, while its writer still writes (a FIFO held
+// open), and a class configuration past a megabyte is refused, not read whole.
+TEST(NotText, IsRefusedFromItsFirstBlock) {
+    TempFolder folder;
+    Arguments arguments = RunArguments(folder, {"--output", "out.scn"});
+    fs::remove(folder / "run.scn");
+    ASSERT_EQ(mkfifo((folder / "run.scn").c_str(), 0644), 0);
+    const int writer = open((folder / "run.scn").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    const std::string nuls(4096, '\0');
+    ASSERT_EQ(write(writer, nuls.data(), nuls.size()), static_cast<ssize_t>(nuls.size()));
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(arguments, folder.Path().string());
+    close(writer);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.err.rfind("standin-host: run.scn: holds a NUL byte in every other place", 0),
+              0u)
+        << outcome.err;
+
+    TempFolder large;
+    arguments = RunArguments(large, {"--output", "out.scn"});
+    std::string config = "Module = Brevlet\n";
+    while (config.size() <= (std::size_t{1} << 20)) {
+        config += "; " + std::string(61, 'x') + "\n";
+    }
+    large.Write("config/Brevlet.cfg", config);
+    const hardening::HostOutcome refused =
+        hardening::RunHostProcess(arguments, large.Path().string());
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("class Brevlet: config/Brevlet.cfg: larger than 1048576 bytes"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(fs::exists(large / "out.scn"));
+}
+
 // The run's own lines are written before its outputs: an output that waits (a FIFO without a
 // reader) finds the log already naming what the run did.
 TEST(RunLog, NamesTheRunBeforeAnyOutputIsWritten) {
@@ -781,6 +816,73 @@ TEST(TemporaryFiles, AreNeverRemovedByTheirName) {
     for (const std::string &name : lookalikes) {
         EXPECT_EQ(ReadWhole(folder / name), "mine\n") << name;
     }
+}
+
+// Checkpoints whose way changes during the run: a folder swapped for a link to a folder outside,
+// a folder removed. Each is reported with its reason, the run goes on to its end, writes its
+// other checkpoints and its outputs, exits 1, and writes nothing outside. The host is held on a
+// trace FIFO that the test does not read until the folders have changed.
+TEST(CheckpointsThatFailMidRun, TakeNothingElseDown) {
+    TempFolder folder;
+    TempFolder outside;
+    fs::create_directory(folder / "sub");
+    fs::create_directory(folder / "gone");
+    ASSERT_EQ(mkfifo((folder / "trace.fifo").c_str(), 0644), 0);
+    hardening::HostConditions conditions;
+    std::string trace;
+    conditions.whileRunning = [&](int) {
+        const int reader = open((folder / "trace.fifo").c_str(), O_RDONLY | O_CLOEXEC);
+        fs::rename(folder / "sub", folder / "sub.real");
+        fs::create_directory_symlink(outside.Path(), folder / "sub");
+        fs::remove(folder / "gone");
+        char chunk[65536];
+        for (ssize_t got = 0; (got = read(reader, chunk, sizeof chunk)) > 0;) {
+            trace.append(chunk, static_cast<std::size_t>(got));
+        }
+        close(reader);
+    };
+    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+        RunArguments(folder, {"--trace", "trace.fifo"},
+                     "STEP 0.001\nEND 60\nVESSEL A Brevlet\n  LIFETIME -1\nEND_VESSEL\n"
+                     "AT 50 SAVE sub/cp.scn\nAT 51 SAVE gone/cp.scn\nAT 52 SAVE cp.scn\n"),
+        folder.Path().string(), conditions);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.err, "standin-host: run.scn:6: sub/cp.scn: cannot write: a symbolic link "
+                           "stands on its way; a checkpoint is reached from the working folder "
+                           "without links\n"
+                           "standin-host: run.scn:7: gone/cp.scn: cannot write: the folder gone "
+                           "does not exist\n");
+    EXPECT_NE(outcome.out.find("[t=50.000] did not save scenario: run.scn:6: sub/cp.scn: "),
+              std::string::npos)
+        << outcome.out;
+    EXPECT_NE(outcome.out.find("[t=52.000] saved scenario to cp.scn\n"), std::string::npos);
+    EXPECT_NE(outcome.out.find("saved scenario to run.saved.scn\n"), std::string::npos);
+    EXPECT_EQ(ReadWhole(folder / "run.saved.scn").rfind("TIME 60\n", 0), 0u);
+    EXPECT_EQ(trace.rfind("time,vessel,", 0), 0u);
+    EXPECT_TRUE(fs::is_empty(outside.Path()));
+    EXPECT_TRUE(fs::is_empty(folder / "sub.real"));
+}
+
+// A bind-mounted file (as a container's volume of one file) cannot be replaced by a rename: it is
+// refused before the run. Mounting needs root; elsewhere the test says so and skips.
+TEST(BindMountedOutput, IsRefusedBeforeTheRun) {
+    TempFolder folder;
+    const std::string out = folder.Write("out.scn", "mine\n");
+    folder.Write("elsewhere.scn", "mounted\n");
+    if (std::system(("mount --bind '" + (folder / "elsewhere.scn") + "' '" + out + "' 2>/dev/null")
+                        .c_str()) != 0) {
+        GTEST_SKIP() << "a file cannot be bind-mounted here (not root?)";
+    }
+    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+        RunArguments(folder, {"--output", "out.scn"}), folder.Path().string());
+    const std::string kept = ReadWhole(out);
+    std::system(("umount '" + out + "'").c_str());
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.err, "standin-host: out.scn: cannot write: the file is a mount point (a "
+                           "bind-mounted file), which no rename can replace; mount its folder "
+                           "instead\n");
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(kept, "mounted\n");
 }
 
 // A file that cannot be replaced (append-only, immutable) is refused before the run; where the
