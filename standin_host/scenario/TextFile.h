@@ -25,8 +25,9 @@ using ReadProgress = std::function<void(double share)>;
 // Far above the largest scenario the host writes (a million vessels take about 72 MB); the limit
 // keeps an endless file such as /dev/zero from filling the memory.
 constexpr std::size_t mostScenarioBytes = std::size_t{1} << 30;
-// A class configuration is a few lines; a megabyte is generous.
-constexpr std::size_t mostConfigurationBytes = std::size_t{1} << 20;
+// A class configuration is a few lines: two megabytes are generous, and still take a line of a
+// megabyte.
+constexpr std::size_t mostConfigurationBytes = std::size_t{2} << 20;
 bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
                   const ReadProgress &progress = {}, std::size_t most = mostScenarioBytes);
 

@@ -708,7 +708,7 @@ TEST(StalledFifo, OneSignalEndsTheWait) {
 }
 
 // A file of NULs is refused at its first block, while its writer still writes (a FIFO held
-// open), and a class configuration past a megabyte is refused, not read whole.
+// open), and a class configuration past two megabytes is refused, not read whole.
 TEST(NotText, IsRefusedFromItsFirstBlock) {
     TempFolder folder;
     Arguments arguments = RunArguments(folder, {"--output", "out.scn"});
@@ -729,14 +729,14 @@ TEST(NotText, IsRefusedFromItsFirstBlock) {
     TempFolder large;
     arguments = RunArguments(large, {"--output", "out.scn"});
     std::string config = "Module = Brevlet\n";
-    while (config.size() <= (std::size_t{1} << 20)) {
+    while (config.size() <= (std::size_t{2} << 20)) {
         config += "; " + std::string(61, 'x') + "\n";
     }
     large.Write("config/Brevlet.cfg", config);
     const hardening::HostOutcome refused =
         hardening::RunHostProcess(arguments, large.Path().string());
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE(refused.err.find("class Brevlet: config/Brevlet.cfg: larger than 1048576 bytes"),
+    EXPECT_NE(refused.err.find("class Brevlet: config/Brevlet.cfg: larger than 2097152 bytes"),
               std::string::npos)
         << refused.err;
     EXPECT_FALSE(fs::exists(large / "out.scn"));
