@@ -140,6 +140,31 @@ TEST(ScenarioFile, ParseFormatParseGivesTheSameScenario) {
     EXPECT_EQ(standin::FormatScenario(second), formatted);
 }
 
+// A repeated SAVE and the clock's origin read back as written; a scenario without ORIGIN counts
+// from its TIME and writes none.
+TEST(ScenarioFile, RepeatedSaveAndClockOriginReadBack) {
+    const std::string text =
+        "TIME 8.2\nORIGIN 0.1\nSTEP 0.3\nEND 30\nAT 8.5 EVERY 2.5 SAVE cp.scn\n";
+    ScenarioDescription first;
+    std::string error;
+    ASSERT_TRUE(standin::ParseScenario(FromText("a.scn", text), first, error)) << error;
+    EXPECT_EQ(first.ClockOrigin(), 0.1);
+    ASSERT_EQ(first.events.size(), 1u);
+    EXPECT_EQ(first.events[0].every, 2.5);
+    const std::string formatted = standin::FormatScenario(first);
+    EXPECT_NE(formatted.find("TIME 8.2\nORIGIN 0.1\nSTEP 0.3\n"), std::string::npos) << formatted;
+    EXPECT_NE(formatted.find("\nAT 8.5 EVERY 2.5 SAVE cp.scn\n"), std::string::npos) << formatted;
+    ScenarioDescription second;
+    ASSERT_TRUE(standin::ParseScenario(FromText("b.scn", formatted), second, error)) << error;
+    EXPECT_EQ(standin::FormatScenario(second), formatted);
+
+    ScenarioDescription plain;
+    ASSERT_TRUE(
+        standin::ParseScenario(FromText("c.scn", "TIME 0.1\nSTEP 0.3\nEND 1\n"), plain, error));
+    EXPECT_EQ(plain.ClockOrigin(), 0.1);
+    EXPECT_EQ(standin::FormatScenario(plain).find("ORIGIN"), std::string::npos);
+}
+
 TEST(ScenarioFile, MalformedLinesAreReportedWithFileAndLine) {
     struct Case {
         const char *text;
@@ -208,6 +233,20 @@ TEST(ScenarioFile, MalformedLinesAreReportedWithFileAndLine) {
         {"STEP 1\nEND 5\nAT 1 SPAWN B Brevlet POS 1 2\n", "bad.scn:3: POS needs three numbers"},
         {"STEP 1\nEND 5\nAT 1 SPAWN B Brevlet ROT 1 2 3\n",
          "bad.scn:3: SPAWN takes POS and VEL, not 'ROT'"},
+        {"STEP 1\nEND 5\nAT 1 SPAWN X Brevlet POS 1 2 3 POS 4 5 6\n",
+         "bad.scn:3: SPAWN is given POS twice"},
+        {"STEP 1\nEND 5\nAT 1 SPAWN X Brevlet VEL 1 2 3 POS 0 0 0 VEL 4 5 6\n",
+         "bad.scn:3: SPAWN is given VEL twice"},
+        {"STEP 1\nEND 5\nAT 1 EVERY 0 SAVE x.scn\n",
+         "bad.scn:3: EVERY needs a time greater than 0 and a SAVE: AT t EVERY T SAVE <file>"},
+        {"STEP 1\nEND 5\nAT 1 EVERY 2 CAMERA TARGET NONE\n",
+         "bad.scn:3: EVERY needs a time greater than 0 and a SAVE: AT t EVERY T SAVE <file>"},
+        {"STEP 1\nEND 5\nAT 1 EVERY 2 SAVE\n",
+         "bad.scn:3: expected 6 words: AT 1 EVERY 2 SAVE <file>; found 5"},
+        {"STEP 1\nEND 5\nAT 1 EVERY 2 SAVE a.scn\nAT 1 EVERY 0.5 SAVE b.scn\n",
+         "bad.scn:4: EVERY is shorter than STEP; a SAVE is written at most once a step"},
+        {"ORIGIN 1\nSTEP 1\nORIGIN 2\nEND 5\n",
+         "bad.scn:3: ORIGIN is given twice, here and at line 1"},
         {"END 5\n", "bad.scn: the scenario needs STEP, the length of a step"},
         {"STEP 1\n", "bad.scn: the scenario needs END, the time at which the run ends"},
         {"", "bad.scn: the scenario needs STEP and END"},

@@ -80,7 +80,15 @@ void AddOutputs(const HostOptions &options, const ScenarioDescription &scenario,
 // The number of steps from the scenario's TIME to `end` is known before the first one.
 bool CheckStepCount(const ScenarioDescription &scenario, double end, bool untilGiven,
                     std::string &error) {
-    const double steps = StepClock(scenario.time, scenario.step).StepsUntil(end);
+    const StepClock clock(scenario.ClockOrigin(), scenario.step);
+    const double before = clock.StepsUntil(scenario.time);
+    if (clock.TimeAfter(before) != scenario.time) {
+        error = scenario.fileName + ": TIME " + FormatExact(scenario.time) +
+                " is no step boundary of the clock from ORIGIN " +
+                FormatExact(scenario.ClockOrigin()) + " by STEP " + FormatExact(scenario.step);
+        return false;
+    }
+    const double steps = clock.StepsUntil(end) - before;
     if (steps <= mostSteps) {
         return true;
     }

@@ -6,9 +6,12 @@
 #include "standin_host/text/VectorText.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <sstream>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 namespace standin {
 namespace {
@@ -190,6 +193,7 @@ bool ParseSpawn(LineParser &p, std::size_t at, ScenarioEvent &event) {
         return false;
     }
     event.spawn = spawn;
+    bool given[2] = {false, false}; // POS, VEL
     for (std::size_t i = at + 3; i < p.Count(); i += 4) {
         const std::string_view what = p.Words()[i];
         VECTOR3 *target = what == "POS"   ? &spawn->position
@@ -197,6 +201,10 @@ bool ParseSpawn(LineParser &p, std::size_t at, ScenarioEvent &event) {
                                           : nullptr;
         if (target == nullptr) {
             return p.Fail("SPAWN takes POS and VEL, not " + Quoted(what) + NonAsciiNote(what));
+        }
+        // As a repeated header line is: which of the two was meant cannot be told.
+        if (std::exchange(given[target == &spawn->velocity], true)) {
+            return p.Fail("SPAWN is given " + std::string(what) + " twice");
         }
         if (i + 4 > p.Count()) {
             return p.Fail(std::string(what) + " needs three numbers");
@@ -308,6 +316,9 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     // The line of each of TIME, STEP and END, 0 while there was none.
     int timeLine = 0;
     int stepLine = 0;
+    int originLine = 0;
+    double shortestEvery = std::numeric_limits<double>::infinity(); // of an AT ... EVERY line
+    int everyLine = 0;
     int endLine = 0;
     VesselEntry *openVessel = nullptr;
     const KeywordLines counted = CountKeywordLines(file.text);
@@ -360,8 +371,11 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                           " words; no line of a scenario takes that many");
         }
         const std::string_view keyword = p.Words()[0];
-        if (keyword == "TIME" || keyword == "STEP" || keyword == "END") {
-            int &seenAt = keyword == "TIME" ? timeLine : keyword == "STEP" ? stepLine : endLine;
+        if (keyword == "TIME" || keyword == "STEP" || keyword == "END" || keyword == "ORIGIN") {
+            int &seenAt = keyword == "TIME"   ? timeLine
+                          : keyword == "STEP" ? stepLine
+                          : keyword == "END"  ? endLine
+                                              : originLine;
             if (seenAt != 0) {
                 return p.Fail(std::string(keyword) + " is given twice, here and at line " +
                               std::to_string(seenAt));
@@ -378,8 +392,10 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                     return p.Fail("STEP must be greater than zero");
                 }
                 scenario.step = value;
-            } else {
+            } else if (keyword == "END") {
                 scenario.end = value;
+            } else {
+                scenario.origin = value;
             }
         } else if (keyword == "CAMERA") {
             ScenarioEvent event;
@@ -405,7 +421,23 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             if (p.Count() < 3) {
                 return p.Fail("AT needs an event: CAMERA, SPAWN or SAVE");
             }
-            const std::string_view what = p.Words()[2];
+            std::size_t at = 2;
+            if (p.Words()[2] == "EVERY") {
+                // AT t EVERY T SAVE f: at t, and every T seconds after.
+                if (!p.Number(3, event.every)) {
+                    return false;
+                }
+                if (!(event.every > 0.0) || p.Count() < 5 || p.Words()[4] != "SAVE") {
+                    return p.Fail("EVERY needs a time greater than 0 and a SAVE: AT t EVERY T SAVE "
+                                  "<file>");
+                }
+                at = 4;
+                if (event.every < shortestEvery) {
+                    shortestEvery = event.every;
+                    everyLine = number;
+                }
+            }
+            const std::string_view what = p.Words()[at];
             if (what == "CAMERA") {
                 if (!ParseCamera(p, 3, event)) {
                     return false;
@@ -415,11 +447,11 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                     return false;
                 }
             } else if (what == "SAVE") {
-                if (!p.Exactly(4, 3, "<file>")) {
+                if (!p.Exactly(at + 2, at + 1, "<file>")) {
                     return false;
                 }
                 event.kind = ScenarioEvent::Kind::Save;
-                event.name = std::string(p.Words()[3]);
+                event.name = std::string(p.Words()[at + 1]);
                 if (const char *why = WhyNotACheckpointName(event.name)) {
                     return p.Fail("SAVE " + Quoted(event.name) + ": " + why);
                 }
@@ -449,6 +481,12 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         error = file.name + ": END lies before TIME";
         return false;
     }
+    if (shortestEvery < scenario.step) {
+        // At most one checkpoint a step: a shorter period would only repeat it.
+        error = file.name + ":" + std::to_string(everyLine) +
+                ": EVERY is shorter than STEP; a SAVE is written at most once a step";
+        return false;
+    }
     // Most scenarios list their events in order already; sorting those would only take a buffer.
     const auto earlier = [](const ScenarioEvent &a, const ScenarioEvent &b) {
         return a.time < b.time;
@@ -461,6 +499,9 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
 
 void WriteScenarioHeader(TextOut &out, const ScenarioDescription &scenario) {
     out << "TIME " << FormatExact(scenario.time) << '\n';
+    if (scenario.ClockOrigin() != scenario.time) {
+        out << "ORIGIN " << FormatExact(scenario.origin) << '\n';
+    }
     out << "STEP " << FormatExact(scenario.step) << '\n';
     out << "END " << FormatExact(scenario.end) << '\n';
     out << "CAMERA POS " << VectorText(scenario.cameraPosition);
@@ -500,7 +541,13 @@ void WriteScenarioEvents(TextOut &out, const ScenarioEvent *first, const Scenari
         out << '\n';
     }
     for (const ScenarioEvent *event = first; event != last; ++event) {
+        if (!std::isfinite(event->time)) {
+            continue; // a repeated SAVE whose time no longer advances: done
+        }
         out << "AT " << FormatExact(event->time) << ' ';
+        if (event->every > 0.0) {
+            out << "EVERY " << FormatExact(event->every) << ' ';
+        }
         switch (event->kind) {
         case ScenarioEvent::Kind::CameraPosition:
             out << "CAMERA POS " << VectorText(event->vector);

@@ -7,6 +7,7 @@
 #include "standin_host/scenario/TextFile.h"
 #include "standin_host/text/SourceLines.h"
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,8 +31,9 @@ struct SpawnedVessel {
     VECTOR3 velocity{};
 };
 
-// One AT line. A scenario may hold hundreds of thousands, so each carries only what every kind
-// needs; a SPAWN's class and status are kept apart, shared by the copies of its event.
+// One AT line (a SAVE that repeats is one too, at its next time). A scenario may hold hundreds of
+// thousands, so each carries only what every kind needs; a SPAWN's class and status are kept apart,
+// shared by the copies of its event.
 struct ScenarioEvent {
     enum class Kind { CameraPosition, CameraVelocity, CameraTarget, Spawn, Save };
     double time = 0.0;
@@ -41,6 +43,8 @@ struct ScenarioEvent {
     // CameraTarget: the vessel's name (empty: no target); Spawn: the new vessel's; Save: the path.
     std::string name;
     std::shared_ptr<const SpawnedVessel> spawn; // Spawn: never null
+    // A SAVE of "AT t EVERY T": T, its period (at least a step); 0 for an event that comes once.
+    double every = 0.0;
 };
 
 struct ScenarioDescription {
@@ -48,6 +52,11 @@ struct ScenarioDescription {
     double time = 0.0;
     double step = 0.0;
     double end = 0.0;
+    // Where the clock counts its steps from when it is not TIME (NaN: it is): the ORIGIN line of
+    // the checkpoint of a run whose TIME lay off the step's grid, so that the run continued from
+    // it passes the very boundary times of the run that wrote it.
+    double origin = std::numeric_limits<double>::quiet_NaN();
+    double ClockOrigin() const { return origin == origin ? origin : time; }
     VECTOR3 cameraPosition{};
     VECTOR3 cameraVelocity{};
     std::string cameraTarget; // empty: no target

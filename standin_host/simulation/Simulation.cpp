@@ -128,7 +128,8 @@ Simulation::Simulation(ScenarioDescription &scenario, VesselClasses &classes, Lo
                        ModuleServices &services, ScenarioSaver &saver, SimulationOptions options)
     : scenario(scenario), classes(classes), log(log), services(services), saver(saver),
       options(options), time(scenario.time), step(scenario.step),
-      clock(scenario.time, scenario.step), cameraVelocity(scenario.cameraVelocity) {
+      clock(scenario.ClockOrigin(), scenario.step), stepsTaken(clock.StepsUntil(scenario.time)),
+      cameraVelocity(scenario.cameraVelocity) {
     services.SetCameraPosition(scenario.cameraPosition);
     services.SetCameraTarget(nullptr);
     services.TakeRequestsFrom(this);
@@ -399,8 +400,15 @@ void Simulation::TellStepDone(const StepFacts &facts) {
 
 bool Simulation::FireDueEvents(std::string &error) {
     while (nextEvent < scenario.events.size() && HasReached(scenario.events[nextEvent].time)) {
-        // Counted before it fires: a SAVE's snapshot holds the events after it.
-        const ScenarioEvent &event = scenario.events[nextEvent++];
+        // Counted before it fires: a SAVE's snapshot holds the events after it, and a repeated
+        // SAVE among them at its next time.
+        const std::size_t at = nextEvent++;
+        ScenarioEvent repeated;
+        if (scenario.events[at].every > 0.0) {
+            repeated = scenario.events[at];
+            Reschedule(at);
+        }
+        const ScenarioEvent &event = repeated.every > 0.0 ? repeated : scenario.events[at];
         if (Fire(event, error)) {
             continue;
         }
@@ -415,12 +423,45 @@ bool Simulation::FireDueEvents(std::string &error) {
             continue;
         }
         // An interruption, not an error: the run ends before this SAVE, which stays to be done.
-        --nextEvent;
+        if (repeated.every > 0.0) {
+            Reschedule(at, &repeated);
+        } else {
+            --nextEvent;
+        }
         unwrittenCheckpoint = std::move(error);
         error.clear();
         return true;
     }
     return true;
+}
+
+void Simulation::Reschedule(std::size_t at, const ScenarioEvent *undone) {
+    std::vector<ScenarioEvent> &events = scenario.events;
+    const auto later = [](double time, const ScenarioEvent &event) { return time < event.time; };
+    if (undone != nullptr) {
+        // Back to where it was, as it was.
+        const auto place = std::find_if(events.begin() + static_cast<std::ptrdiff_t>(at),
+                                        events.end(), [&](const ScenarioEvent &event) {
+                                            return event.every > 0.0 && event.line == undone->line;
+                                        });
+        std::rotate(events.begin() + static_cast<std::ptrdiff_t>(at), place, place + 1);
+        events[at].time = undone->time;
+        return;
+    }
+    // The next time is a sum of periods, which a checkpoint holds exactly: a run continued from
+    // one fires it at the very times of the run that wrote it. The period is at least a step, so
+    // the loop takes a turn or two; one that no longer advances the time ends the repetition.
+    ScenarioEvent &event = events[at];
+    double next = event.time + event.every;
+    while (HasReached(next) && next + event.every > next) {
+        next += event.every;
+    }
+    event.time = HasReached(next) ? std::numeric_limits<double>::infinity() : next;
+    const auto place = std::upper_bound(events.begin() + static_cast<std::ptrdiff_t>(at) + 1,
+                                        events.end(), event.time, later);
+    std::rotate(events.begin() + static_cast<std::ptrdiff_t>(at),
+                events.begin() + static_cast<std::ptrdiff_t>(at) + 1, place);
+    --nextEvent;
 }
 
 bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
@@ -474,6 +515,7 @@ void Simulation::WriteScenario(TextOut &out) const {
     // The last step can pass an END that lies between two boundaries, and --until can run past
     // it; END never lies before TIME, so that the saved scenario loads back.
     header.end = std::max(scenario.end, time);
+    header.origin = clock.OnGrid() ? time : scenario.ClockOrigin();
     header.cameraPosition = services.CameraPosition();
     header.cameraVelocity = cameraVelocity;
     const VesselRecord *const target = services.CameraTarget();

@@ -131,6 +131,9 @@ private:
     // infinity when none is left.
     double StepOfNextEvent() const;
     bool FireDueEvents(std::string &error);
+    // Puts the repeated SAVE at `at`, due now, back among the events to come at its next time, or
+    // undoes that (`undone`: the event as it was).
+    void Reschedule(std::size_t at, const ScenarioEvent *undone = nullptr);
     bool Fire(const ScenarioEvent &event, std::string &error);
     void TargetCamera(SimVessel *target);
     void Destroy(SimVessel &vessel);
@@ -154,7 +157,7 @@ private:
     double time;
     double step;
     StepClock clock;
-    double stepsTaken = 0.0; // since the clock's start: time is clock.TimeAfter(stepsTaken)
+    double stepsTaken; // since the clock's origin: time is clock.TimeAfter(stepsTaken)
     bool started = false;
     bool abandoned = false; // a module let an exception out
     VECTOR3 cameraVelocity;

@@ -19,6 +19,10 @@ public:
         return (gridSteps + steps) * step + offGrid;
     }
 
+    // Whether the start is a whole number of steps, so that the boundaries are whole multiples of
+    // the step; a clock off that grid counts from its start, which a checkpoint names (ORIGIN).
+    bool OnGrid() const { return offGrid == 0.0; }
+
     // Whether a boundary at time `boundary` counts as reached `moment`. A step such as 0.1 has no
     // exact binary value, so a boundary that names a moment can fall a hair short of it; up to a
     // millionth of a step short still counts.

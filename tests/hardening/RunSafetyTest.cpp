@@ -153,6 +153,43 @@ TEST(InterruptedRun, SavesAScenarioThatContinuesToTheSameResult) {
     }
 }
 
+// A run whose TIME lies off the step's grid, paused and continued, ends at the uninterrupted run's
+// very TIME, and its repeated SAVE comes at the same times: the continued run writes the same
+// last checkpoint and the same saved scenario.
+TEST(ContinuedRun, OffTheGridAndWithARepeatedSaveEndsAsTheWholeRun) {
+    const std::string offGrid = "TIME 0.1\nSTEP 0.3\nEND 30\n"
+                                "VESSEL A Brevlet\n  POS 0 0 10\n  LIFETIME 100\nEND_VESSEL\n"
+                                "AT 1 EVERY 2.5 SAVE cp.scn\n";
+    TempFolder folder;
+    ASSERT_EQ(hardening::RunHostProcess(Arguments(folder, offGrid, folder / "whole.scn"),
+                                        folder.Path().string())
+                  .exitCode,
+              0);
+    const std::string whole = hardening::ReadWhole(folder / "whole.scn");
+    const std::string lastCheckpoint = hardening::ReadWhole(folder / "cp.scn");
+    EXPECT_EQ(whole.rfind("TIME 30.1\n", 0), 0u) << whole;
+    fs::remove(folder / "cp.scn");
+
+    auto paused = Arguments(folder, offGrid, folder / "paused.scn");
+    paused.insert(paused.end(), {"--until", "0.8"});
+    ASSERT_EQ(hardening::RunHostProcess(paused, folder.Path().string()).exitCode, 0);
+    auto continued = Arguments(folder, offGrid, folder / "continued.scn");
+    continued[0] = folder / "paused.scn";
+    ASSERT_EQ(hardening::RunHostProcess(continued, folder.Path().string()).exitCode, 0);
+    EXPECT_EQ(hardening::ReadWhole(folder / "continued.scn"), whole);
+    EXPECT_EQ(hardening::ReadWhole(folder / "cp.scn"), lastCheckpoint);
+
+    // An origin from which TIME is no whole number of steps is refused.
+    const hardening::HostOutcome refused = hardening::RunHostProcess(
+        Arguments(folder, "TIME 0.9\nORIGIN 0\nSTEP 0.3\nEND 3\n", folder / "no.scn"),
+        folder.Path().string());
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(
+        refused.err.find("TIME 0.9 is no step boundary of the clock from ORIGIN 0 by STEP 0.3"),
+        std::string::npos)
+        << refused.err;
+}
+
 // A host blocked writing its log to a reader that does not read ends on the second signal, at
 // once: the first asks for the end of the run, which the blocked write keeps from coming.
 TEST(SecondSignal, EndsAHostBlockedOnAStalledPipe) {
