@@ -169,13 +169,34 @@ TEST(CommandLine, TakesTheScenarioWhereverItStands) {
         {{"--", "--"}, "--"},
         {{"--output", "-o.scn", "run.scn"}, "run.scn"}, // a value may start with '-'
         {{"--trace-every", "1", "run.scn"}, "run.scn"}, // every step: needs no trace
-        {{"-", "--verbose"}, "-"},                      // a file named "-"
+        {{"./-", "--verbose"}, "./-"},                  // a file named "-"
     };
     for (const Accepted &a : accepted) {
         const CommandLine line = ParseCommandLine(a.arguments);
         ASSERT_EQ(line.request, Request::Run) << line.message;
         EXPECT_EQ(line.options.scenarioPath, a.scenario);
     }
+}
+
+// "-" is the standard stream: the scenario from the standard input, with the class
+// configurations in config/ of the working folder unless --config names a folder; an output to
+// the standard output. Windows has no name for them, and says so.
+TEST(CommandLine, TakesADashForAStandardStream) {
+    const CommandLine line = ParseCommandLine({"-o", "-", "--trace=-", "-p", "-", "-"});
+#if defined(_WIN32)
+    EXPECT_EQ(line.request, Request::Refused);
+    EXPECT_NE(line.message.find("'-' for a standard stream is for Linux"), std::string::npos);
+#else
+    ASSERT_EQ(line.request, Request::Run) << line.message;
+    EXPECT_EQ(line.options.scenarioPath, "/dev/stdin");
+    EXPECT_EQ(line.options.configFolder, "config");
+    for (const std::string *output :
+         {&line.options.outputPath, &line.options.tracePath, &line.options.plotPath}) {
+        EXPECT_EQ(*output, "/dev/stdout");
+    }
+    EXPECT_EQ(ParseCommandLine({"-c", "classes", "-"}).options.configFolder, "classes");
+    EXPECT_EQ(ParseCommandLine({"run.scn"}).options.configFolder, "");
+#endif
 }
 
 // Every spelling of a value, long and short, reaches the same option.

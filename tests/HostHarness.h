@@ -59,6 +59,8 @@ public:
     standin::Simulation &Sim() { return session.Sim(); }
     // How often the module called each host service of the step.
     const standin::HostCallCounts &Calls() const { return session.Services().Calls(); }
+    // "file:line: why" of the first POS or VEL line that the host could not read, or "".
+    const std::string &LineError() const { return session.Services().LineError(); }
     const standin::VesselClass &Class() const { return *vesselClass; }
 
     // The module's object behind a vessel; the header's inline accessors read its fields.

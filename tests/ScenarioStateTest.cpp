@@ -112,33 +112,42 @@ TEST(ScenarioState, HostLinesAroundTheItemReachTheHostInOrder) {
 }
 
 // The host takes POS and VEL with their key in capitals, then three finite numbers, each after
-// blanks (spaces or tabs), and nothing but blanks after them; any other line is not understood.
+// blanks (spaces or tabs), and nothing but blanks after them. A line of either key that it cannot
+// read refuses the run with the line and why, so that no typo leaves a vessel at 0 0 0; a line of
+// another key is not understood.
 TEST(ScenarioState, HostTakesItsOwnLinesExactly) {
     const struct {
         const char *line;
-        const char *position; // "" where the line is not understood
+        const char *position; // "" where the line is not taken
         const char *velocity;
+        const char *refusal; // "" where the line is not understood
     } cases[] = {
-        {"POS 1 -2 3.5", "1 -2 3.5", "0 0 0"},
-        {"POS\t1 \t2  3\t ", "1 2 3", "0 0 0"},
-        {"VEL 0.25 -0 1e3", "0 0 0", "0.25 -0 1000"},
-        {"POS1 2 3", "", ""},
-        {"POS 1 2", "", ""},
-        {"POS 1 2 ", "", ""},
-        {"POS 1 2 3 4", "", ""},
-        {"POS 1 2 x", "", ""},
-        {"POS 1 2 inf", "", ""},
-        {"POS 1 2 1e999", "", ""},
-        {"pos 1 2 3", "", ""},
-        {"POSITION 1 2 3", "", ""},
+        {"POS 1 -2 3.5", "1 -2 3.5", "0 0 0", ""},
+        {"POS\t1 \t2  3\t ", "1 2 3", "0 0 0", ""},
+        {"VEL 0.25 -0 1e3", "0 0 0", "0.25 -0 1000", ""},
+        {"POS 1 2", "", "", "expected 4 words: POS x y z; found 3"},
+        {"POS 1 2 ", "", "", "expected 4 words: POS x y z; found 3"},
+        {"VEL", "", "", "expected 4 words: VEL x y z; found 1"},
+        {"POS 1 2 3 4", "", "", "expected 4 words: POS x y z; found 5"},
+        {"POS 1 2 3 4 5", "", "", "expected 4 words: POS x y z; found 5 or more"},
+        {"POS 1 2 x", "", "", "'x' is not a finite number"},
+        {"POS 1 2 inf", "", "", "'inf' is not a finite number"},
+        {"POS 1e400 0 0", "", "", "'1e400' is too large for a number"},
+        {"POS 1e-400 0 0", "", "", "'1e-400' is too small, reads as 0"},
+        {"VEL 1,5 0 0", "", "", "'1,5' is not a finite number"},
+        {"POS1 2 3", "", "", ""},
+        {"pos 1 2 3", "", "", ""},
+        {"POSITION 1 2 3", "", "", ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.line);
         HostHarness host({"LifeTime = 50"});
         standin::SimVessel &vessel = host.CreateFromBlock("Probe", {c.line});
         const bool understood = c.position[0] != '\0';
-        EXPECT_EQ(host.UnknownLines(),
-                  understood ? std::vector<std::string>{} : std::vector<std::string>{c.line});
+        const bool refused = c.refusal[0] != '\0';
+        EXPECT_EQ(host.UnknownLines(), understood || refused ? std::vector<std::string>{}
+                                                             : std::vector<std::string>{c.line});
+        EXPECT_EQ(host.LineError(), refused ? std::string("test.scn:1: ") + c.refusal : "");
         if (understood) {
             EXPECT_EQ(brevlet_test::Describe(vessel.position), c.position);
             EXPECT_EQ(brevlet_test::Describe(vessel.velocity), c.velocity);

@@ -26,32 +26,39 @@ std::size_t BlanksAtStart(std::string_view text) {
     return count;
 }
 
-// "KEY x y z" with the key matched exactly; the host's own state lines.
-bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value) {
-    if (line.substr(0, key.size()) != key) {
+// "KEY x y z" with the key matched exactly as the line's first word, the host's own state lines:
+// false for a line of another key; else true, with `value` read or `problem` saying why not.
+bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value,
+                     std::string &problem) {
+    if (line.substr(0, key.size()) != key ||
+        (line.size() > key.size() && !IsBlank(line[key.size()]))) {
         return false;
     }
     std::string_view rest = line.substr(key.size());
-    double parts[3];
-    for (double &part : parts) {
-        const std::size_t start = BlanksAtStart(rest);
-        if (start == 0 || start == rest.size()) {
-            return false;
-        }
-        rest.remove_prefix(start);
+    std::string_view words[4];
+    std::size_t count = 0;
+    for (rest.remove_prefix(BlanksAtStart(rest)); !rest.empty() && count < 4; ++count) {
         std::size_t end = 0;
         while (end < rest.size() && !IsBlank(rest[end])) {
             ++end;
         }
-        if (!ParseFiniteNumber(rest.substr(0, end), part)) {
-            return false;
-        }
+        words[count] = rest.substr(0, end);
         rest.remove_prefix(end);
+        rest.remove_prefix(BlanksAtStart(rest));
     }
-    if (BlanksAtStart(rest) != rest.size()) {
-        return false;
+    double parts[3] = {};
+    for (std::size_t i = 0; i < 3 && i < count && problem.empty(); ++i) {
+        if (!ParseFiniteNumber(words[i], parts[i])) {
+            problem = Quoted(words[i]) + " " + WhyNotAFiniteNumber(words[i]);
+        }
     }
-    value = VECTOR3{parts[0], parts[1], parts[2]};
+    if (problem.empty() && count != 3) {
+        problem = "expected 4 words: " + std::string(key) + " x y z; found " +
+                  std::to_string(count + 1) + (rest.empty() ? "" : " or more");
+    }
+    if (problem.empty()) {
+        value = VECTOR3{parts[0], parts[1], parts[2]};
+    }
     return true;
 }
 
@@ -69,15 +76,21 @@ ModuleServices::~ModuleServices() {
 }
 
 void ModuleServices::ParseDefaultLine(const char *line, VesselStatus &status) {
-    if (ParseVectorItem(line, "POS", status.position) ||
-        ParseVectorItem(line, "VEL", status.velocity)) {
+    const LineReader *source = status.source;
+    const std::string &file = source != nullptr ? source->FileName() : scenarioName;
+    const int number = source != nullptr ? source->CurrentLineNumber() : 0;
+    std::string problem;
+    if (ParseVectorItem(line, "POS", status.position, problem) ||
+        ParseVectorItem(line, "VEL", status.velocity, problem)) {
+        // A typo in a number would leave the vessel at 0 0 0: the run is refused, as for a
+        // number of the scenario's own lines.
+        if (!problem.empty() && lineError.empty()) {
+            lineError = file + ":" + std::to_string(number) + ": " + problem;
+        }
         return;
     }
     // Neither the module nor the host takes this line: say so, and go on.
-    const LineReader *source = status.source;
-    log.Warning(source != nullptr ? source->FileName() : scenarioName,
-                source != nullptr ? source->CurrentLineNumber() : 0,
-                "scenario line not understood: " + Quoted(line));
+    log.Warning(file, number, "scenario line not understood: " + Quoted(line));
 }
 
 } // namespace standin

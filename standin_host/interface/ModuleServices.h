@@ -90,8 +90,10 @@ public:
         }
     }
     // The host's own lines of a vessel's scenario block, "POS x y z" and "VEL x y z", read into
-    // `status`; any other line is reported where it stands, and the load goes on.
+    // `status`; one with a bad number is kept for the simulation to refuse the run with (the first
+    // only); any other line is reported where it stands, and the load goes on.
     void ParseDefaultLine(const char *line, VesselStatus &status);
+    const std::string &LineError() const { return lineError; } // "" while every line was read
 
     // How often the modules called each service; the services count as they are called.
     HostCallCounts &Calls() { return calls; }
@@ -120,6 +122,7 @@ private:
             return false;
         }
         debugStringHandedOut = false;
+        debugString[DebugStringCapacity - 1] = '\0'; // a longer line is cut where its buffer ends
         return true;
     }
     const VesselRecord *TakeDebugLineTaker() {
@@ -130,10 +133,12 @@ private:
 
     LogSink &log;
     std::string scenarioName;
+    std::string lineError; // "file:line: why" of the first POS or VEL line not read
     ModuleRequests *requests = nullptr;
     VECTOR3 cameraPosition{};
     const VesselRecord *cameraTarget = nullptr;
-    char debugString[DebugStringCapacity] = {};
+    // Twice what a module is told: one that writes past the end of the line spoils no state here.
+    char debugString[2 * DebugStringCapacity] = {};
     bool debugStringHandedOut = false;
     const VesselRecord *steppingVessel = nullptr;
     const VesselRecord *debugLineTaker = nullptr;

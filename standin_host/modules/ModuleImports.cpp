@@ -28,7 +28,7 @@ std::uint32_t Read(const std::string &image, std::uint64_t at, int bytes) {
 std::uint64_t FileOffset(const std::string &image, std::uint64_t sections, unsigned count,
                          std::uint32_t rva) {
     for (unsigned i = 0; i < count; ++i) {
-        const std::uint64_t section = sections + 40 * i;
+        const std::uint64_t section = sections + std::uint64_t{40} * i;
         const std::uint32_t address = Read(image, section + 12, 4);
         const std::uint32_t size = Read(image, section + 16, 4);
         if (rva >= address && rva - address < size) {

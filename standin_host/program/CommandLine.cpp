@@ -336,6 +336,24 @@ CommandLine Parser::Read() {
     if (options.scenarioPath.empty()) {
         return Refuse("the scenario's name is empty");
     }
+    // "-" is the standard stream: the scenario is read from the standard input, with the class
+    // configurations in config/ of the working folder, and an output written to the standard
+    // output, which then carries it alone (the run's messages go to the standard error).
+    for (std::string *path :
+         {&options.scenarioPath, &options.outputPath, &options.tracePath, &options.plotPath}) {
+#if defined(_WIN32)
+        if (*path == "-") {
+            return Refuse("'-' for a standard stream is for Linux; on Windows, name a file");
+        }
+#else
+        if (*path == "-") {
+            *path = path == &options.scenarioPath ? "/dev/stdin" : "/dev/stdout";
+        }
+#endif
+    }
+    if (options.scenarioPath == "/dev/stdin" && options.configFolder.empty()) {
+        options.configFolder = "config";
+    }
     return line;
 }
 

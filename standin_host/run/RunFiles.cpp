@@ -100,9 +100,13 @@ bool RunFiles::CheckAliases(std::string &error) const {
         const Planned &earlier = *first.first->second;
         if (!first.second && !output.facts.identity.empty() &&
             !(checkpoint && output.group == earlier.group)) {
-            error = named + "the same file as " + earlier.role + " " + earlier.path +
-                    (earlier.where.empty() ? "" : " (" + earlier.where + ")") +
-                    "; each output needs a file of its own";
+            error = output.facts.standardStream == 1
+                        ? earlier.role + " and " + output.role +
+                              " both write the standard "
+                              "output; one product per stream: name a file for one of them"
+                        : named + "the same file as " + earlier.role + " " + earlier.path +
+                              (earlier.where.empty() ? "" : " (" + earlier.where + ")") +
+                              "; each output needs a file of its own";
             return false;
         }
     }

@@ -27,36 +27,35 @@ std::string DefaultOutputPath(const std::string &scenarioPath) {
 
 // Every class that the scenario names, loaded before the run's files are checked: a class's
 // configuration names its module, and both are files that the run reads. Loading writes nothing;
-// the classes are found in the same order as Simulation::Start finds them, so that a missing one
-// is reported as it would be there.
+// a class that cannot be loaded is reported with the first line of the scenario that uses it.
 bool LoadClasses(const ScenarioDescription &scenario, VesselClasses &classes, RunFiles &files,
                  std::string &error) {
     // Each class's files are planned once, however many vessels of it a scenario spawns.
     std::unordered_set<std::string> planned;
+    int failedLine = 0;
     auto load = [&](const std::string &name, int line) {
-        const VesselClass *found = classes.Find(name, error);
+        if (failedLine != 0 && line > failedLine) {
+            return; // a later line than the one to name
+        }
+        std::string why;
+        const VesselClass *found = classes.Find(name, why);
         if (found == nullptr) {
-            error.insert(0, scenario.fileName + ":" + std::to_string(line) + ": ");
-            return false;
+            failedLine = line;
+            error = scenario.fileName + ":" + std::to_string(line) + ": " + why;
+        } else if (planned.insert(name).second) {
+            files.AddInput("the class configuration of " + name, found->config.name);
+            files.AddInput("the module of class " + name, found->module->Path());
         }
-        if (!planned.insert(name).second) {
-            return true;
-        }
-        files.AddInput("the class configuration of " + name, found->config.name);
-        files.AddInput("the module of class " + name, found->module->Path());
-        return true;
     };
     for (const ScenarioEvent &event : scenario.events) {
-        if (event.kind == ScenarioEvent::Kind::Spawn && !load(event.spawn->className, event.line)) {
-            return false;
+        if (event.kind == ScenarioEvent::Kind::Spawn) {
+            load(event.spawn->className, event.line);
         }
     }
     for (const VesselEntry &entry : scenario.vessels) {
-        if (!load(entry.className, entry.line)) {
-            return false;
-        }
+        load(entry.className, entry.line);
     }
-    return true;
+    return failedLine == 0;
 }
 
 // What the run writes, in the order in which a clash names them.

@@ -190,6 +190,10 @@ bool Simulation::Start(std::string &error) {
             return false;
         }
         CreateVessel(entry.name, *vesselClass, scenario.fileName, &entry.block, VesselStatus());
+        if (!services.LineError().empty()) {
+            error = services.LineError(); // a POS or VEL line of the block with a bad number
+            return false;
+        }
         // Each entry gives way once its vessel exists, so that the memory it held is there for
         // the next vessels: a large scenario is not held beside its own vessels.
         entry.block.Release();

@@ -169,7 +169,9 @@ const RefusedCase refusedCases[] = {
     {"TraceIsASaveEvent", "--trace|x.scn", "AT 2 SAVE x.scn\n", nullptr,
      "--trace x\\.scn is the same file as SAVE x\\.scn \\(run\\.scn:8\\);"},
     {"TwoOutputsOnTheStandardOutput", "--plot|/dev/stdout|--output|/dev/stdout", "", nullptr,
-     "--plot /dev/stdout is the same file as --output /dev/stdout;"},
+     "--output and --plot both write the standard output; one product per stream"},
+    {"TwoDashOutputs", "--trace|-|--output|-", "", nullptr,
+     "--output and --trace both write the standard output; one product per stream"},
     {"UnknownClassLeavesAnExistingTrace", "--trace|trace.csv", "",
      [](const TempFolder &f) {
          f.Write("trace.csv", "mine\n");
