@@ -33,6 +33,10 @@ std::string FormatMismatch(double lifetime, double maxCamDistance);
 
 void RegisterFormatBenchmarks();
 
+// Formats the debug line of one value set a given number of times with callgrind's collection on
+// only around them: "--count-format WriteDebugLine|snprintf <set> <lines>".
+int RunFormatCount(int argc, char **argv);
+
 // Steps one fleet a given number of times with callgrind's collection on only around the steps:
 // "--count <case> <subject> <vessels> <steps>". Returns the process exit code.
 int RunInstructionCount(int argc, char **argv);

@@ -7,8 +7,17 @@
 
 #include <cfloat>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <string>
+
+#if defined(__has_include)
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define BENCH_HAS_CALLGRIND 1
+#endif
+#endif
 
 namespace bench {
 namespace {
@@ -72,6 +81,36 @@ void RegisterFormatBenchmarks() {
         benchmark::RegisterBenchmark((prefix + "snprintf").c_str(), FormatLines, &values,
                                      &FormatWithSnprintf);
     }
+}
+
+int RunFormatCount(int argc, char **argv) {
+    const FormatValues *values = nullptr;
+    for (const FormatValues &set : FormatValueSets()) {
+        values = argc == 5 && std::strcmp(argv[3], set.name) == 0 ? &set : values;
+    }
+    const bool ours = argc == 5 && std::strcmp(argv[2], "WriteDebugLine") == 0;
+    if (values == nullptr || (!ours && std::strcmp(argv[2], "snprintf") != 0) ||
+        std::atol(argv[4]) <= 0) {
+        std::cerr << "usage: brevlet_bench --count-format WriteDebugLine|snprintf "
+                     "ordinary|negative|\"very large\" <lines>\n";
+        return 2;
+    }
+    const Formatter format = ours ? &brevlet::WriteDebugLine : &FormatWithSnprintf;
+    const long lines = std::atol(argv[4]);
+    char line[DebugStringCapacity];
+    format(line, sizeof line, 0.0, 0.0); // first touches, outside the count
+#if defined(BENCH_HAS_CALLGRIND)
+    CALLGRIND_TOGGLE_COLLECT;
+#endif
+    for (long i = 0; i < lines; ++i) {
+        const auto &pair = values->pairs[static_cast<std::size_t>(i) % values->pairs.size()];
+        format(line, sizeof line, pair.first, pair.second);
+        benchmark::DoNotOptimize(line);
+    }
+#if defined(BENCH_HAS_CALLGRIND)
+    CALLGRIND_TOGGLE_COLLECT;
+#endif
+    return 0;
 }
 
 } // namespace bench

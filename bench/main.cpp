@@ -1,5 +1,6 @@
 // brevlet_bench: what a Brevlet costs the host per step, against the floors, and what its debug
-// line costs against snprintf. "--count ..." instead steps one fleet for an instruction count.
+// line costs against snprintf. "--count ..." instead steps one fleet for an instruction count,
+// "--count-format ..." formats debug lines for one.
 #include "bench/Benchmarks.h"
 #include "bench/MemoryFigures.h"
 #include "bench/SummaryReporter.h"
@@ -12,6 +13,9 @@
 int main(int argc, char **argv) {
     if (argc > 1 && std::strcmp(argv[1], "--count") == 0) {
         return bench::RunInstructionCount(argc, argv);
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--count-format") == 0) {
+        return bench::RunFormatCount(argc, argv);
     }
     bench::RegisterStepBenchmarks();
     bench::RegisterFormatBenchmarks();

@@ -19,21 +19,28 @@ constexpr char lifetimeItem[] = "LIFETIME";
 // squares all underflow is shorter than it.
 constexpr double smallestPlainLimit = 0x1p-510;
 
-// Whether the distance of (dx, dy, dz) exceeds `limit`. Where the plain sum of squares is within
-// range it decides, bit for bit as in the step; where it overflowed or underflowed, the components
-// and the limit are scaled by a power of two, exactly, into a range where neither happens to a
-// component that counts.
-bool FartherThan(double dx, double dy, double dz, double limit) {
+// Whether the camera is farther from the vessel than `limit`. Where the plain sum of squares is
+// within range it decides, bit for bit as in the step; where it overflowed or underflowed, the
+// differences and the limit are scaled by a power of two, exactly, into a range where neither
+// happens to a difference that counts. Not inlined: the step would keep its differences for it,
+// at a cost in every step.
+#if defined(__GNUC__)
+[[gnu::noinline]]
+#endif
+bool FartherThan(VECTOR3 camera, VECTOR3 own, double limit) {
+    double dx = camera.x - own.x;
+    double dy = camera.y - own.y;
+    double dz = camera.z - own.z;
     const double squares = dx * dx + dy * dy + dz * dz;
     if (squares >= DBL_MIN && squares <= DBL_MAX) {
         return std::sqrt(squares) > limit;
     }
     const double scale = squares > DBL_MAX ? 0x1p-600 : 0x1p600;
-    const double x = dx * scale;
-    const double y = dy * scale;
-    const double z = dz * scale;
-    // An infinite component stays infinite and a NaN gives NaN, as on the plain path.
-    return std::sqrt(x * x + y * y + z * z) > limit * scale;
+    dx *= scale;
+    dy *= scale;
+    dz *= scale;
+    // An infinite difference stays infinite and a NaN gives NaN, as on the plain path.
+    return std::sqrt(dx * dx + dy * dy + dz * dz) > limit * scale;
 }
 
 } // namespace
@@ -96,7 +103,7 @@ void Brevlet::clbkPostStep(double /*simTime*/, double stepLength, double /*mjd*/
     if (lifetime > 0.0) {
         // A lifetime within a millionth of a step of the step's end runs out in it, as the host's
         // clock counts its events: ten steps of 0.1 leave about 1e-16 of a lifetime of 1.
-        if (lifetime > stepLength + stepLength * 1e-6) {
+        if (lifetime > stepLength * (1.0 + 1e-6)) {
             lifetime -= stepLength;
         } else {
             lifetime = 0.0;
@@ -114,13 +121,13 @@ void Brevlet::clbkPostStep(double /*simTime*/, double stepLength, double /*mjd*/
         const double dx = camera.x - own.x;
         const double dy = camera.y - own.y;
         const double dz = camera.z - own.z;
-        const double squares = dx * dx + dy * dy + dz * dz;
-        bool beyond = std::sqrt(squares) > maxCamDistance;
-        // The plain sum decides unless it overflowed, or underflowed under a limit it cannot tell.
-        if (beyond ? squares > DBL_MAX : maxCamDistance < smallestPlainLimit) {
-            beyond = FartherThan(dx, dy, dz, maxCamDistance);
+        const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+        // Beyond the limit, decided again where the sum of squares may have overflowed (to an
+        // infinite distance) or underflowed: under a limit so small, the floor is beyond it.
+        const double floored = distance > smallestPlainLimit ? distance : smallestPlainLimit;
+        if (floored > maxCamDistance && FartherThan(camera, own, maxCamDistance)) {
+            expire = true;
         }
-        expire = expire || beyond;
     }
 
     if (oapiCameraTarget() == self) {
