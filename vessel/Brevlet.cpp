@@ -19,30 +19,6 @@ constexpr char lifetimeItem[] = "LIFETIME";
 // squares all underflow is shorter than it.
 constexpr double smallestPlainLimit = 0x1p-510;
 
-// Whether the camera is farther from the vessel than `limit`. Where the plain sum of squares is
-// within range it decides, bit for bit as in the step; where it overflowed or underflowed, the
-// differences and the limit are scaled by a power of two, exactly, into a range where neither
-// happens to a difference that counts. Not inlined: the step would keep its differences for it,
-// at a cost in every step.
-#if defined(__GNUC__)
-[[gnu::noinline]]
-#endif
-bool FartherThan(VECTOR3 camera, VECTOR3 own, double limit) {
-    double dx = camera.x - own.x;
-    double dy = camera.y - own.y;
-    double dz = camera.z - own.z;
-    const double squares = dx * dx + dy * dy + dz * dz;
-    if (squares >= DBL_MIN && squares <= DBL_MAX) {
-        return std::sqrt(squares) > limit;
-    }
-    const double scale = squares > DBL_MAX ? 0x1p-600 : 0x1p600;
-    dx *= scale;
-    dy *= scale;
-    dz *= scale;
-    // An infinite difference stays infinite and a NaN gives NaN, as on the plain path.
-    return std::sqrt(dx * dx + dy * dy + dz * dz) > limit * scale;
-}
-
 } // namespace
 
 Brevlet::Brevlet(ObjectHandle handle, int hostValue)
@@ -97,6 +73,29 @@ void Brevlet::clbkSetStateEx(const void *status) {
     DefSetStateEx(status);
 }
 
+// Where the plain sum of squares is within range it decides, bit for bit as in the step; where it
+// overflowed or underflowed, the differences and the limit are scaled by a power of two, exactly,
+// into a range where neither happens to a difference that counts. Not inlined: the step would
+// keep its differences for it, at a cost in every step.
+#if defined(__GNUC__)
+[[gnu::noinline]]
+#endif
+bool Brevlet::FartherThanLimit(VECTOR3 camera, VECTOR3 own) const {
+    double dx = camera.x - own.x;
+    double dy = camera.y - own.y;
+    double dz = camera.z - own.z;
+    const double squares = dx * dx + dy * dy + dz * dz;
+    if (squares >= DBL_MIN && squares <= DBL_MAX) {
+        return std::sqrt(squares) > maxCamDistance;
+    }
+    const double scale = squares > DBL_MAX ? 0x1p-600 : 0x1p600;
+    dx *= scale;
+    dy *= scale;
+    dz *= scale;
+    // An infinite difference stays infinite and a NaN gives NaN, as on the plain path.
+    return std::sqrt(dx * dx + dy * dy + dz * dz) > maxCamDistance * scale;
+}
+
 // Runs for every Brevlet after every step: it allocates nothing and does a fixed amount of work.
 void Brevlet::clbkPostStep(double /*simTime*/, double stepLength, double /*mjd*/) {
     bool expire = false;
@@ -125,7 +124,7 @@ void Brevlet::clbkPostStep(double /*simTime*/, double stepLength, double /*mjd*/
         // Beyond the limit, decided again where the sum of squares may have overflowed (to an
         // infinite distance) or underflowed: under a limit so small, the floor is beyond it.
         const double floored = distance > smallestPlainLimit ? distance : smallestPlainLimit;
-        if (floored > maxCamDistance && FartherThan(camera, own, maxCamDistance)) {
+        if (floored > maxCamDistance && FartherThanLimit(camera, own)) {
             expire = true;
         }
     }

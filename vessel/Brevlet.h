@@ -28,6 +28,10 @@ public:
     double GetMaxCamDistance() const { return maxCamDistance; }
 
 private:
+    // Whether the camera is farther than maxCamDistance, decided where the step's sum of squares
+    // may have overflowed or underflowed.
+    bool FartherThanLimit(VECTOR3 camera, VECTOR3 own) const;
+
     // Remaining lifetime in seconds; zero or less means no lifetime limit.
     double lifetime;
     // Distance limit to the camera in metres; zero or less disables the cull.
