@@ -1,4 +1,5 @@
 // Creating and destroying Brevlets through the module's two entry points, as the host does.
+#include "host/HostServices.h"
 #include "tests/AllocationCounter.h"
 #include "tests/HostHarness.h"
 
@@ -106,6 +107,17 @@ TEST(VesselLifecycle, TheStepCallbackAllocatesNothing) {
     const AllocationCounts after = CurrentAllocationCounts();
     EXPECT_EQ(after.allocations, before.allocations);
     EXPECT_EQ(host.DebugLine(), "995.000000 Dmax=1000000.000000m");
+
+    // The longest numbers, whose exact digits take the formatter's arbitrary-precision path.
+    HostHarness huge(
+        {"LifeTime = -1.7976931348623157e308", "MaxCamDistance = 1.7976931348623157e308"});
+    standin::SimVessel &longest = huge.CreateFromBlock("Longest", {"POS 0 0 0"});
+    huge.SetCamera({0, 0, 0}, &longest);
+    const AllocationCounts beforeLongest = CurrentAllocationCounts();
+    longest.instance->clbkPostStep(0.0, 0.5, 51544.5);
+    EXPECT_EQ(CurrentAllocationCounts().allocations, beforeLongest.allocations);
+    EXPECT_EQ(huge.DebugLine().substr(0, 12), "-17976931348");
+    EXPECT_EQ(huge.DebugLine().size(), DebugStringCapacity - 1);
 }
 
 } // namespace
