@@ -10,10 +10,15 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
+
+// The lines' clock, which a test moves on.
+std::chrono::steady_clock::time_point testNow{};
+std::chrono::steady_clock::time_point TestNow() {
+    return testNow;
+}
 
 // A run without vessels, halfway from 0 to 100.
 class HalfwayRun : public standin::RunView {
@@ -34,20 +39,27 @@ private:
 TEST(ProgressLine, DrawnAsTheRunStepsAndGoneAtItsEnd) {
     std::ostringstream terminal;
     std::ostringstream logFile;
-    standin::ProgressLine line(terminal, true, 0.0, 100.0);
-    standin::ProgressLine off(logFile, false, 0.0, 100.0); // not a terminal
+    standin::ProgressLine line(terminal, true, 0.0, 100.0, TestNow);
+    standin::ProgressLine off(logFile, false, 0.0, 100.0, TestNow); // not a terminal
     const HalfwayRun run;
+    const standin::StepFacts facts{50.0, nullptr, nullptr, ""};
+    auto steps = [&](int count) {
+        for (standin::RunObserver *observer : {static_cast<standin::RunObserver *>(&line),
+                                               static_cast<standin::RunObserver *>(&off)}) {
+            for (int step = 0; step < count; ++step) {
+                observer->StepDone(run, facts);
+            }
+        }
+    };
     // Shown only once the run has lasted a second, and then after some tens of thousands of
     // vessel calls.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    const standin::StepFacts facts{50.0, nullptr, nullptr, ""};
-    for (standin::RunObserver *observer :
-         {static_cast<standin::RunObserver *>(&line), static_cast<standin::RunObserver *>(&off)}) {
-        for (int step = 0; step < 70000; ++step) {
-            observer->StepDone(run, facts);
-        }
-        observer->RunEnded(run);
-    }
+    testNow += std::chrono::milliseconds(900);
+    steps(70000);
+    EXPECT_EQ(terminal.str(), "");
+    testNow += std::chrono::milliseconds(200);
+    steps(70000);
+    line.RunEnded(run);
+    off.RunEnded(run);
     EXPECT_EQ(logFile.str(), "");
     const std::string written = terminal.str();
     const std::size_t end = written.find('\r', 1);
@@ -114,11 +126,12 @@ TEST(ReadingLine, DrawnAfterASecondAndGoneWhenDone) {
     std::ostringstream terminal;
     std::ostringstream logFile;
     {
-        standin::ReadingLine line(terminal, true, "big.scn");
-        standin::ReadingLine off(logFile, false, "big.scn");
+        standin::ReadingLine line(terminal, true, "big.scn", TestNow);
+        standin::ReadingLine off(logFile, false, "big.scn", TestNow);
+        testNow += std::chrono::milliseconds(900);
         line.Show("reading", 0.1);
         EXPECT_EQ(terminal.str(), "");
-        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        testNow += std::chrono::milliseconds(200);
         line.Show("parsing", 0.5);
         off.Show("parsing", 0.5);
     }

@@ -81,8 +81,8 @@ void LineInPlace::Clear() {
     }
 }
 
-ReadingLine::ReadingLine(std::ostream &terminal, bool shown, std::string name)
-    : line(terminal), shown(shown), name(std::move(name)), started(Clock::now()),
+ReadingLine::ReadingLine(std::ostream &terminal, bool shown, std::string name, SteadyNow now)
+    : line(terminal), shown(shown), name(std::move(name)), clock(now), started(clock()),
       lastDrawn(started) {}
 
 ReadingLine::~ReadingLine() {
@@ -90,7 +90,7 @@ ReadingLine::~ReadingLine() {
 }
 
 void ReadingLine::Show(const char *what, double share) {
-    const Clock::time_point now = Clock::now();
+    const Clock::time_point now = clock();
     if (!shown || now - started < firstShownAfter || now - lastDrawn < redrawnEvery) {
         return;
     }
@@ -99,16 +99,17 @@ void ReadingLine::Show(const char *what, double share) {
     line.Draw(ReadingText(what, name, share, columns), columns);
 }
 
-ProgressLine::ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime)
-    : line(terminal), shown(shown), startTime(startTime), endTime(endTime), started(Clock::now()),
-      lastDrawn(started) {}
+ProgressLine::ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime,
+                           SteadyNow now)
+    : line(terminal), shown(shown), startTime(startTime), endTime(endTime), clock(now),
+      started(clock()), lastDrawn(started) {}
 
 ProgressLine::~ProgressLine() {
     Clear();
 }
 
 void ProgressLine::Look(double simTime) {
-    const Clock::time_point now = Clock::now();
+    const Clock::time_point now = clock();
     if (now - started < firstShownAfter || now - lastDrawn < redrawnEvery) {
         return;
     }

@@ -27,6 +27,9 @@ std::string ProgressText(double simTime, double done, double stepsPerSecond, dou
 std::string ReadingText(const std::string &what, const std::string &name, double share,
                         std::size_t columns);
 
+// The clock that the lines below read: the steady clock, or a test's own.
+using SteadyNow = std::chrono::steady_clock::time_point (*)();
+
 // One line on a terminal, redrawn in place: "\r" and blanks over the rest of the last text redraw
 // it on any terminal, and none reach the last column, even if the window has narrowed since.
 class LineInPlace {
@@ -46,7 +49,8 @@ private:
 // once the reading has lasted a second, redrawn in place, cleared when done.
 class ReadingLine {
 public:
-    ReadingLine(std::ostream &terminal, bool shown, std::string name);
+    ReadingLine(std::ostream &terminal, bool shown, std::string name,
+                SteadyNow now = std::chrono::steady_clock::now);
     ~ReadingLine();
     ReadingLine(const ReadingLine &) = delete;
     ReadingLine &operator=(const ReadingLine &) = delete;
@@ -60,6 +64,7 @@ private:
     LineInPlace line;
     bool shown;
     std::string name;
+    SteadyNow clock;
     Clock::time_point started;
     Clock::time_point lastDrawn;
 };
@@ -67,7 +72,8 @@ private:
 class ProgressLine : public RunObserver {
 public:
     // `shown` false: the line stays off (the stream is not a terminal).
-    ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime);
+    ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime,
+                 SteadyNow now = std::chrono::steady_clock::now);
     ~ProgressLine() override;
     ProgressLine(const ProgressLine &) = delete;
     ProgressLine &operator=(const ProgressLine &) = delete;
@@ -102,6 +108,7 @@ private:
     bool shown;
     double startTime;
     double endTime;
+    SteadyNow clock;
     std::uint64_t steps = 0;
     std::uint64_t work = 0; // steps and vessel calls since the last look
     Clock::time_point started;

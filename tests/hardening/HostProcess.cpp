@@ -2,10 +2,13 @@
 
 #include "tests/hardening/InProcessHost.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <initializer_list>
+#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -124,6 +127,30 @@ HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std:
     }
     unlink(errPath.c_str());
     return outcome;
+}
+
+bool WaitUntilInSystemCall(int pid, std::initializer_list<long> calls) {
+    const std::string facts = "/proc/" + std::to_string(pid) + "/syscall";
+    bool seen = false;
+    for (int looked = 0; looked < 60000; ++looked) {
+        siginfo_t info{};
+        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            info.si_pid == pid) {
+            return false;
+        }
+        // "running" while it runs; else the number of the call it is in, then its arguments.
+        // Seen there twice in a row, a millisecond apart: asleep there, not passing through.
+        const std::string now = ReadWhole(facts);
+        const long call = std::strtol(now.c_str(), nullptr, 10);
+        const bool there = !now.empty() && now[0] >= '0' && now[0] <= '9' &&
+                           std::find(calls.begin(), calls.end(), call) != calls.end();
+        if (there && seen) {
+            return true;
+        }
+        seen = there;
+        usleep(1000);
+    }
+    return false;
 }
 
 } // namespace hardening

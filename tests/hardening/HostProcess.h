@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -34,5 +35,10 @@ struct HostConditions {
 // Runs the host with `arguments` in the folder `workFolder`, standard input closed.
 HostOutcome RunHostProcess(const std::vector<std::string> &arguments, const std::string &workFolder,
                            const HostConditions &conditions = {});
+
+// Waits until the process `pid` (a child of this one) sleeps in one of the system calls `calls`
+// (numbers from <sys/syscall.h>, as /proc/<pid>/syscall shows them): the point a test has led it
+// to, such as a wait for a reader. False if it ends first, or is not there within a minute.
+bool WaitUntilInSystemCall(int pid, std::initializer_list<long> calls);
 
 } // namespace hardening

@@ -20,6 +20,7 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -387,8 +388,8 @@ TEST(ClosedStandardStream, TakesNoOutputsFile) {
     }
 }
 
-// An output that is a FIFO nobody reads: one SIGINT or SIGTERM ends the wait for its reader within
-// a second, with the status of the signal; an existing output is left as it was.
+// An output that is a FIFO nobody reads: one SIGINT or SIGTERM, sent once the host waits for a
+// reader, ends the wait, with the status of the signal; an existing output is left as it was.
 TEST(FifoWithoutReader, OneSignalEndsTheWait) {
     for (const std::string option : {"--output", "--trace"}) {
         for (const int signal : {SIGINT, SIGTERM}) {
@@ -400,16 +401,17 @@ TEST(FifoWithoutReader, OneSignalEndsTheWait) {
             if (option != "--output") {
                 more.insert(more.end(), {"--output", "out.scn"});
             }
-            std::chrono::steady_clock::time_point sent;
             hardening::HostConditions conditions;
+            bool waited = false;
             conditions.whileRunning = [&](int pid) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(500));
-                sent = std::chrono::steady_clock::now();
+                // Between two tries to open the FIFO, the host sleeps: nowhere else.
+                waited =
+                    hardening::WaitUntilInSystemCall(pid, {SYS_nanosleep, SYS_clock_nanosleep});
                 kill(pid, signal);
             };
             const hardening::HostOutcome outcome = hardening::RunHostProcess(
                 RunArguments(folder, more), folder.Path().string(), conditions);
-            EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(1));
+            EXPECT_TRUE(waited) << "the host did not wait for a reader";
             EXPECT_EQ(outcome.exitCode, 128 + signal) << outcome.err;
             EXPECT_NE(outcome.err.find("fifo: cannot write: interrupted while waiting for a "
                                        "reader"),
@@ -421,34 +423,26 @@ TEST(FifoWithoutReader, OneSignalEndsTheWait) {
     }
 }
 
-// A trace into a pipe whose reader does not read: one SIGTERM ends the blocked write and the run
-// within a second, the trace reported as not written in full. (The pipe is read only once the
-// host has ended, or after three seconds.)
+// A trace into a pipe whose reader does not read: one SIGTERM, sent once the host waits for room
+// in the pipe, ends the blocked write and the run, the trace reported as not written in full. (The
+// pipe is read only once the host has ended.)
 TEST(BlockedWrite, OneSignalEndsIt) {
     TempFolder folder;
     hardening::HostConditions conditions;
     conditions.stdoutPipe = true;
-    std::chrono::steady_clock::duration took{};
+    bool waited = false;
     conditions.whileRunning = [&](int pid) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        const auto sent = std::chrono::steady_clock::now();
+        // The host waits for room in a pipe in poll(), and nowhere else in this run.
+        waited = hardening::WaitUntilInSystemCall(pid, {SYS_poll, SYS_ppoll});
         kill(pid, SIGTERM);
         siginfo_t info{};
-        for (int i = 0; i < 300; ++i) {
-            info.si_pid = 0;
-            if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-                info.si_pid == pid) {
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        took = std::chrono::steady_clock::now() - sent;
+        waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT);
     };
     const hardening::HostOutcome outcome = hardening::RunHostProcess(
         RunArguments(folder, {"--output", "/dev/null", "--trace", "/dev/stdout"},
                      "STEP 0.001\nEND 100\nVESSEL A Brevlet\n  LIFETIME -1\nEND_VESSEL\n"),
         folder.Path().string(), conditions);
-    EXPECT_LT(took, std::chrono::seconds(1));
+    EXPECT_TRUE(waited) << "the host did not wait for room in the pipe";
     EXPECT_EQ(outcome.exitCode, 143) << outcome.err;
     EXPECT_TRUE(std::regex_search(
         outcome.err, std::regex("\\] saved scenario to /dev/null\nstandin-host: /dev/stdout: "
@@ -681,8 +675,10 @@ TEST(StalledFifo, OneSignalEndsTheWait) {
                       static_cast<ssize_t>(std::strlen(c.first)));
         }
         hardening::HostConditions conditions;
+        bool waited = false;
         conditions.whileRunning = [&](int pid) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            // The host waits for the writer in poll(), and nowhere else in this run.
+            waited = hardening::WaitUntilInSystemCall(pid, {SYS_poll, SYS_ppoll});
             if (c.rest != nullptr) {
                 (void)!write(writer, c.rest, std::strlen(c.rest));
                 close(writer);
@@ -696,6 +692,7 @@ TEST(StalledFifo, OneSignalEndsTheWait) {
         if (writer >= 0) {
             close(writer);
         }
+        EXPECT_TRUE(waited) << "the host did not wait for the FIFO's writer";
         if (c.message == nullptr) {
             EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
             EXPECT_NE(ReadWhole(folder / "out.scn").find("VESSEL A"), std::string::npos);
@@ -752,11 +749,10 @@ TEST(RunLog, NamesTheRunBeforeAnyOutputIsWritten) {
     hardening::HostConditions conditions;
     conditions.stdoutPath = folder / "log.txt"; // a file: the log holds its lines
     bool loggedFirst = false;
-    conditions.whileRunning = [&](int) {
-        for (int waited = 0; waited < 500 && !loggedFirst; ++waited) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            loggedFirst = ReadWhole(folder / "log.txt").find("created A") != std::string::npos;
-        }
+    conditions.whileRunning = [&](int pid) {
+        // Once it waits for the FIFO's reader (asleep between tries to open it), the log is there.
+        EXPECT_TRUE(hardening::WaitUntilInSystemCall(pid, {SYS_nanosleep, SYS_clock_nanosleep}));
+        loggedFirst = ReadWhole(folder / "log.txt").find("created A") != std::string::npos;
         const int reader = open((folder / "out.fifo").c_str(), O_RDONLY);
         char chunk[4096];
         while (read(reader, chunk, sizeof chunk) > 0) {
