@@ -193,6 +193,7 @@ int Folder::CreateTemporary(const std::string &name, std::string &temporary, int
         place = AddTemporaryFileToRemove(PathOf(temporary).c_str());
         const int file = _open(PathOf(temporary).c_str(),
                                _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        TemporaryFileOpened(place, file);
         if (file >= 0 || errno != EEXIST) {
             const int failure = errno;
             if (file < 0) {

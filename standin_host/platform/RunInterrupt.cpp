@@ -25,6 +25,7 @@ namespace {
 // any path the host writes to; a longer one is not removed by the second signal.
 constexpr int temporaryPlaces = 4;
 char temporaryFiles[temporaryPlaces][4096];
+volatile int temporaryFds[temporaryPlaces] = {-1, -1, -1, -1};
 
 int heldFd = -1;
 const char *heldLines = nullptr;
@@ -32,11 +33,15 @@ const volatile std::size_t *heldCount = nullptr;
 CrashDescription describeCrash = nullptr;
 
 void RemoveTemporaryFiles() {
-    for (const char *file : temporaryFiles) {
+    for (int place = 0; place < temporaryPlaces; ++place) {
+        const char *file = temporaryFiles[place];
         if (file[0] == '\0') {
             continue;
         }
 #if defined(_WIN32)
+        if (temporaryFds[place] >= 0) {
+            _close(temporaryFds[place]);
+        }
         std::remove(file);
 #else
         unlink(file); // async-signal-safe, unlike remove()
@@ -240,8 +245,15 @@ int AddTemporaryFileToRemove(const char *path) {
     return -1;
 }
 
+void TemporaryFileOpened(int place, int fd) {
+    if (place >= 0 && place < temporaryPlaces) {
+        temporaryFds[place] = fd;
+    }
+}
+
 void ForgetTemporaryFile(int place) {
     if (place >= 0 && place < temporaryPlaces) {
+        temporaryFds[place] = -1;
         temporaryFiles[place][0] = '\0';
         std::atomic_signal_fence(std::memory_order_seq_cst);
     }

@@ -51,6 +51,10 @@ const char *CrashSignalName(int signal);
 // trace's and a save's exist at once). The text is copied, since the handler may not allocate.
 int AddTemporaryFileToRemove(const char *path);
 
+// The file kept at `place` is open as `fd`: Windows removes no file that is open, so the process
+// closes it first.
+void TemporaryFileOpened(int place, int fd);
+
 // The file kept at `place` is no longer to be removed (it was renamed or removed); -1: nothing.
 void ForgetTemporaryFile(int place);
 

@@ -25,9 +25,10 @@ std::string DefaultOutputPath(const std::string &scenarioPath) {
     return fs::path(scenarioPath).stem().string() + ".saved.scn";
 }
 
-// Every class that the scenario names, loaded before the run's files are checked: a class's
+// Every class that the scenario names, found once, before the run's files are checked: a class's
 // configuration names its module, and both are files that the run reads. Loading writes nothing;
-// a class that cannot be loaded is reported with the first line of the scenario that uses it.
+// a class that cannot be loaded is reported with the first line of the scenario that uses it, and
+// the simulation takes the classes found from `classes`.
 bool LoadClasses(const ScenarioDescription &scenario, VesselClasses &classes, RunFiles &files,
                  std::string &error) {
     // Each class's files are planned once, however many vessels of it a scenario spawns.

@@ -171,15 +171,9 @@ std::string Simulation::ModuleFailure() {
 
 bool Simulation::Start(std::string &error) {
     started = true;
-    // Every class the run will need is found before anything is created, so that a missing class
-    // is reported at once and not in the middle of the run.
-    for (const ScenarioEvent &event : scenario.events) {
-        if (event.kind == ScenarioEvent::Kind::Spawn &&
-            classes.Find(event.spawn->className, error) == nullptr) {
-            error.insert(0, scenario.fileName + ":" + std::to_string(event.line) + ": ");
-            return false;
-        }
-    }
+    // The classes are found once, when the run is planned (Session::Plan): here they are taken
+    // from VesselClasses' store. A run built without a plan reports a missing class where it is
+    // first needed.
     vessels.reserve(scenario.vessels.size());
     liveVessels.reserve(scenario.vessels.size());
     liveByName.reserve(scenario.vessels.size());

@@ -1,7 +1,7 @@
 // Runs of the real host generated at random, checked against what must hold after any run, however
 // it ends: outputs that alias each other and the inputs by many spellings, devices, a FIFO, a
 // socket, a full disk (where a small file system can be mounted), signals at random times (one or
-// two), and SAVE names good and bad. After each run:
+// two), SAVE names good and bad, and a module that crashes or throws. After each run:
 // - nothing outside the run's folder changed, nor any input but a scenario that its own SAVE
 //   updates;
 // - every file that changed or appeared is one that the log names as written, and complete: a
@@ -126,12 +126,28 @@ struct Plan {
     // 2 gone is removed, 3 a second host runs in the same folder; 0 nothing.
     int change = 0;
     int changeMs = 0;
+    // A vessel whose module fails at 1 s: 1 it crashes (SIGSEGV), 2 it throws; 0 none.
+    int fault = 0;
 };
+
+// A folder with both modules, the Brevlet and one that fails on purpose.
+std::string ModulesFolder() {
+    static const TempFolder folder;
+    static const std::string path = [] {
+        for (const fs::path &module : {fs::path(hardening::ModuleFolder()) / "Brevlet.so",
+                                       fs::path(BREVLET_FAULTY_MODULE)}) {
+            fs::copy_file(module, folder / module.filename().string(),
+                          fs::copy_options::overwrite_existing);
+        }
+        return folder.Path().string();
+    }();
+    return path;
+}
 
 Plan MakePlan(std::mt19937 &random) {
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     Plan plan;
-    plan.arguments = {"--config", "config", "--modules", hardening::ModuleFolder()};
+    plan.arguments = {"--config", "config", "--modules", ModulesFolder()};
     const bool tame = pick(2) == 0;
     auto output = [&] {
         return tame ? goodOutputs[pick(sizeof goodOutputs / sizeof goodOutputs[0])]
@@ -156,10 +172,13 @@ Plan MakePlan(std::mt19937 &random) {
     }
     plan.arguments.emplace_back(pick(8) == 0 ? "hl.scn" : "run.scn");
     plan.change = pick(2) == 0 ? 1 + pick(3) : 0;
+    plan.fault = pick(5) == 0 ? 1 + pick(2) : 0;
     plan.changeMs = pick(200);
-    // An output of the user's own through sub follows the link that sub becomes, as asked.
+    // An output of the user's own through sub (or through a link into it) follows the link that
+    // sub becomes, as asked.
     for (const std::string &argument : plan.arguments) {
-        if (plan.change == 1 && argument.rfind("sub/", 0) == 0) {
+        if (plan.change == 1 && (argument.rfind("sub/", 0) == 0 || argument == "alias.scn" ||
+                                 argument == "dangling.scn")) {
             plan.change = 0;
         }
     }
@@ -174,6 +193,9 @@ std::string ScenarioText(const Plan &plan, std::mt19937 &random) {
         text += "VESSEL V" + std::to_string(i) + " Brevlet\n  POS 0 0 " +
                 std::to_string(10 * (i + 1)) + "\n  LIFETIME " + std::to_string(i) +
                 ".5\nEND_VESSEL\n";
+    }
+    if (plan.fault != 0) {
+        text += "VESSEL F Faulty\nEND_VESSEL\n";
     }
     text += "AT 0.5 SPAWN S Brevlet POS 0 0 5\nAT 1 CAMERA TARGET S\n";
     double at = 0.05;
@@ -326,6 +348,8 @@ TEST(Invariant, EveryRunLeavesItsFilesWholeOrAsTheyWere) {
         TempFolder elsewhere; // where sub leads once it is a link: no checkpoint may go there
         TempFolder secondStreams;
         Prepare(f, outside.Path(), scenario);
+        f.Write("config/Faulty.cfg", std::string("Module = Faulty\nAt = 1\nFault = ") +
+                                         (plan.fault == 1 ? "segv\n" : "throw\n"));
         if (small) {
             fs::create_directory_symlink(disk / "small", f / "small");
             for (const auto &entry : fs::directory_iterator(disk / "small")) {
@@ -426,7 +450,8 @@ TEST(Invariant, EveryRunLeavesItsFilesWholeOrAsTheyWere) {
         described += " | signal " + std::to_string(plan.signal) + " after " +
                      std::to_string(plan.delayMs) + " ms" + (plan.second ? ", twice" : "") +
                      " | change " + std::to_string(plan.change) + " after " +
-                     std::to_string(plan.changeMs) + " ms";
+                     std::to_string(plan.changeMs) + " ms" + " | fault " +
+                     std::to_string(plan.fault);
         SCOPED_TRACE(described + "\nstdout:\n" + outcome.out.substr(0, 2000) + "\nstderr:\n" +
                      outcome.err.substr(0, 2000));
         ASSERT_FALSE(killed) << "the run did not end within 20 s";
@@ -520,7 +545,13 @@ TEST(Invariant, EveryRunLeavesItsFilesWholeOrAsTheyWere) {
         // The exit status agrees with the log.
         const bool anyLine = log.find("[t=") != std::string::npos;
         const int status = outcome.exitCode;
+        const bool crashed = std::regex_search(
+            outcome.err,
+            std::regex(R"(standin-host: vessel F \(class Faulty, module .*/Faulty\.so\) )"
+                       R"(crashed with signal 11 \(SIGSEGV\) in clbkPostStep at )"
+                       R"(simulation time [0-9.]+; nothing of the run is saved\n)"));
         if (status == 0) {
+            EXPECT_EQ(plan.fault, 0) << "a run whose module failed succeeded";
             EXPECT_EQ(outcome.err.find("standin-host: "), std::string::npos);
             const std::vector<std::pair<std::string, std::string>> written = Written(log);
             for (std::size_t i = 0; i + 1 < plan.arguments.size(); ++i) {
@@ -541,9 +572,17 @@ TEST(Invariant, EveryRunLeavesItsFilesWholeOrAsTheyWere) {
             if (!anyLine) {
                 EXPECT_EQ(after, before) << "a refused run changed a file";
                 tally["refused"]++;
+            } else if (outcome.err.find("let an exception out of clbkPostStep") !=
+                       std::string::npos) {
+                EXPECT_EQ(plan.fault, 2);
+                tally["a module threw"]++;
             } else {
                 tally["failed output"]++;
             }
+        } else if (status == 128 + SIGSEGV) {
+            EXPECT_EQ(plan.fault, 1) << "a crash without a module that crashes";
+            EXPECT_TRUE(crashed) << "a crash that does not name what crashed";
+            tally["a module crashed"]++;
         } else {
             ASSERT_EQ(status, 128 + plan.signal) << "an exit status of no signal sent";
             EXPECT_TRUE(plan.second ||
