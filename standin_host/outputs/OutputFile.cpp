@@ -250,13 +250,15 @@ bool OutputFile::Finish(std::string &error) {
     if (done && finished == Mode::Replace) {
         done = folder.Place(fd, temporary, temporaryPlace, name, placing);
     }
-    // A replaced file is on disk once placed; a device's or FIFO's close may still fail.
-    if (finished != Mode::Stream && fd >= 0 && CloseFile(fd) != 0 && finished == Mode::InPlace &&
-        done) {
-        done = false;
-        reason = errno;
+    // A device's or FIFO's close may still fail; a replaced file was closed as it was placed.
+    if (finished == Mode::InPlace) {
+        const bool closed = CloseFile(fd) == 0;
+        fd = -1;
+        if (!closed && done) {
+            done = false;
+            reason = errno;
+        }
     }
-    fd = -1;
     if (!done) {
         error = reason != 0 ? CannotWrite(path, reason == EINTR ? "interrupted while its reader "
                                                                   "did not read"

@@ -153,6 +153,44 @@ std::string Folder::PathOf(const std::string &name) const {
     return path == "." ? name : (fs::path(path) / name).string();
 }
 
+// Where the system makes unnamed files, a named one exists only for a moment; elsewhere it is
+// named for the second signal before it exists, so that no signal finds it made and unnamed.
+int Folder::CreateTemporary(const std::string &name, std::string &temporary, int &place) const {
+    temporary.clear();
+    place = -1;
+    const int unnamed = CreateUnnamed();
+    if (unnamed >= 0 || errno != EOPNOTSUPP) {
+        return unnamed;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = TemporaryName(name);
+        place = AddTemporaryFileToRemove(PathOf(temporary).c_str());
+        const int file = CreateNamed(temporary);
+        if (file >= 0) {
+            TemporaryFileOpened(place, file);
+            return file;
+        }
+        const int failure = errno;
+        ForgetTemporaryFile(place);
+        place = -1;
+        temporary.clear();
+        if (failure != EEXIST) {
+            errno = failure;
+            return -1;
+        }
+    }
+    return -1;
+}
+
+void Folder::Remove(std::string &temporary, int &place) const {
+    if (!temporary.empty()) {
+        RemoveNamed(temporary);
+        temporary.clear();
+    }
+    ForgetTemporaryFile(place);
+    place = -1;
+}
+
 #if defined(_WIN32)
 int ProcessId() {
     return _getpid();
@@ -187,33 +225,29 @@ bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::strin
     }
     return Open((fs::path(base.path) / parent).string());
 }
-int Folder::CreateTemporary(const std::string &name, std::string &temporary, int &place) const {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = TemporaryName(name);
-        place = AddTemporaryFileToRemove(PathOf(temporary).c_str());
-        const int file = _open(PathOf(temporary).c_str(),
-                               _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-        TemporaryFileOpened(place, file);
-        if (file >= 0 || errno != EEXIST) {
-            const int failure = errno;
-            if (file < 0) {
-                ForgetTemporaryFile(place);
-                place = -1;
-                temporary.clear();
-            }
-            errno = failure;
-            return file;
-        }
-        ForgetTemporaryFile(place);
-    }
+int Folder::CreateUnnamed() const {
+    errno = EOPNOTSUPP;
     return -1;
+}
+int Folder::CreateNamed(const std::string &name) const {
+    return _open(PathOf(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                 _S_IREAD | _S_IWRITE);
+}
+void Folder::RemoveNamed(const std::string &name) const {
+    std::remove(PathOf(name).c_str());
 }
 bool SyncFile(int file) {
     return _commit(file) == 0;
 }
-bool Folder::Place(int /*file*/, std::string &temporary, int &place, const std::string &name,
+bool Folder::Place(int &file, std::string &temporary, int &place, const std::string &name,
                    int &failure) const {
-    // Write-through: the rename is on disk when the call returns.
+    // An open file cannot be renamed; write-through: the rename is on disk when the call returns.
+    const bool closed = _close(file) == 0;
+    file = -1;
+    if (!closed) {
+        failure = errno;
+        return false;
+    }
     if (!MoveFileExA(PathOf(temporary).c_str(), PathOf(name).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         failure = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
@@ -223,14 +257,6 @@ bool Folder::Place(int /*file*/, std::string &temporary, int &place, const std::
     place = -1;
     temporary.clear();
     return true;
-}
-void Folder::Remove(std::string &temporary, int &place) const {
-    if (!temporary.empty()) {
-        std::remove(PathOf(temporary).c_str());
-        temporary.clear();
-    }
-    ForgetTemporaryFile(place);
-    place = -1;
 }
 bool Folder::IsMountPoint(const std::string & /*name*/) const {
     return false; // a file is no mount point on Windows
@@ -335,46 +361,25 @@ bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::strin
     path = base.PathOf(way);
     return true;
 }
-// An unnamed file (O_TMPFILE) is named only once complete, through /proc; without either, a named
-// one, which the second signal removes.
-int Folder::CreateTemporary(const std::string &name, std::string &temporary, int &place) const {
-    static const bool unnamed = access("/proc/self/fd", X_OK) == 0;
-    temporary.clear();
-    place = -1;
-#if defined(O_TMPFILE)
-    if (unnamed) {
-        const int file = openat(fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-        if (file >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) {
-            return file;
-        }
+// An unnamed file (O_TMPFILE) is named only once complete, through /proc.
+int Folder::CreateUnnamed() const {
+    static const bool named = access("/proc/self/fd", X_OK) == 0;
+    const int file = named ? openat(fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
+    if (file < 0 && (!named || errno == EISDIR || errno == EINVAL)) {
+        errno = EOPNOTSUPP; // a kernel or file system without O_TMPFILE
     }
-#endif
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = TemporaryName(name);
-        // Named for the second signal before it exists, so that no signal finds it unnamed.
-        place = AddTemporaryFileToRemove(PathOf(temporary).c_str());
-        const int file =
-            openat(fd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        const int failure = errno;
-        if (file < 0) {
-            ForgetTemporaryFile(place);
-            place = -1;
-        }
-        if (file >= 0 || failure != EEXIST) {
-            if (file < 0) {
-                temporary.clear();
-            }
-            errno = failure;
-            return file;
-        }
-    }
-    temporary.clear();
-    return -1;
+    return file;
+}
+int Folder::CreateNamed(const std::string &name) const {
+    return openat(fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+void Folder::RemoveNamed(const std::string &name) const {
+    unlinkat(fd, name.c_str(), 0);
 }
 bool SyncFile(int file) {
     return fsync(file) == 0;
 }
-bool Folder::Place(int file, std::string &temporary, int &place, const std::string &name,
+bool Folder::Place(int &file, std::string &temporary, int &place, const std::string &name,
                    int &failure) const {
     struct stat old {};
     if (fstatat(fd, name.c_str(), &old, 0) == 0) {
@@ -395,8 +400,11 @@ bool Folder::Place(int file, std::string &temporary, int &place, const std::stri
             }
         }
     }
-    if (temporary.empty() || renameat(fd, temporary.c_str(), fd, name.c_str()) != 0) {
-        failure = temporary.empty() ? EEXIST : errno;
+    const bool closed = close(file) == 0;
+    failure = errno;
+    file = -1;
+    if (!closed || temporary.empty() || renameat(fd, temporary.c_str(), fd, name.c_str()) != 0) {
+        failure = !closed ? failure : temporary.empty() ? EEXIST : errno;
         return false;
     }
     ForgetTemporaryFile(place);
@@ -404,14 +412,6 @@ bool Folder::Place(int file, std::string &temporary, int &place, const std::stri
     temporary.clear();
     fsync(fd); // the rename is durable once its folder is flushed
     return true;
-}
-void Folder::Remove(std::string &temporary, int &place) const {
-    if (!temporary.empty()) {
-        unlinkat(fd, temporary.c_str(), 0);
-        temporary.clear();
-    }
-    ForgetTemporaryFile(place);
-    place = -1;
 }
 // A bind-mounted file is the root of a mount; where the system does not say so, a file on another
 // device than its folder is one.

@@ -33,10 +33,10 @@ public:
     // one where the system offers it (`temporary` then empty), else the new file `temporary`,
     // which a second signal removes (`place`, see AddTemporaryFileToRemove). -1 and errno.
     int CreateTemporary(const std::string &name, std::string &temporary, int &place) const;
-    // Gives the file made by CreateTemporary the name `name`, replacing what is there in one step,
-    // and makes that durable; the permissions of the file replaced go to the new one. On failure,
-    // `temporary` names what Remove is to remove.
-    bool Place(int file, std::string &temporary, int &place, const std::string &name,
+    // Closes the file made by CreateTemporary and gives it the name `name`, replacing what is
+    // there in one step, and makes that durable; the permissions of the file replaced go to the
+    // new one. On failure, `temporary` names what Remove is to remove.
+    bool Place(int &file, std::string &temporary, int &place, const std::string &name,
                int &failure) const;
     // Removes the temporary file, if it has a name.
     void Remove(std::string &temporary, int &place) const;
@@ -51,6 +51,11 @@ public:
     std::string PathOf(const std::string &name) const;
 
 private:
+    // A file of no name (-1 and EOPNOTSUPP where the system makes none), and one of `name`.
+    int CreateUnnamed() const;
+    int CreateNamed(const std::string &name) const;
+    void RemoveNamed(const std::string &name) const;
+
     int fd = -1;
     std::string path;
 };
