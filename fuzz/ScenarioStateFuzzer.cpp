@@ -13,8 +13,10 @@
 #include "standin_host/interface/VesselRecord.h"
 #include "standin_host/interface/VesselStatus.h"
 #include "standin_host/outputs/RunLog.h"
+#include "standin_host/text/TextOut.h"
 #include "vessel/Brevlet.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -105,11 +107,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Save the vessel as the host does and load the saved block into a new one.
     record.position = first.status.position;
     record.velocity = first.status.velocity;
-    standin::ScenarioWriter writer;
+    standin::StringOut block;
+    standin::ScenarioWriter writer(block);
     static_cast<VESSEL2 *>(first.vessel)->clbkSaveState(&writer);
     ovcExit(first.vessel);
+    // The block's lines as a scenario holds them, each indented by two blanks.
+    std::vector<std::string> saved;
+    std::istringstream text(block.Text());
+    for (std::string line; std::getline(text, line);) {
+        saved.push_back(line.substr(std::min<std::size_t>(2, line.size())));
+    }
     standin::VesselRecord copy;
-    const Loaded second = Load(copy, writer.Lines());
+    const Loaded second = Load(copy, saved);
     // Every lifetime is saved, 0 and -0 included, so the new vessel goes on with the same bits.
     const double reloaded = static_cast<Brevlet *>(second.vessel)->GetLifetime();
     if (!SameBits(reloaded, lifetime) || !SameBits(second.status.position, first.status.position) ||

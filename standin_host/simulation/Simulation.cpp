@@ -435,7 +435,7 @@ bool Simulation::FireDueEvents(std::string &error) {
 
 void Simulation::Reschedule(std::size_t at, const ScenarioEvent *undone) {
     std::vector<ScenarioEvent> &events = scenario.events;
-    const auto later = [](double time, const ScenarioEvent &event) { return time < event.time; };
+    const auto later = [](double when, const ScenarioEvent &event) { return when < event.time; };
     if (undone != nullptr) {
         // Back to where it was, as it was.
         const auto place = std::find_if(events.begin() + static_cast<std::ptrdiff_t>(at),
