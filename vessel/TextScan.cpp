@@ -1,5 +1,13 @@
 #include "vessel/TextScan.h"
 
+#include <cstdlib>
+
+// Where its checks are on, {fmt} reports a broken one with the C library's fprintf, a printf that
+// the module must not take from the library; a broken check stops the module all the same.
+#if !defined(NDEBUG)
+#define FMT_ASSERT(condition, message) ((condition) ? static_cast<void>(0) : std::abort())
+#endif
+
 #include <fast_float/fast_float.h>
 #include <fmt/compile.h>
 
