@@ -291,7 +291,7 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
     // The run's lines so far go out before any output is written, so that a second signal, which
     // ends the process at once, does not leave a written output behind a log that shows nothing
     // of the run.
-    log->Flush();
+    log->Flush(); // before the outputs
 
     // Each output that can be written is, and each is named when it is complete or has failed.
     std::string error;
