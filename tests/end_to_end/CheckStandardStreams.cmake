@@ -12,8 +12,9 @@ fresh_folder("${WORK_DIR}")
 file(COPY "${CONFIG}/" DESTINATION "${WORK_DIR}/config")
 file(WRITE "${WORK_DIR}/input.scn" "STEP 1\nEND 2\nVESSEL A Brevlet\nEND_VESSEL\n")
 
+string(REPLACE "|" ";" launcher "${HOST_LAUNCHER}")
 function(run_with_input prefix)
-  execute_process(COMMAND "${HOST}" ${ARGN} INPUT_FILE "${WORK_DIR}/input.scn"
+  execute_process(COMMAND ${launcher} "${HOST}" ${ARGN} INPUT_FILE "${WORK_DIR}/input.scn"
                   WORKING_DIRECTORY "${WORK_DIR}" OUTPUT_VARIABLE out ERROR_VARIABLE err
                   RESULT_VARIABLE result)
   set(${prefix}_STDOUT "${out}" PARENT_SCOPE)
