@@ -66,8 +66,8 @@ standin::SimVessel &HostHarness::CreateFromBlock(const std::string &name,
         block.Add(line, ++number);
     }
     warningText.str("");
-    standin::SimVessel *vessel = session.Sim().CreateVessel(
-        name, *vesselClass, session.Scenario().fileName, &block, standin::VesselStatus());
+    standin::SimVessel *vessel =
+        session.Sim().CreateVessel(name, *vesselClass, &block, standin::VesselStatus());
     unknownLines = UnknownLinesIn(warningText.str());
     if (vessel == nullptr) {
         throw std::runtime_error("the module created no vessel " + name);
@@ -77,8 +77,7 @@ standin::SimVessel &HostHarness::CreateFromBlock(const std::string &name,
 
 standin::SimVessel &HostHarness::CreateFromStatus(const std::string &name,
                                                   const standin::VesselStatus &status) {
-    standin::SimVessel *vessel = session.Sim().CreateVessel(
-        name, *vesselClass, session.Scenario().fileName, nullptr, status);
+    standin::SimVessel *vessel = session.Sim().CreateVessel(name, *vesselClass, nullptr, status);
     if (vessel == nullptr) {
         throw std::runtime_error("the module created no vessel " + name);
     }

@@ -1,11 +1,13 @@
 // The import table of a Windows module, read from its bytes on any platform: the files a module
 // imports from, which the host names when Windows cannot load it; and nothing, never a read out of
 // the buffer, from an image that is cut or forged.
-#include "standin_host/modules/ModuleImports.h"
+#include "standin_host/modules/ModuleFormat.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -80,6 +82,26 @@ TEST(PeImportedFiles, FindsNothingInImagesThatAreCutOrForged) {
     for (const Case &c : cases) {
         EXPECT_TRUE(standin::PeImportedFiles(c.image).empty()) << c.what;
     }
+}
+
+// The header of a module that would not load is read from its first bytes: a PE header that the
+// DOS header places beyond them, even at an offset that wraps around 32 bits, is no PE header.
+TEST(ForeignModuleReason, TakesAPeHeaderBeyondTheFileForNone) {
+    const std::string whole = Image(true, {"KERNEL32.dll"});
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "brevlet-foreign-module.dll";
+    const auto reason = [&](const std::string &image) {
+        std::ofstream(path, std::ios::binary) << image;
+        return standin::ForeignModuleReason(path.string());
+    };
+    const std::string dos = "a DOS or Windows program, not a module for ";
+    for (const std::uint32_t offset : {0xfffffff0u, 0xfffffffcu, 0x1fcu}) {
+        std::string image = whole;
+        Put(image, 0x3c, offset, 4);
+        EXPECT_EQ(reason(image).rfind(dos, 0), 0u) << std::hex << offset;
+    }
+    EXPECT_NE(reason(whole).rfind(dos, 0), 0u);
+    std::filesystem::remove(path);
 }
 
 } // namespace

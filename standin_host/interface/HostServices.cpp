@@ -25,7 +25,7 @@ ObjectHandle VESSEL::GetHandle() const {
 }
 
 void VESSEL::SetEnableFocus(bool enable) const {
-    ModuleServices::Active()->EnableFocus(vesselHandle, enable);
+    RecordOf(vesselHandle).focusEnabled = enable;
 }
 
 void VESSEL::GetGlobalPos(VECTOR3 &pos) const {

@@ -2,6 +2,7 @@
 
 #include "standin_host/interface/LineReader.h"
 #include "standin_host/interface/VesselStatus.h"
+#include "standin_host/scenario/TextFile.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
@@ -85,7 +86,7 @@ void ModuleServices::ParseDefaultLine(const char *line, VesselStatus &status) {
         // A typo in a number would leave the vessel at 0 0 0: the run is refused, as for a
         // number of the scenario's own lines.
         if (!problem.empty() && lineError.empty()) {
-            lineError = file + ":" + std::to_string(number) + ": " + problem;
+            lineError = LinePlace(file, number) + problem;
         }
         return;
     }

@@ -32,11 +32,8 @@ class ModuleRequests {
 public:
     // False when `vessel` is no vessel of the run.
     virtual bool RequestDeletion(ObjectHandle vessel) = 0;
-    // A module sets the vessel's position and velocity.
-    virtual void SetState(ObjectHandle vessel, const VECTOR3 &position,
-                          const VECTOR3 &velocity) = 0;
-    // A module lets the vessel take the input focus, or not.
-    virtual void EnableFocus(ObjectHandle vessel, bool enable) = 0;
+    // A module has set the vessel's position and velocity.
+    virtual void StateSet(const VesselRecord &vessel) = 0;
 
 protected:
     ~ModuleRequests() = default;
@@ -72,21 +69,14 @@ public:
     bool RequestDeletion(ObjectHandle vessel) {
         return requests != nullptr && requests->RequestDeletion(vessel);
     }
-    // Passed on to the simulation. A module driven alone, with no simulation behind the
-    // services, has its record changed here.
+    // The record changes here, so that a module driven alone, with no simulation behind the
+    // services, has it changed too; the simulation takes the new state into its bounds.
     void SetState(ObjectHandle vessel, const VECTOR3 &position, const VECTOR3 &velocity) {
+        VesselRecord &record = RecordOf(vessel);
+        record.position = position;
+        record.velocity = velocity;
         if (requests != nullptr) {
-            requests->SetState(vessel, position, velocity);
-        } else {
-            RecordOf(vessel).position = position;
-            RecordOf(vessel).velocity = velocity;
-        }
-    }
-    void EnableFocus(ObjectHandle vessel, bool enable) {
-        if (requests != nullptr) {
-            requests->EnableFocus(vessel, enable);
-        } else {
-            RecordOf(vessel).focusEnabled = enable;
+            requests->StateSet(record);
         }
     }
     // The host's own lines of a vessel's scenario block, "POS x y z" and "VEL x y z", read into

@@ -2,18 +2,17 @@
 // lines of one vessel's scenario block, straight into a saved scenario as it is written.
 #pragma once
 
+#include "standin_host/scenario/ScenarioFile.h"
+
 #include <string>
 
 namespace standin {
 
-class TextOut;
-
 class ScenarioWriter {
 public:
-    // Writes each line into `out` as the block of a saved scenario, as it comes.
     explicit ScenarioWriter(TextOut &out) : out(out) {}
 
-    void WriteItem(const char *key, const std::string &value);
+    void WriteItem(const char *key, const std::string &value) { WriteVesselItem(out, key, value); }
 
 private:
     TextOut &out;

@@ -3,10 +3,43 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 namespace standin {
 namespace {
+
+// Little-endian reads that yield 0 past the end of the image, so that a cut or forged header
+// leads nowhere instead of out of the buffer.
+std::uint32_t Read(const std::string &image, std::uint64_t at, int bytes) {
+    std::uint32_t value = 0;
+    if (at + bytes > image.size()) {
+        return 0;
+    }
+    for (int i = bytes - 1; i >= 0; --i) {
+        value = value << 8 | static_cast<unsigned char>(image[at + i]);
+    }
+    return value;
+}
+
+// The file offset of a relative virtual address, through the section that holds it; 0 if none.
+std::uint64_t FileOffset(const std::string &image, std::uint64_t sections, unsigned count,
+                         std::uint32_t rva) {
+    for (unsigned i = 0; i < count; ++i) {
+        const std::uint64_t section = sections + std::uint64_t{40} * i;
+        const std::uint32_t address = Read(image, section + 12, 4);
+        const std::uint32_t size = Read(image, section + 16, 4);
+        if (rva >= address && rva - address < size) {
+            return Read(image, section + 20, 4) + std::uint64_t{rva - address};
+        }
+    }
+    return 0;
+}
 
 struct Machine {
     unsigned elf;
@@ -64,15 +97,14 @@ std::string OwnMachine() {
 
 std::string ForeignModuleReason(const std::string &path) {
     FilePointer in(std::fopen(path.c_str(), "rb"));
-    unsigned char header[512] = {};
-    const std::size_t got = in ? std::fread(header, 1, sizeof header, in.get()) : 0;
-    const auto word = [&](std::size_t at, bool bigEndian) -> unsigned {
-        return bigEndian ? (header[at] << 8 | header[at + 1]) : (header[at] | header[at + 1] << 8);
-    };
+    std::string header(512, '\0');
+    header.resize(in ? std::fread(&header[0], 1, header.size(), in.get()) : 0);
 
-    if (got >= 20 && header[0] == 0x7f && header[1] == 'E' && header[2] == 'L' &&
-        header[3] == 'F') {
-        const unsigned machine = word(18, header[5] == 2);
+    if (header.size() >= 20 && header.compare(0, 4,
+                                              "\x7f"
+                                              "ELF") == 0) {
+        const unsigned machine =
+            header[5] == 2 ? Read(header, 18, 1) << 8 | Read(header, 19, 1) : Read(header, 18, 2);
         const char *bits = header[4] == 1 ? "32-bit" : "64-bit";
         if (std::string("Linux") != ownSystem) {
             return std::string("a ") + bits + " library for Linux or another Unix (" +
@@ -85,13 +117,12 @@ std::string ForeignModuleReason(const std::string &path) {
         }
         return {};
     }
-    if (got >= 64 && header[0] == 'M' && header[1] == 'Z') {
-        const std::uint32_t offset = header[0x3c] | header[0x3d] << 8 | header[0x3e] << 16 |
-                                     static_cast<std::uint32_t>(header[0x3f]) << 24;
-        if (offset + 6 > got || header[offset] != 'P' || header[offset + 1] != 'E') {
+    if (header.size() >= 64 && header.compare(0, 2, "MZ") == 0) {
+        const std::uint64_t offset = Read(header, 0x3c, 4);
+        if (offset + 6 > header.size() || Read(header, offset, 2) != 0x4550) { // "PE"
             return std::string("a DOS or Windows program, not a module for ") + ownSystem;
         }
-        const unsigned machine = word(offset + 4, false);
+        const unsigned machine = Read(header, offset + 4, 2);
         if (std::string("Windows") != ownSystem) {
             return "a Windows DLL for " + MachineName(0, machine) + ", not a module for " +
                    ownSystem;
@@ -103,5 +134,104 @@ std::string ForeignModuleReason(const std::string &path) {
     }
     return {};
 }
+
+std::vector<std::string> PeImportedFiles(const std::string &image) {
+    std::vector<std::string> files;
+    const std::uint32_t pe = Read(image, 0x3c, 4);
+    if (image.compare(0, 2, "MZ") != 0 || Read(image, pe, 4) != 0x4550) { // "PE\0\0"
+        return files;
+    }
+    const unsigned sectionCount = Read(image, pe + 6, 2);
+    const std::uint64_t optional = pe + 24;
+    const std::uint64_t sections = optional + Read(image, pe + 20, 2);
+    const std::uint32_t magic = Read(image, optional, 2);
+    if (magic != 0x10b && magic != 0x20b) { // PE32, PE32+
+        return files;
+    }
+    const std::uint64_t directories = optional + (magic == 0x10b ? 92 : 108);
+    if (Read(image, directories, 4) < 2) { // the import table is the second directory
+        return files;
+    }
+    const std::uint32_t importRva = Read(image, directories + 4 + 8, 4);
+    std::uint64_t descriptor = importRva ? FileOffset(image, sections, sectionCount, importRva) : 0;
+    // Descriptors of 20 bytes up to one of zeros; a table that never ends stops with the file.
+    for (; descriptor != 0 && descriptor + 20 <= image.size(); descriptor += 20) {
+        const std::uint32_t nameRva = Read(image, descriptor + 12, 4);
+        if (nameRva == 0) {
+            break;
+        }
+        const std::uint64_t name = FileOffset(image, sections, sectionCount, nameRva);
+        const std::size_t end = name != 0 ? image.find('\0', name) : std::string::npos;
+        if (end == std::string::npos || end - name > 255) {
+            break;
+        }
+        files.push_back(image.substr(name, end - name));
+    }
+    return files;
+}
+
+#if defined(_WIN32)
+namespace {
+
+std::vector<std::string> ImportedFiles(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return PeImportedFiles(
+        std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+}
+
+bool IsProgram(const std::string &file) {
+    return file.size() > 4 && _stricmp(file.c_str() + file.size() - 4, ".exe") == 0;
+}
+
+} // namespace
+
+std::string OtherHostReason(const std::string &path) {
+    for (const std::string &file : ImportedFiles(path)) {
+        // The host's own program is loaded under its name; another would be loaded beside it.
+        if (IsProgram(file) && GetModuleHandleA(file.c_str()) == nullptr) {
+            char own[MAX_PATH] = {};
+            const DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
+            std::string name(own, length);
+            name = name.substr(name.find_last_of("\\/") + 1);
+            return "it imports the host's services from a program named " + file +
+                   ", and this host is " + name + ": run it in a host of that name, or build " +
+                   "it against the import library of this one";
+        }
+    }
+    return {};
+}
+
+std::string MissingImportsReason(const std::string &path) {
+    std::vector<std::string> missing;
+    for (const std::string &file : ImportedFiles(path)) {
+        if (IsProgram(file) || GetModuleHandleA(file.c_str()) != nullptr) {
+            continue;
+        }
+        HMODULE found = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        if (found != nullptr) {
+            FreeLibrary(found);
+        } else {
+            missing.push_back(file);
+        }
+    }
+    if (missing.empty()) {
+        return {};
+    }
+    std::string files = missing.front();
+    for (std::size_t i = 1; i < missing.size(); ++i) {
+        files += (i + 1 == missing.size() ? " and " : ", ") + missing[i];
+    }
+    return "it needs " + files + ", which Windows finds neither beside the host's program nor " +
+           "on its search path; a module links its C++ runtime in (-static with MinGW-w64's " +
+           "GCC), as the kit's example module does";
+}
+#else
+std::string OtherHostReason(const std::string & /*path*/) {
+    return {};
+}
+std::string MissingImportsReason(const std::string & /*path*/) {
+    return {};
+}
+#endif
 
 } // namespace standin

@@ -1,14 +1,32 @@
-// Tells a module built for another system or machine by the header of its file, so that a
-// module that cannot be loaded is refused with the reason a user can act on, and not with the
-// loader's own words ("wrong ELF class", "No such file or directory", "error 193").
+// What the file of a module that cannot be loaded tells of the reason, so that it is refused with
+// the reason a user can act on, and not with the loader's own words ("wrong ELF class", "No such
+// file or directory", Windows error 193, or error 126, "the specified module could not be found",
+// which names no file).
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace standin {
 
 // "a Windows DLL for x86-64; this host runs on Linux", "built for i386; this host is x86-64", or
 // empty when the file is a library for this system and machine, or no library it knows.
 std::string ForeignModuleReason(const std::string &path);
+
+// The files a Windows image imports functions from, in the order of its import table
+// ("KERNEL32.dll", "libstdc++-6.dll", "standin-host.exe"); none when `image` is no PE image, has
+// no import table or one that leaves the file.
+std::vector<std::string> PeImportedFiles(const std::string &image);
+
+// Windows: why the module at `path` must not be loaded into this host: it imports the host's
+// services from a program of another name, which Windows would load as a second program beside
+// this one (or, where there is none, fail with error 126). Empty when it does not. Elsewhere:
+// empty.
+std::string OtherHostReason(const std::string &path);
+
+// Windows: the imports of the module at `path` that this process cannot find, in words with
+// what to do, such as "it needs libstdc++-6.dll, which Windows finds neither beside the host's
+// program nor on its search path; ..."; empty when all are found. Elsewhere: empty.
+std::string MissingImportsReason(const std::string &path);
 
 } // namespace standin

@@ -1,7 +1,6 @@
 #include "standin_host/modules/ModuleLibrary.h"
 
 #include "standin_host/modules/ModuleFormat.h"
-#include "standin_host/modules/ModuleImports.h"
 
 #include <cstring>
 #include <filesystem>

@@ -34,7 +34,7 @@ bool FindModuleName(const TextFile &config, std::string &module, std::string &er
         const std::string_view value = line.substr(equals + 1);
         module = std::string(Trim(value.substr(0, value.find(';'))));
         if (!IsValidName(module)) {
-            error = config.name + ":" + std::to_string(lines.Number()) + ": " + Quoted(module) +
+            error = LinePlace(config.name, lines.Number()) + Quoted(module) +
                     " is not a valid module name";
             return false;
         }
@@ -59,14 +59,17 @@ const VesselClass *VesselClasses::Find(const std::string &name, std::string &err
     auto vesselClass = std::make_unique<VesselClass>();
     vesselClass->name = name;
     const std::string path = configFolder + "/" + name + ".cfg";
-    if (!ReadTextFile(path, vesselClass->config, error, {}, mostConfigurationBytes)) {
+    // A scenario saved elsewhere, or continued from another folder, has no files beside it.
+    const auto fail = [&](const std::string &file, const char *option) {
         error = "class " + name + ": " + error;
-        // A scenario saved elsewhere, or continued from another folder, has no config beside it.
         std::error_code ec;
-        if (!std::filesystem::exists(path, ec)) {
-            error += " (--config names the folder of the class configurations)";
+        if (!std::filesystem::exists(file, ec)) {
+            error += std::string(" (") + option + ")";
         }
         return nullptr;
+    };
+    if (!ReadTextFile(path, vesselClass->config, error, {}, mostConfigurationBytes)) {
+        return fail(path, "--config names the folder of the class configurations");
     }
     TextLines lines(vesselClass->config.text);
     for (std::string_view line; lines.Next(line);) {
@@ -78,13 +81,8 @@ const VesselClass *VesselClasses::Find(const std::string &name, std::string &err
     }
     vesselClass->module = FindModule(moduleName, error);
     if (vesselClass->module == nullptr) {
-        error = "class " + name + ": " + error;
-        std::error_code ec;
-        if (!std::filesystem::exists(moduleFolder + "/" + moduleName + ModuleLibrary::FileSuffix(),
-                                     ec)) {
-            error += " (--modules names the folder of the modules)";
-        }
-        return nullptr;
+        return fail(moduleFolder + "/" + moduleName + ModuleLibrary::FileSuffix(),
+                    "--modules names the folder of the modules");
     }
     return classes.emplace(name, std::move(vesselClass)).first->second.get();
 }

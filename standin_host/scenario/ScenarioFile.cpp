@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <sstream>
 #include <string_view>
@@ -105,7 +106,7 @@ public:
     std::size_t Count() const { return words.size(); }
 
     bool Fail(const std::string &message) {
-        error = fileName + ":" + std::to_string(number) + ": " + message;
+        error = LinePlace(fileName, number) + message;
         return false;
     }
 
@@ -242,8 +243,8 @@ bool CheckNamesUnique(const ScenarioDescription &scenario, std::string &error) {
         if (names.insert(name).second) {
             return false;
         }
-        error = scenario.fileName + ":" + std::to_string(line) + ": a vessel named '" + name +
-                "' is there already";
+        error =
+            LinePlace(scenario.fileName, line) + "a vessel named '" + name + "' is there already";
         return true;
     };
     for (const VesselEntry &vessel : scenario.vessels) {
@@ -313,13 +314,17 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                    const ReadProgress &progress) {
     scenario = ScenarioDescription();
     scenario.fileName = file.name;
-    // The line of each of TIME, STEP and END, 0 while there was none.
-    int timeLine = 0;
-    int stepLine = 0;
-    int originLine = 0;
+    // The clock's lines, each with the line that gave it (0 while none did).
+    struct ClockLine {
+        std::string_view keyword;
+        double ScenarioDescription::*value;
+        int line;
+    } clockLines[] = {{"TIME", &ScenarioDescription::time, 0},
+                      {"STEP", &ScenarioDescription::step, 0},
+                      {"END", &ScenarioDescription::end, 0},
+                      {"ORIGIN", &ScenarioDescription::origin, 0}};
     double shortestEvery = std::numeric_limits<double>::infinity(); // of an AT ... EVERY line
     int everyLine = 0;
-    int endLine = 0;
     VesselEntry *openVessel = nullptr;
     const KeywordLines counted = CountKeywordLines(file.text);
     scenario.events.reserve(counted.events);
@@ -345,18 +350,15 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                 openVessel->block.Add(text, number);
                 continue;
             }
-            SplitWords(text, words);
+            LineParser p(file.name, text, number, words, error);
             if (words[0] == "END_VESSEL") {
-                if (words.size() > 1) {
-                    error = file.name + ":" + std::to_string(number) +
-                            ": END_VESSEL takes nothing after it, found " + Quoted(words[1]);
-                    return false;
+                if (p.Count() > 1) {
+                    return p.Fail("END_VESSEL takes nothing after it, found " + Quoted(words[1]));
                 }
                 openVessel = nullptr;
             } else if (words[0] == "VESSEL") {
-                error = file.name + ":" + std::to_string(number) + ": VESSEL inside the block of " +
-                        openVessel->name + ", which has no END_VESSEL";
-                return false;
+                return p.Fail("VESSEL inside the block of " + openVessel->name +
+                              ", which has no END_VESSEL");
             } else {
                 openVessel->block.Add(text, number);
             }
@@ -371,31 +373,21 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                           " words; no line of a scenario takes that many");
         }
         const std::string_view keyword = p.Words()[0];
-        if (keyword == "TIME" || keyword == "STEP" || keyword == "END" || keyword == "ORIGIN") {
-            int &seenAt = keyword == "TIME"   ? timeLine
-                          : keyword == "STEP" ? stepLine
-                          : keyword == "END"  ? endLine
-                                              : originLine;
-            if (seenAt != 0) {
+        ClockLine *const clockLine =
+            std::find_if(std::begin(clockLines), std::end(clockLines),
+                         [&](const ClockLine &clock) { return clock.keyword == keyword; });
+        if (clockLine != std::end(clockLines)) {
+            if (clockLine->line != 0) {
                 return p.Fail(std::string(keyword) + " is given twice, here and at line " +
-                              std::to_string(seenAt));
+                              std::to_string(clockLine->line));
             }
-            seenAt = number;
-            double value = 0.0;
+            clockLine->line = number;
+            double &value = scenario.*clockLine->value;
             if (!p.Exactly(2, 1, "<seconds>") || !p.Number(1, value)) {
                 return false;
             }
-            if (keyword == "TIME") {
-                scenario.time = value;
-            } else if (keyword == "STEP") {
-                if (value <= 0.0) {
-                    return p.Fail("STEP must be greater than zero");
-                }
-                scenario.step = value;
-            } else if (keyword == "END") {
-                scenario.end = value;
-            } else {
-                scenario.origin = value;
+            if (clockLine->value == &ScenarioDescription::step && value <= 0.0) {
+                return p.Fail("STEP must be greater than zero");
             }
         } else if (keyword == "CAMERA") {
             ScenarioEvent event;
@@ -466,10 +458,12 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     }
 
     if (openVessel != nullptr) {
-        error = file.name + ":" + std::to_string(openVessel->line) + ": VESSEL " +
-                openVessel->name + " has no END_VESSEL";
+        error = LinePlace(file.name, openVessel->line) + "VESSEL " + openVessel->name +
+                " has no END_VESSEL";
         return false;
     }
+    const int stepLine = clockLines[1].line;
+    const int endLine = clockLines[2].line;
     if (stepLine == 0 || endLine == 0) {
         error = file.name + ": the scenario needs " +
                 (stepLine == 0 && endLine == 0 ? "STEP and END"
@@ -483,8 +477,8 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     }
     if (shortestEvery < scenario.step) {
         // At most one checkpoint a step: a shorter period would only repeat it.
-        error = file.name + ":" + std::to_string(everyLine) +
-                ": EVERY is shorter than STEP; a SAVE is written at most once a step";
+        error = LinePlace(file.name, everyLine) +
+                "EVERY is shorter than STEP; a SAVE is written at most once a step";
         return false;
     }
     // Most scenarios list their events in order already; sorting those would only take a buffer.

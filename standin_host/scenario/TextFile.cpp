@@ -41,6 +41,12 @@ std::string LargerThan(std::size_t most) {
     return ": larger than " + std::to_string(most) + " bytes";
 }
 
+// Why a call failed; EINTR is the signal that stopped a wait for the other end of a FIFO.
+std::string Failure(int failure, const char *interrupted) {
+    return failure == EINTR ? std::string("interrupted while waiting for ") + interrupted
+                            : SystemErrorText(failure);
+}
+
 } // namespace
 
 bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
@@ -53,9 +59,7 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
     int failure = 0;
     const int fd = OpenForReading(path, failure);
     if (fd < 0) {
-        error = path + ": cannot open: " +
-                (failure == EINTR ? std::string("interrupted while waiting for a writer")
-                                  : SystemErrorText(failure));
+        error = path + ": cannot open: " + Failure(failure, "a writer");
         return false;
     }
     struct Closer {
@@ -93,9 +97,7 @@ bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
         }
     }
     if (count < 0) {
-        error = path + ": cannot read: " +
-                (failure == EINTR ? std::string("interrupted while waiting for its writer")
-                                  : SystemErrorText(failure));
+        error = path + ": cannot read: " + Failure(failure, "its writer");
         return false;
     }
     if (content.rfind(byteOrderMark, 0) == 0) {

@@ -31,4 +31,9 @@ constexpr std::size_t mostConfigurationBytes = std::size_t{2} << 20;
 bool ReadTextFile(const std::string &path, TextFile &file, std::string &error,
                   const ReadProgress &progress = {}, std::size_t most = mostScenarioBytes);
 
+// "file:line: ", where a message about a line of a text file begins.
+inline std::string LinePlace(const std::string &file, int line) {
+    return file + ":" + std::to_string(line) + ": ";
+}
+
 } // namespace standin

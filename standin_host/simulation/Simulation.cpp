@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string_view>
+#include <type_traits>
 
 namespace standin {
 namespace {
@@ -39,67 +41,52 @@ template <typename Call> void CallModule(const SimVessel &vessel, const char *ca
     calling.callback = outer.callback;
 }
 
-char *Append(char *end, const char *last, const char *text, std::size_t length) {
-    const std::size_t room = static_cast<std::size_t>(last - end);
-    length = std::min(length, room);
-    std::memcpy(end, text, length);
-    return end + length;
-}
+// A line in a fixed buffer, cut where the buffer ends: the crash handler allocates nothing and
+// takes no lock.
+struct FixedLine {
+    char *end;
+    const char *last;
 
-char *Append(char *end, const char *last, const std::string &text) {
-    return Append(end, last, text.data(), text.size());
-}
-
-char *Append(char *end, const char *last, const char *text) {
-    return Append(end, last, text, std::strlen(text));
-}
-
-template <typename Number> char *AppendNumber(char *end, const char *last, Number value) {
-    char digits[64];
-    const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, value);
-    return Append(end, last, digits, static_cast<std::size_t>(written.ptr - digits));
-}
+    FixedLine &operator<<(std::string_view text) {
+        const std::size_t length = std::min(text.size(), static_cast<std::size_t>(last - end));
+        std::memcpy(end, text.data(), length);
+        end += length;
+        return *this;
+    }
+    template <typename Number, typename = std::enable_if_t<std::is_arithmetic_v<Number>>>
+    FixedLine &operator<<(Number value) {
+        char digits[64];
+        const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, value);
+        return *this << std::string_view(digits, static_cast<std::size_t>(written.ptr - digits));
+    }
+};
 
 // "vessel X (class C, module M)" for the module call under way.
-std::string CalledVessel() {
+template <typename Out> decltype(auto) CalledVessel(Out &out) {
     const SimVessel &vessel = *calling.vessel;
-    return "vessel " + vessel.name + " (class " + vessel.vesselClass->name + ", module " +
-           vessel.vesselClass->module->Path() + ")";
+    return out << "vessel " << vessel.name << " (class " << vessel.vesselClass->name << ", module "
+               << vessel.vesselClass->module->Path() << ")";
 }
 
-// The crash handler's line: it allocates nothing and takes no lock.
 std::size_t DescribeCrash(int signal, char *line, std::size_t size) {
-    char *end = line;
-    const char *const last = line + size - 1;
-    end = Append(end, last, "standin-host: ");
+    FixedLine out{line, line + size - 1};
+    out << "standin-host: ";
     if (calling.vessel != nullptr) {
-        const SimVessel &vessel = *calling.vessel;
-        end = Append(end, last, "vessel ");
-        end = Append(end, last, vessel.name);
-        end = Append(end, last, " (class ");
-        end = Append(end, last, vessel.vesselClass->name);
-        end = Append(end, last, ", module ");
-        end = Append(end, last, vessel.vesselClass->module->Path());
-        end = Append(end, last, ") crashed");
+        CalledVessel(out) << " crashed";
     } else {
-        end = Append(end, last, "the host crashed");
+        out << "the host crashed";
     }
-    end = Append(end, last, " with signal ");
-    end = AppendNumber(end, last, signal);
-    end = Append(end, last, " (");
-    end = Append(end, last, CrashSignalName(signal) != nullptr ? CrashSignalName(signal) : "?");
-    end = Append(end, last, ")");
+    const char *const name = CrashSignalName(signal);
+    out << " with signal " << signal << " (" << (name != nullptr ? name : "?") << ")";
     if (calling.vessel != nullptr) {
-        end = Append(end, last, " in ");
-        end = Append(end, last, calling.callback);
+        out << " in " << calling.callback;
     }
     if (calling.time != nullptr) {
-        end = Append(end, last, " at simulation time ");
-        end = AppendNumber(end, last, *calling.time);
+        out << " at simulation time " << *calling.time;
     }
-    end = Append(end, last, "; nothing of the run is saved");
-    *end++ = '\n';
-    return static_cast<std::size_t>(end - line);
+    out << "; nothing of the run is saved";
+    *out.end++ = '\n';
+    return static_cast<std::size_t>(out.end - line);
 }
 
 bool IsFinite(const VECTOR3 &v) {
@@ -155,8 +142,10 @@ std::string Simulation::ModuleFailure() {
     if (calling.vessel == nullptr) {
         return std::string();
     }
-    std::string text = CalledVessel() + " let an exception out of " + calling.callback +
-                       " at simulation time " + FormatExact(time);
+    StringOut out;
+    CalledVessel(out) << " let an exception out of " << calling.callback << " at simulation time "
+                      << FormatExact(time);
+    std::string text = out.Text();
     try {
         throw;
     } catch (const std::exception &exception) {
@@ -180,10 +169,10 @@ bool Simulation::Start(std::string &error) {
     for (VesselEntry &entry : scenario.vessels) {
         const VesselClass *vesselClass = classes.Find(entry.className, error);
         if (vesselClass == nullptr) {
-            error.insert(0, scenario.fileName + ":" + std::to_string(entry.line) + ": ");
+            error.insert(0, LinePlace(scenario.fileName, entry.line));
             return false;
         }
-        CreateVessel(entry.name, *vesselClass, scenario.fileName, &entry.block, VesselStatus());
+        CreateVessel(entry.name, *vesselClass, &entry.block, VesselStatus());
         if (!services.LineError().empty()) {
             error = services.LineError(); // a POS or VEL line of the block with a bad number
             return false;
@@ -203,8 +192,7 @@ bool Simulation::Start(std::string &error) {
 }
 
 SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &vesselClass,
-                                    const std::string &fileName, const SourceLines *block,
-                                    const VesselStatus &status) {
+                                    const SourceLines *block, const VesselStatus &status) {
     vessels.push_back(std::make_unique<SimVessel>());
     SimVessel &vessel = *vessels.back();
     vessel.name = name;
@@ -243,7 +231,7 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     LineReader config(vesselClass.config.name, vesselClass.configLines, lineBuffer);
     CallModule(vessel, "clbkSetClassCaps", [&] { vessel.instance->clbkSetClassCaps(&config); });
     if (vessel.instance != nullptr && block != nullptr) {
-        LineReader reader(fileName, *block, lineBuffer);
+        LineReader reader(scenario.fileName, *block, lineBuffer);
         VesselStatus loaded;
         loaded.source = &reader;
         CallModule(vessel, "clbkLoadStateEx",
@@ -256,10 +244,8 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     if (vessel.instance != nullptr) {
         CallModule(vessel, "clbkPostCreation", [&] { vessel.instance->clbkPostCreation(); });
     }
-    TakeIntoBounds(vessel);
-    for (RunObserver *observer : observers) {
-        observer->VesselCreated(*this, vessel);
-    }
+    StateSet(vessel);
+    Tell(&RunObserver::VesselCreated, vessel);
     return &vessel;
 }
 
@@ -270,17 +256,14 @@ SimVessel *Simulation::FindVessel(const std::string &name) const {
 
 bool Simulation::Run(double endTime, std::string &error) {
     const bool ran = Advance(endTime, error);
-    for (RunObserver *observer : observers) {
-        observer->RunEnded(*this);
-    }
+    Tell(&RunObserver::RunEnded);
     return ran;
 }
 
 bool Simulation::Advance(double endTime, std::string &error) {
-    return (started || Start(error)) && RunUntil(endTime, error);
-}
-
-bool Simulation::RunUntil(double endTime, std::string &error) {
+    if (!started && !Start(error)) {
+        return false;
+    }
     // The loop is made twice, for a run that is watched and one that is not, so that an unwatched
     // step does not so much as look for observers.
     return observers.empty() ? StepUntil<false>(endTime, error) : StepUntil<true>(endTime, error);
@@ -331,7 +314,7 @@ template <bool watched> bool Simulation::StepUntil(double endTime, std::string &
 
         // The step.
         if (watched) {
-            TellStepStarting();
+            Tell(&RunObserver::StepStarting);
         }
         // A vessel destroyed inside its deletion request clears the camera's target at once; the
         // observers still learn whom the camera targeted while the vessels were called.
@@ -347,10 +330,11 @@ template <bool watched> bool Simulation::StepUntil(double endTime, std::string &
         }
         // Only the observers are told who took the debug line.
         if (watched) {
-            TellStepDone(StepFacts{now, targetDuringStep, stepServices.TakeDebugLineTaker(),
-                                   stepServices.DebugLine()});
+            Tell(&RunObserver::StepDone,
+                 StepFacts{now, targetDuringStep, stepServices.TakeDebugLineTaker(),
+                           stepServices.DebugLine()});
         }
-        if (pendingDeletions != 0) {
+        if (!deletions.empty()) {
             FinishDeletions();
         }
     }
@@ -382,18 +366,6 @@ template <bool watched> void Simulation::CallVessels(double now, double length, 
 double Simulation::StepOfNextEvent() const {
     return nextEvent < scenario.events.size() ? clock.StepsUntil(scenario.events[nextEvent].time)
                                               : std::numeric_limits<double>::infinity();
-}
-
-void Simulation::TellStepStarting() {
-    for (RunObserver *observer : observers) {
-        observer->StepStarting(*this);
-    }
-}
-
-void Simulation::TellStepDone(const StepFacts &facts) {
-    for (RunObserver *observer : observers) {
-        observer->StepDone(*this, facts);
-    }
 }
 
 bool Simulation::FireDueEvents(std::string &error) {
@@ -492,12 +464,12 @@ bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
         VesselStatus status;
         status.position = event.spawn->position;
         status.velocity = event.spawn->velocity;
-        CreateVessel(event.name, *vesselClass, scenario.fileName, nullptr, status);
+        CreateVessel(event.name, *vesselClass, nullptr, status);
         return true;
     }
     case ScenarioEvent::Kind::Save:
         if (!saver.SaveScenario(event.name, error)) {
-            error.insert(0, scenario.fileName + ":" + std::to_string(event.line) + ": ");
+            error.insert(0, LinePlace(scenario.fileName, event.line));
             return false;
         }
         log.Line(time, "saved scenario to " + event.name, LogSink::Entry::Written);
@@ -571,18 +543,7 @@ bool Simulation::NextStepIsSound(double next, const VECTOR3 &camera, std::string
     return false;
 }
 
-void Simulation::SetState(ObjectHandle handle, const VECTOR3 &position, const VECTOR3 &velocity) {
-    VesselRecord &vessel = RecordOf(handle);
-    vessel.position = position;
-    vessel.velocity = velocity;
-    TakeIntoBounds(vessel);
-}
-
-void Simulation::EnableFocus(ObjectHandle handle, bool enable) {
-    RecordOf(handle).focusEnabled = enable;
-}
-
-void Simulation::TakeIntoBounds(const VesselRecord &vessel) {
+void Simulation::StateSet(const VesselRecord &vessel) {
     const auto largest = [](const VECTOR3 &v) {
         return std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
     };
@@ -600,7 +561,6 @@ bool Simulation::RequestDeletion(ObjectHandle handle) {
     // A repeated request for a vessel already marked changes nothing.
     if (!vessel->deletionRequested) {
         vessel->deletionRequested = true;
-        ++pendingDeletions;
         deletions.push_back(vessel);
         if (options.deleteAtOnce) {
             Destroy(*vessel);
@@ -637,7 +597,6 @@ void Simulation::FinishDeletions() {
     }
     goneCount += deletions.size();
     deletions.clear();
-    pendingDeletions = 0;
     if (2 * goneCount > vessels.size()) {
         vessels.erase(
             std::remove_if(vessels.begin(), vessels.end(),
@@ -649,9 +608,7 @@ void Simulation::FinishDeletions() {
 
 void Simulation::TargetCamera(SimVessel *target) {
     services.SetCameraTarget(target);
-    for (RunObserver *observer : observers) {
-        observer->CameraTargeted(*this, target);
-    }
+    Tell(&RunObserver::CameraTargeted, target);
 }
 
 void Simulation::LogDebugLine() {

@@ -82,11 +82,9 @@ public:
     // Why each SAVE that failed, in the run that went on, was not written.
     const std::vector<std::string> &FailedCheckpoints() const { return failedCheckpoints; }
 
-    // Creates a vessel from a scenario block read from `fileName` or, when `block` is null, from a
-    // status record.
+    // Creates a vessel from a block of the scenario or, when `block` is null, from a status record.
     SimVessel *CreateVessel(const std::string &name, const VesselClass &vesselClass,
-                            const std::string &fileName, const SourceLines *block,
-                            const VesselStatus &status);
+                            const SourceLines *block, const VesselStatus &status);
 
     // Tells `observer` of the run from now on; it must outlive the simulation's run.
     void AddObserver(RunObserver &observer) { observers.push_back(&observer); }
@@ -108,18 +106,20 @@ public:
     // The run as its observers see it.
     double Time() const override { return time; }
     VesselList Vessels() const override { return VesselList(vessels, vessels.size() - goneCount); }
-    std::size_t PendingDeletions() const override { return pendingDeletions; }
+    std::size_t PendingDeletions() const override { return deletions.size(); }
     const VECTOR3 &CameraPosition() const override { return services.CameraPosition(); }
     const VesselRecord *CameraTarget() const override { return services.CameraTarget(); }
 
 private:
-    bool RunUntil(double endTime, std::string &error);
     template <bool watched> bool StepUntil(double endTime, std::string &error);
     // Calls every vessel after a step to `now`.
     template <bool watched> void CallVessels(double now, double length, double mjd);
-    // The observers' part of a step, out of the step loop's way when there are none.
-    void TellStepStarting();
-    void TellStepDone(const StepFacts &facts);
+    template <typename... Takes, typename... Given>
+    void Tell(void (RunObserver::*what)(const RunView &, Takes...), const Given &...given) {
+        for (RunObserver *observer : observers) {
+            (observer->*what)(*this, given...);
+        }
+    }
     // How far from 0 a vessel coordinate may be after the coming step.
     double ReachAfterStep() const { return reachBound + speedBound * step; }
     // Whether the coming step, to `next` with the camera at `camera`, keeps the clock advancing
@@ -142,10 +142,8 @@ private:
 
     // What the modules ask through the services.
     bool RequestDeletion(ObjectHandle vessel) override;
-    void SetState(ObjectHandle vessel, const VECTOR3 &position, const VECTOR3 &velocity) override;
-    void EnableFocus(ObjectHandle vessel, bool enable) override;
     // Takes a vessel's new position and velocity into the bounds that the overflow check uses.
-    void TakeIntoBounds(const VesselRecord &vessel);
+    void StateSet(const VesselRecord &vessel) override;
 
     ScenarioDescription &scenario;
     VesselClasses &classes;
@@ -172,7 +170,6 @@ private:
     std::size_t nextEvent = 0;
     std::string unwrittenCheckpoint;
     std::vector<std::string> failedCheckpoints;
-    std::size_t pendingDeletions = 0;
     std::vector<SimVessel *> deletions; // asked for in the current step
     std::size_t goneCount = 0;          // entries of `vessels` that are gone
     std::uint32_t created = 0;          // vessels created so far, modulo 2^32
