@@ -3,7 +3,9 @@
 
 #include "standin_host/text/SourceLines.h"
 
+#include <cstring>
 #include <string>
+#include <string_view>
 
 namespace standin {
 
@@ -20,7 +22,22 @@ public:
         : fileName(fileName), lines(lines), current(buffer) {}
     LineReader(std::string &&, const SourceLines &, std::string &) = delete;
 
-    bool Next(char *&line);
+    bool Next(char *&line) {
+        std::string_view text;
+        if (!lines.Next(text, currentNumber)) {
+            return false;
+        }
+        // Copied into storage kept from line to line, which only ever grows: the module is handed
+        // a C string, so what stands past its NUL (the end of a longer line handed out before, to
+        // this vessel or another) is no part of it.
+        if (current.size() <= text.size()) {
+            current.resize(text.size() + 1);
+        }
+        std::memcpy(&current[0], text.data(), text.size());
+        current[text.size()] = '\0';
+        line = current.data();
+        return true;
+    }
 
     // Where the line most recently handed out came from.
     const std::string &FileName() const { return fileName; }

@@ -217,20 +217,6 @@ bool ParseSpawn(LineParser &p, std::size_t at, ScenarioEvent &event) {
     return true;
 }
 
-void ApplyCamera(const ScenarioEvent &event, ScenarioDescription &scenario) {
-    switch (event.kind) {
-    case ScenarioEvent::Kind::CameraPosition:
-        scenario.cameraPosition = event.vector;
-        break;
-    case ScenarioEvent::Kind::CameraVelocity:
-        scenario.cameraVelocity = event.vector;
-        break;
-    default:
-        scenario.cameraTarget = event.name;
-        break;
-    }
-}
-
 // Checks that no two vessels share a name, reporting the first vessel, in the order of the
 // scenario's vessels and then its events, whose name came before. Camera targets are resolved
 // while the run goes on, since a saved scenario may still name a vessel that no longer exists.
@@ -394,7 +380,13 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
             if (!ParseCamera(p, 1, event)) {
                 return false;
             }
-            ApplyCamera(event, scenario);
+            if (event.kind == ScenarioEvent::Kind::CameraTarget) {
+                scenario.cameraTarget = event.name;
+            } else {
+                (event.kind == ScenarioEvent::Kind::CameraPosition ? scenario.cameraPosition
+                                                                   : scenario.cameraVelocity) =
+                    event.vector;
+            }
         } else if (keyword == "VESSEL") {
             VesselEntry vessel;
             vessel.line = number;
