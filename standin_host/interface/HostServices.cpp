@@ -12,6 +12,7 @@
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/VectorText.h"
 
+using standin::HostCallCounts;
 using standin::ModuleServices;
 using standin::RecordOf;
 
@@ -29,7 +30,7 @@ void VESSEL::SetEnableFocus(bool enable) const {
 }
 
 void VESSEL::GetGlobalPos(VECTOR3 &pos) const {
-    ++ModuleServices::Active()->Calls().vesselPosition;
+    ModuleServices::Called(&HostCallCounts::vesselPosition);
     pos = RecordOf(vesselHandle).position;
 }
 
@@ -122,26 +123,19 @@ void oapiWriteScenario_float(FileHandle scn, char *item, double value) {
 }
 
 ObjectHandle oapiCameraTarget() {
-    ModuleServices &services = *ModuleServices::Active();
-    ++services.Calls().cameraTarget;
-    return services.CameraTarget() != nullptr ? standin::HandleOf(*services.CameraTarget())
-                                              : nullptr;
+    const standin::VesselRecord *target =
+        ModuleServices::Called(&HostCallCounts::cameraTarget).CameraTarget();
+    return target != nullptr ? standin::HandleOf(*target) : nullptr;
 }
 
 void oapiCameraGlobalPos(VECTOR3 *pos) {
-    ModuleServices &services = *ModuleServices::Active();
-    ++services.Calls().cameraPosition;
-    *pos = services.CameraPosition();
+    *pos = ModuleServices::Called(&HostCallCounts::cameraPosition).CameraPosition();
 }
 
 char *oapiDebugString() {
-    ModuleServices &services = *ModuleServices::Active();
-    ++services.Calls().debugString;
-    return services.HandOutDebugString();
+    return ModuleServices::Called(&HostCallCounts::debugString).HandOutDebugString();
 }
 
 bool oapiDeleteVessel(ObjectHandle vessel, ObjectHandle /*newFocus*/) {
-    ModuleServices &services = *ModuleServices::Active();
-    ++services.Calls().deletionRequests;
-    return services.RequestDeletion(vessel);
+    return ModuleServices::Called(&HostCallCounts::deletionRequests).RequestDeletion(vessel);
 }

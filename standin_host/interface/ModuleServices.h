@@ -51,6 +51,11 @@ public:
     // The services that the modules reach through the host interface. Inline, since every host
     // service that a module calls in its step goes through it.
     static ModuleServices *Active() { return active; }
+    // The active services, counting a call of `service`.
+    static ModuleServices &Called(std::size_t HostCallCounts::*service) {
+        ++(active->calls.*service);
+        return *active;
+    }
 
     // ---- What the modules see and ask (through HostServices.cpp) ----
 
@@ -85,8 +90,7 @@ public:
     void ParseDefaultLine(const char *line, VesselStatus &status);
     const std::string &LineError() const { return lineError; } // "" while every line was read
 
-    // How often the modules called each service; the services count as they are called.
-    HostCallCounts &Calls() { return calls; }
+    // How often the modules called each service.
     const HostCallCounts &Calls() const { return calls; }
 
     const char *DebugLine() const { return debugString; }
