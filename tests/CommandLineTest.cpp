@@ -119,6 +119,21 @@ TEST(CommandLine, HelpAndVersionAreAnsweredWhateverFollows) {
     EXPECT_EQ(value.options.outputPath, "--help");
 }
 
+// The help text comes from the options themselves: each one is listed with its value's name, and
+// the usage line names the scenario as required.
+TEST(CommandLine, HelpListsEveryOption) {
+    const std::string help = ParseCommandLine({"--help"}).message;
+    EXPECT_NE(help.find("Usage: standin-host [OPTIONS] SCENARIO\n"), std::string::npos) << help;
+    for (const char *option :
+         {"-c,--config DIR", "-m,--modules DIR", "-o,--output FILE", "-u,--until TIME",
+          "-v,--verbose", "-q,--quiet", "-t,--trace FILE", "--trace-every N", "-p,--plot FILE",
+          "--delete-at-once", "--x87-precision BITS", "-h,--help", "-V,--version"}) {
+        EXPECT_NE(help.find("\n  " + std::string(option) + " "), std::string::npos) << option;
+    }
+    EXPECT_NE(help.find("Exit status: 0 "), std::string::npos);
+    EXPECT_EQ(help.back(), '\n');
+}
+
 TEST(CommandLine, ReadsEveryOptionOfARun) {
     const CommandLine line = ParseCommandLine(
         {"--config", "cfg", "--modules", "mods", "--output", "out.scn", "--until", "1e3",

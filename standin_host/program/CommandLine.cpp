@@ -1,7 +1,8 @@
 // The command line through CLI11 (Debian's libcli11-dev): it splits the arguments as people type
 // them (--output FILE, --output=FILE, -o FILE, -oFILE, -vq, -- before a scenario that starts with
-// '-'); this file gives every slip its own message and reads the numbers with the host's reader,
-// which takes '.' whatever the locale.
+// '-') and writes --help from the options' descriptions. This file reads each value as CLI11 hands
+// it over, numbers with the host's reader (which takes '.' whatever the locale), and names every
+// slip in a message of its own.
 #include "standin_host/program/CommandLine.h"
 
 #include "standin_host/text/AsciiCase.h"
@@ -10,365 +11,274 @@
 
 #include <CLI/CLI.hpp>
 
-#include <algorithm>
 #include <charconv>
-#include <string_view>
+#include <cstring>
+#include <functional>
 #include <system_error>
-#include <utility>
 
 namespace standin {
 namespace {
 
-const char usage[] =
-    "usage: standin-host [options] SCENARIO\n"
-    "\n"
-    "Runs the vessels of SCENARIO through their vessel modules and saves the scenario at the end.\n"
-    "A value follows its option as the next word or after '=': -o FILE, --output FILE,\n"
-    "--output=FILE.\n"
-    "\n"
-    "  -c, --config DIR      class configuration files, DIR/<class>.cfg (default: the folder\n"
-    "                        config beside SCENARIO)\n"
-    "  -m, --modules DIR     vessel modules, DIR/<module>.so or .dll (default: this program's\n"
-    "                        folder)\n"
-    "  -o, --output FILE     where to save the scenario at the end (default: <name>.saved.scn\n"
-    "                        in the working folder)\n"
-    "  -u, --until TIME      end the run at simulation time TIME instead of at the scenario's END\n"
-    "  -v, --verbose         log the debug line after every step that writes it, not only when\n"
-    "                        it changes\n"
-    "  -q, --quiet           log only the files written; warnings and errors still show\n"
-    "  -t, --trace FILE      write a CSV row per vessel and step to FILE as the run goes\n"
-    "      --trace-every N   a trace row every N-th step only (creations and deletions always;\n"
-    "                        default 1)\n"
-    "  -p, --plot FILE       draw the run as an SVG picture in FILE at its end\n"
-    "      --delete-at-once  destroy a vessel inside oapiDeleteVessel, not at the end of the step\n"
-    "      --x87-precision BITS  debugging: set the x87 unit's precision to 24, 53 or 64 bits\n"
-    "                        before loading any module, as some hosts and graphics libraries do\n"
-    "                        (32-bit x86 builds only; the others refuse it)\n"
-    "  -h, --help            show this text\n"
-    "  -V, --version         show the version\n"
-    "  --                    what follows is the scenario, even if it starts with '-'\n"
-    "\n"
-    "No output may be a file that the run reads or another output's file (/dev/null takes any\n"
-    "number). An output that is the standard output (--trace /dev/stdout) gets it to itself: the\n"
-    "run log then goes to the standard error. Each file written is named in the log.\n"
-    "\n"
-    "Exit status: 0 for a run that ended and wrote its files; 1 when the run was refused or a\n"
-    "file could not be written; 2 for a bad command line; 128 + the signal's number for a run\n"
-    "ended by a signal (130 for Ctrl-C, 143 for SIGTERM), which saves the scenario as it stands\n"
-    "at the next step.\n";
-
-const char tryHelp[] = "Try 'standin-host --help' for more information.\n";
+// A bad command line, named in one line: thrown by a value's reader, out through CLI11's parse.
+struct Slip {
+    std::string text;
+};
 
 // Thrown by --help and --version as soon as they are read: what follows them is not judged.
 struct Answer {
     CommandLine::Request request;
 };
 
-CommandLine Refuse(const std::string &slip) {
-    CommandLine refused;
-    refused.request = CommandLine::Request::Refused;
-    refused.message = RefusalText(slip);
-    return refused;
-}
+using Read = std::function<void(const std::string &)>;
 
-// A whole number of at least 1, digits only.
-bool ParseCount(const std::string &text, std::size_t &count) {
-    std::size_t parsed = 0;
-    const char *last = text.data() + text.size();
-    const std::from_chars_result result = std::from_chars(text.data(), last, parsed);
-    if (result.ec != std::errc() || result.ptr != last || parsed == 0) {
-        return false;
+// "-" names the standard `stream`: an output there carries it alone (the run's messages go to
+// the standard error).
+std::string Stream(const std::string &path, const char *stream) {
+#if defined(_WIN32)
+    if (path == "-") {
+        throw Slip{"'-' for a standard stream is for Linux; on Windows, name a file"};
     }
-    count = parsed;
-    return true;
+#endif
+    return path == "-" ? stream : path;
 }
 
-// The options, by their long name, and their short one where they have one.
-struct ValueOption {
-    const char *name;
-    const char *shortName;
-};
-enum Valued { Config, Modules, Output, Until, Trace, TraceEvery, X87Precision, Plot };
-const ValueOption valueOptions[] = {
-    // in the order of Valued
-    {"--config", "-c"}, {"--modules", "-m"},   {"--output", "-o"},      {"--until", "-u"},
-    {"--trace", "-t"},  {"--trace-every", ""}, {"--x87-precision", ""}, {"--plot", "-p"},
-};
-enum Flagged { Verbose, Quiet, DeleteAtOnce };
-const ValueOption flagOptions[] = {
-    // in the order of Flagged
-    {"--verbose", "-v"},
-    {"--quiet", "-q"},
-    {"--delete-at-once", ""},
-};
-
-std::string CliNames(const ValueOption &option) {
-    return *option.shortName != '\0' ? std::string(option.shortName) + "," + option.name
-                                     : std::string(option.name);
+Read Into(std::string &path, const char *stream = nullptr) {
+    return [&path, stream](const std::string &value) {
+        path = stream != nullptr ? Stream(value, stream) : value;
+    };
 }
 
-template <std::size_t N> bool Names(const ValueOption (&options)[N], const std::string &name) {
-    return std::any_of(std::begin(options), std::end(options),
-                       [&](const ValueOption &option) { return name == option.name; });
+// An option's value is given once, and not empty: an empty name is a slip (an unset variable in
+// a script), not a wish for the default. Given twice is refused, as a scenario's STEP twice is.
+void AddValue(CLI::App &app, const char *names, const char *type, const char *help, Read read) {
+    const std::string name = std::strstr(names, "--");
+    const auto once = [name, read](const CLI::results_t &values) {
+        if (values.size() > 1) {
+            throw Slip{name + " is given twice, as " + Quoted(values[0]) + " and as " +
+                       Quoted(values[1])};
+        }
+        if (values[0].empty()) {
+            throw Slip{name + " needs a value, not an empty one"};
+        }
+        read(values[0]);
+        return true;
+    };
+    app.add_option(names, once, help)
+        ->type_name(type)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+void AddFlag(CLI::App &app, const char *names, bool &set, const char *help) {
+    const std::string name = std::strstr(names, "--");
+    app.add_flag_function(
+        names,
+        [name, &set](std::int64_t count) {
+            if (count > 1) {
+                throw Slip{name + " is given twice"};
+            }
+            set = true;
+        },
+        help);
+}
+
+void AddOptions(CLI::App &app, CommandLine &line) {
+    HostOptions &options = line.options;
+    AddValue(app, "-c,--config", "DIR",
+             "class configurations, DIR/<class>.cfg (default: config/ beside SCENARIO)",
+             Into(options.configFolder));
+    AddValue(app, "-m,--modules", "DIR",
+             "vessel modules, DIR/<module>.so or .dll (default: this program's folder)",
+             Into(options.moduleFolder));
+    AddValue(app, "-o,--output", "FILE",
+             "where to save the scenario at the end (default: <name>.saved.scn here)",
+             Into(options.outputPath, "/dev/stdout"));
+    AddValue(app, "-u,--until", "TIME",
+             "end the run at this simulation time instead of at the scenario's END",
+             [&options](const std::string &text) {
+                 double time = 0.0;
+                 if (!ParseFiniteNumber(text, time)) {
+                     throw Slip{"--until needs a number: " + Quoted(text) + ' ' +
+                                WhyNotAFiniteNumber(text)};
+                 }
+                 options.until = time;
+             });
+    AddFlag(app, "-v,--verbose", options.verbose,
+            "log every debug line that a module writes, not only the changed ones");
+    AddFlag(app, "-q,--quiet", options.quiet,
+            "log only the files written; warnings and errors still show");
+    AddValue(app, "-t,--trace", "FILE", "write a CSV row per vessel and step as the run goes",
+             Into(options.tracePath, "/dev/stdout"));
+    AddValue(app, "--trace-every", "N",
+             "a trace row every N-th step only; creations and deletions always",
+             [&options](const std::string &text) {
+                 // A whole number of at least 1, digits only.
+                 const char *end = text.data() + text.size();
+                 const std::from_chars_result read =
+                     std::from_chars(text.data(), end, options.traceEvery);
+                 if (read.ec != std::errc() || read.ptr != end || options.traceEvery == 0) {
+                     throw Slip{"--trace-every needs a whole number of at least 1, not " +
+                                Quoted(text)};
+                 }
+             });
+    AddValue(app, "-p,--plot", "FILE", "draw the run as an SVG picture at its end",
+             Into(options.plotPath, "/dev/stdout"));
+    AddFlag(app, "--delete-at-once", options.deleteAtOnce,
+            "destroy a vessel inside oapiDeleteVessel, not at the end of the step");
+    AddValue(app, "--x87-precision", "BITS",
+             "debugging, 32-bit x86 only: set the x87 unit's precision (24, 53 or 64\nbits) before "
+             "loading any module, as some hosts and graphics libraries do",
+             [&line](const std::string &bits) {
+                 if (bits != "24" && bits != "53" && bits != "64") {
+                     throw Slip{"--x87-precision needs 24, 53 or 64, not " + Quoted(bits)};
+                 }
+                 line.x87Precision = bits == "24" ? 24 : bits == "53" ? 53 : 64;
+             });
+    app.add_flag_callback(
+           "-h,--help", [] { throw Answer{CommandLine::Request::Help}; }, "show this text")
+        ->trigger_on_parse();
+    app.add_flag_callback(
+           "-V,--version", [] { throw Answer{CommandLine::Request::Version}; }, "show the version")
+        ->trigger_on_parse();
+    // Required for the usage line only: its absence is named after the slips in the other words.
+    app.add_option("SCENARIO", options.scenarioPath, "the scenario file")
+        ->required()
+        ->type_name("")
+        ->transform([](const std::string &path) { return Stream(path, "/dev/stdin"); });
 }
 
 // CLI11 reads "--output=" as "--output" and takes the next word for its value, and reads
-// "--verbose=..." as a count; both are slips, named before it sees them.
-bool RefuseEqualsSlip(const std::vector<std::string> &arguments, std::string &slip) {
+// "--verbose=..." as a count: both are slips, named before it sees them.
+std::string EqualsSlip(const CLI::App &app, const std::vector<std::string> &arguments) {
     for (const std::string &argument : arguments) {
-        if (argument == "--") {
-            return false;
-        }
         const std::size_t equals = argument.find('=');
-        if (argument.rfind("--", 0) != 0 || equals == std::string::npos) {
-            continue;
+        if (argument == "--") {
+            break;
         }
-        const std::string name = argument.substr(0, equals);
-        if (Names(valueOptions, name) && equals + 1 == argument.size()) {
-            slip = name + " needs a value, not an empty one";
-            return true;
+        const CLI::Option *option = argument.rfind("--", 0) == 0 && equals != std::string::npos
+                                        ? app.get_option_no_throw(argument.substr(0, equals))
+                                        : nullptr;
+        if (option != nullptr && option->get_expected_max() == 0) {
+            return option->get_name() + " takes no value, found " +
+                   Quoted(argument.substr(equals + 1));
         }
-        if (Names(flagOptions, name)) {
-            slip = name + " takes no value, found " + Quoted(argument.substr(equals + 1));
-            return true;
+        if (option != nullptr && equals + 1 == argument.size()) {
+            return option->get_name() + " needs a value, not an empty one";
         }
     }
-    return false;
+    return "";
 }
 
-class Parser {
-public:
-    explicit Parser(const std::vector<std::string> &arguments) : arguments(arguments) {
-        app.set_help_flag(); // ours, with its own text
-        app.allow_extras();  // unknown options and a second scenario get messages of their own
-        app.allow_windows_style_options(false); // "/x" is a path, on Windows too
-        app.add_flag_callback("-h,--help", [] { throw Answer{CommandLine::Request::Help}; })
-            ->trigger_on_parse();
-        app.add_flag_callback("-V,--version", [] { throw Answer{CommandLine::Request::Version}; })
-            ->trigger_on_parse();
-        for (const ValueOption &option : valueOptions) {
-            values.push_back(app.add_option(CliNames(option))
-                                 ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll));
+// An unknown option, with the long option that it spells in other letter cases (--Output).
+std::string UnknownOption(const CLI::App &app, const std::string &word) {
+    const std::string name = word.substr(0, word.find('='));
+    for (const CLI::Option *option : app.get_options()) {
+        for (const std::string &longName : option->get_lnames()) {
+            if (EqualsIgnoringAsciiCase(name, "--" + longName)) {
+                return "unknown option " + Escaped(word) + " (did you mean --" + longName + "?)";
+            }
         }
-        for (const ValueOption &option : flagOptions) {
-            flags.push_back(app.add_flag(CliNames(option)));
-        }
-        scenario = app.add_option("scenario")->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     }
-
-    CommandLine Parse();
-
-private:
-    // The value of the option at `index` of valueOptions, if given once and not empty.
-    const std::string *Value(std::size_t index) const {
-        const std::vector<std::string> &results = values[index]->results();
-        return results.empty() ? nullptr : &results.front();
+    if (name.size() == word.size() && word.size() > 4 &&
+        word.compare(word.size() - 4, 4, ".scn") == 0) {
+        return "unknown option " + Escaped(word) +
+               " (a scenario whose name starts with '-' goes after --)";
     }
-    bool Flag(std::size_t index) const { return flags[index]->count() > 0; }
-
-    std::string NoScenario() const;
-    bool CheckUnexpected(std::string &slip) const;
-    bool CheckRepeats(std::string &slip) const;
-    CommandLine Read();
-
-    const std::vector<std::string> &arguments;
-    CLI::App app{"", "standin-host"};
-    std::vector<CLI::Option *> values; // in the order of valueOptions
-    std::vector<CLI::Option *> flags;  // in the order of flagOptions
-    CLI::Option *scenario = nullptr;
-};
-
-CommandLine Parser::Parse() {
-    std::string slip;
-    if (RefuseEqualsSlip(arguments, slip)) {
-        return Refuse(slip);
-    }
-    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
-    try {
-        app.parse(reversed);
-    } catch (const Answer &answer) {
-        CommandLine line;
-        line.request = answer.request;
-        return line;
-    } catch (const CLI::ArgumentMismatch &) {
-        // The only mismatch left: an option at the end of the line, with no word after it.
-        return Refuse(arguments.back() + " needs a value");
-    } catch (const CLI::ParseError &error) {
-        return Refuse(error.what());
-    }
-    if (CheckUnexpected(slip) || CheckRepeats(slip)) {
-        return Refuse(slip);
-    }
-    return Read();
+    return "unknown option " + Escaped(word);
 }
 
-// The long option that `name` spells in other letter cases (--Output), or null.
-const char *OptionSpelledOtherwise(std::string_view name) {
-    for (const ValueOption &option : valueOptions) {
-        if (EqualsIgnoringAsciiCase(name, option.name)) {
-            return option.name;
-        }
-    }
-    for (const ValueOption &option : flagOptions) {
-        if (EqualsIgnoringAsciiCase(name, option.name)) {
-            return option.name;
-        }
-    }
-    for (const char *answer : {"--help", "--version"}) {
-        if (EqualsIgnoringAsciiCase(name, answer)) {
-            return answer;
-        }
-    }
-    return nullptr;
-}
-
-// Words that CLI11 took for no option: unknown options, and a second scenario. The first "--" is
-// the end of the options, and what follows it is a scenario whatever it looks like.
-bool Parser::CheckUnexpected(std::string &slip) const {
+// The slips that CLI11 does not see: words it took for no option (unknown options, a second
+// scenario; what follows the first "--" is a scenario whatever it looks like), options at odds,
+// and no scenario, perhaps because the last option took it for its value.
+std::string Slipped(const CLI::App &app, const std::vector<std::string> &arguments,
+                    const HostOptions &options) {
     bool optionsEnded = false;
     for (const std::string &word : app.remaining()) {
         if (word == "--" && !optionsEnded) {
             optionsEnded = true;
         } else if (!optionsEnded && word.size() > 1 && word[0] == '-') {
-            slip = "unknown option " + Escaped(word);
-            const std::string_view name = std::string_view(word).substr(0, word.find('='));
-            if (const char *meant = OptionSpelledOtherwise(name)) {
-                slip += std::string(" (did you mean ") + meant + "?)";
-            } else if (name.size() == word.size() && word.size() > 4 &&
-                       word.compare(word.size() - 4, 4, ".scn") == 0) {
-                slip += " (a scenario whose name starts with '-' goes after --)";
-            }
-            return true;
+            return UnknownOption(app, word);
         } else {
-            const std::vector<std::string> &first = scenario->results();
-            slip = "one scenario only, found " + Quoted(first.empty() ? word : first.front()) +
-                   " and " + Quoted(word);
-            return true;
+            return "one scenario only, found " + Quoted(options.scenarioPath) + " and " +
+                   Quoted(word);
         }
     }
-    return false;
-}
-
-// An option given twice is refused, as a scenario's STEP given twice is: which one was meant?
-bool Parser::CheckRepeats(std::string &slip) const {
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::vector<std::string> &results = values[i]->results();
-        if (results.size() > 1) {
-            slip = std::string(valueOptions[i].name) + " is given twice, as " + Quoted(results[0]) +
-                   " and as " + Quoted(results[1]);
-            return true;
-        }
+    if (options.verbose && options.quiet) {
+        return "--verbose and --quiet ask for opposite logs; give one of them";
     }
-    for (std::size_t i = 0; i < flags.size(); ++i) {
-        if (flags[i]->count() > 1) {
-            slip = std::string(flagOptions[i].name) + " is given twice";
-            return true;
-        }
+    if (options.tracePath.empty() && options.traceEvery != 1) {
+        return "--trace-every needs --trace FILE";
     }
-    return false;
-}
-
-// Without a scenario; perhaps the last option took it for its value.
-std::string Parser::NoScenario() const {
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::string *value = Value(i);
-        if (value != nullptr && !arguments.empty() && *value == arguments.back()) {
-            return "no scenario given (" + Quoted(*value) + " is the value of " +
-                   valueOptions[i].name + ")";
+    if (app.count("SCENARIO") > 0) {
+        return options.scenarioPath.empty() ? "the scenario's name is empty" : "";
+    }
+    for (const CLI::Option *option : app.get_options()) {
+        const CLI::results_t &values = option->results();
+        if (option->get_expected_max() > 0 && !values.empty() && values[0] == arguments.back()) {
+            return "no scenario given (" + Quoted(values[0]) + " is the value of " +
+                   option->get_name() + ")";
         }
     }
     return "no scenario given";
 }
 
-CommandLine Parser::Read() {
+} // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string> &arguments) {
     CommandLine line;
-    HostOptions &options = line.options;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        // An empty name is a slip (an unset variable in a script), not a wish for the default.
-        const std::string *value = Value(i);
-        if (value != nullptr && value->empty()) {
-            return Refuse(std::string(valueOptions[i].name) + " needs a value, not an empty one");
+    CLI::App app{
+        "Runs the vessels of SCENARIO through their vessel modules and saves the scenario "
+        "at the end.\nAn option's value follows it as the next word or after '=' (-o FILE, "
+        "--output=FILE);\nafter --, the next word is the scenario even if it starts with "
+        "'-'.\n",
+        "standin-host"};
+    app.footer("No output may be a file that the run reads or another output's file (/dev/null "
+               "takes any\nnumber). On Linux, '-' is a standard stream: SCENARIO - is read from "
+               "the standard input\n(its classes from ./config), and an output - has the standard "
+               "output to itself, the run\nlog then going to the standard error.\n\n"
+               "Exit status: 0 for a run that ended and wrote its files; 1 when the run was "
+               "refused or a\nfile could not be written; 2 for a bad command line; 128 + the "
+               "signal's number for a run\nended by a signal (130 for Ctrl-C, 143 for SIGTERM), "
+               "which saves the scenario as it stands\nat the next step.");
+    app.get_formatter()->column_width(26);
+    app.get_formatter()->label("REQUIRED", "");
+    app.set_help_flag(); // ours, answered as soon as it is read
+    app.allow_extras();  // unknown options and a second scenario get messages of their own
+    app.allow_windows_style_options(false); // "/x" is a path, on Windows too
+    AddOptions(app, line);
+    std::string slip = EqualsSlip(app, arguments);
+    try {
+        if (slip.empty()) {
+            app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
         }
+    } catch (const Answer &answer) {
+        line.request = answer.request;
+        line.message = answer.request == CommandLine::Request::Help ? app.help() : "";
+        return line;
+    } catch (const Slip &thrown) {
+        slip = thrown.text;
+    } catch (const CLI::RequiredError &) {
+        // Only the scenario is required, and Slipped names its absence.
+    } catch (const CLI::ArgumentMismatch &) {
+        // The only mismatch left: an option at the end of the line, with no word after it.
+        slip = arguments.back() + " needs a value";
+    } catch (const CLI::ParseError &error) {
+        slip = error.what();
     }
-    const std::pair<Valued, std::string *> paths[] = {{Config, &options.configFolder},
-                                                      {Modules, &options.moduleFolder},
-                                                      {Output, &options.outputPath},
-                                                      {Trace, &options.tracePath},
-                                                      {Plot, &options.plotPath}};
-    for (const auto &path : paths) {
-        if (const std::string *value = Value(path.first)) {
-            *path.second = *value;
-        }
+    if (slip.empty()) {
+        slip = Slipped(app, arguments, line.options);
     }
-    if (const std::string *until = Value(Until)) {
-        double time = 0.0;
-        if (!ParseFiniteNumber(*until, time)) {
-            return Refuse("--until needs a number: " + Quoted(*until) + ' ' +
-                          WhyNotAFiniteNumber(*until));
-        }
-        options.until = time;
-    }
-    if (const std::string *every = Value(TraceEvery)) {
-        if (!ParseCount(*every, options.traceEvery)) {
-            return Refuse("--trace-every needs a whole number of at least 1, not " +
-                          Quoted(*every));
-        }
-        if (options.tracePath.empty() && options.traceEvery != 1) {
-            return Refuse("--trace-every needs --trace FILE");
-        }
-    }
-    if (const std::string *bits = Value(X87Precision)) {
-        if (*bits != "24" && *bits != "53" && *bits != "64") {
-            return Refuse("--x87-precision needs 24, 53 or 64, not " + Quoted(*bits));
-        }
-        line.x87Precision = *bits == "24" ? 24 : *bits == "53" ? 53 : 64;
-    }
-    options.verbose = Flag(Verbose);
-    options.quiet = Flag(Quiet);
-    options.deleteAtOnce = Flag(DeleteAtOnce);
-    if (options.verbose && options.quiet) {
-        return Refuse("--verbose and --quiet ask for opposite logs; give one of them");
-    }
-    if (scenario->results().empty()) {
-        return Refuse(NoScenario());
-    }
-    options.scenarioPath = scenario->results().front();
-    if (options.scenarioPath.empty()) {
-        return Refuse("the scenario's name is empty");
-    }
-    // "-" is the standard stream: the scenario is read from the standard input, with the class
-    // configurations in config/ of the working folder, and an output written to the standard
-    // output, which then carries it alone (the run's messages go to the standard error).
-    for (std::string *path :
-         {&options.scenarioPath, &options.outputPath, &options.tracePath, &options.plotPath}) {
-#if defined(_WIN32)
-        if (*path == "-") {
-            return Refuse("'-' for a standard stream is for Linux; on Windows, name a file");
-        }
-#else
-        if (*path == "-") {
-            *path = path == &options.scenarioPath ? "/dev/stdin" : "/dev/stdout";
-        }
-#endif
-    }
-    if (options.scenarioPath == "/dev/stdin" && options.configFolder.empty()) {
-        options.configFolder = "config";
+    if (!slip.empty()) {
+        line = CommandLine{};
+        line.request = CommandLine::Request::Refused;
+        line.message = RefusalText(slip);
+    } else if (line.options.scenarioPath == "/dev/stdin" && line.options.configFolder.empty()) {
+        line.options.configFolder = "config"; // of the working folder
     }
     return line;
 }
 
-} // namespace
-
-CommandLine ParseCommandLine(const std::vector<std::string> &arguments) {
-    return Parser(arguments).Parse();
-}
-
 std::string RefusalText(const std::string &slip) {
-    return "standin-host: " + slip + "\n" + tryHelp;
-}
-
-const char *UsageText() {
-    return usage;
+    return "standin-host: " + slip + "\nTry 'standin-host --help' for more information.\n";
 }
 
 } // namespace standin

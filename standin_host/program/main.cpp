@@ -38,7 +38,7 @@ int Main(int argc, char **argv) {
         standin::ParseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
     switch (line.request) {
     case standin::CommandLine::Request::Help:
-        return Show(standin::UsageText());
+        return Show(line.message);
     case standin::CommandLine::Request::Version:
         return Show(std::string("standin-host ") + BREVLET_VERSION + "\n" +
                     (*BREVLET_RELEASE_NOTE != '\0' ? BREVLET_RELEASE_NOTE "\n" : ""));
