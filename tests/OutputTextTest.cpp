@@ -2,9 +2,9 @@
 // separator is quoted, and the picture's text is XML character data.
 #include "standin_host/modules/VesselClasses.h"
 #include "standin_host/outputs/TraceWriter.h"
-#include "standin_host/outputs/picture/SvgWriter.h"
 #include "standin_host/simulation/RunView.h"
 #include "standin_host/simulation/SimVessel.h"
+#include "standin_host/text/MessageText.h"
 #include "standin_host/text/TextOut.h"
 
 #include <gtest/gtest.h>
