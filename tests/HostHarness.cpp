@@ -3,7 +3,6 @@
 #include "standin_host/interface/ScenarioWriter.h"
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/TextOut.h"
-#include "standin_host/text/VectorText.h"
 
 #include <algorithm>
 #include <cstring>

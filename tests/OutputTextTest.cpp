@@ -2,9 +2,9 @@
 // separator is quoted, and the picture's text is XML character data.
 #include "standin_host/modules/VesselClasses.h"
 #include "standin_host/outputs/TraceWriter.h"
-#include "standin_host/outputs/picture/SvgWriter.h"
 #include "standin_host/simulation/RunView.h"
 #include "standin_host/simulation/SimVessel.h"
+#include "standin_host/text/MessageText.h"
 #include "standin_host/text/TextOut.h"
 
 #include <gtest/gtest.h>
@@ -69,8 +69,20 @@ TEST(XmlText, EscapesMarkupAndReplacesWhatXmlCannotHold) {
         const char *text;
         const char *xml;
     } cases[] = {
-        {"a<b", "a&lt;b"},          {"a>b", "a&gt;b"},   {"a&b", "a&amp;b"},
-        {"\"q\"", "&quot;q&quot;"}, {"tab\tx", "tab?x"}, {"plain.scn", "plain.scn"},
+        {"a<b", "a&lt;b"},
+        {"a>b", "a&gt;b"},
+        {"a&b", "a&amp;b"},
+        {"\"q\"", "&quot;q&quot;"},
+        {"tab\tx", "tab?x"},
+        {"plain.scn", "plain.scn"},
+        // What the run log escapes becomes '?': DEL, C1, a bidirectional control, a byte that is
+        // not UTF-8; of U+FFFE, its first byte, then the other two, which are no UTF-8 alone.
+        {"a\x7fz", "a?z"},
+        {"a\xc2\x85z", "a?z"},
+        {"a\xe2\x80\xaez", "a?z"},
+        {"a\xffz", "a?z"},
+        {"a\xef\xbf\xbez", "a???z"},
+        {"\xc3\xa9t\xc3\xa9", "\xc3\xa9t\xc3\xa9"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(standin::XmlText(c.text), c.xml) << c.text;

@@ -10,7 +10,6 @@
 #include "standin_host/interface/VesselRecord.h"
 #include "standin_host/interface/VesselStatus.h"
 #include "standin_host/text/NumberText.h"
-#include "standin_host/text/VectorText.h"
 
 using standin::HostCallCounts;
 using standin::ModuleServices;

@@ -1,7 +1,6 @@
 #include "standin_host/modules/VesselClasses.h"
 
 #include "standin_host/scenario/ScenarioFile.h"
-#include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/MessageText.h"
 
 #include <filesystem>
@@ -12,34 +11,18 @@
 namespace standin {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // Sets `module` to the value of the configuration's "Module = name" line, if it has one; the
 // last one counts.
 bool FindModuleName(const TextFile &config, std::string &module, std::string &error) {
-    TextLines lines(config.text);
-    for (std::string_view line; lines.Next(line);) {
-        const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos ||
-            !EqualsIgnoringAsciiCase(Trim(line.substr(0, equals)), "Module")) {
-            continue;
-        }
-        // A ';' starts a comment, as anywhere in a class configuration.
-        const std::string_view value = line.substr(equals + 1);
-        module = std::string(Trim(value.substr(0, value.find(';'))));
+    return ForEachConfigValue(config.text, "Module", [&](std::string_view value, int number) {
+        module = std::string(value);
         if (!IsValidName(module)) {
-            error = LinePlace(config.name, lines.Number()) + Quoted(module) +
+            error = LinePlace(config.name, number) + Quoted(module) +
                     " is not a valid module name";
             return false;
         }
-    }
-    return true;
+        return true;
+    });
 }
 
 } // namespace

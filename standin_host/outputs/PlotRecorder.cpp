@@ -4,46 +4,25 @@
 #include "standin_host/modules/VesselClasses.h"
 #include "standin_host/simulation/CameraDistance.h"
 #include "standin_host/simulation/RunView.h"
-#include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/TextLines.h"
 
 #include <algorithm>
 #include <cmath>
-#include <string_view>
 
 namespace standin {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-// The camera distance limit that the picture draws for a class: the number of the last line of
-// its class configuration that reads "MaxCamDistance = <number>", the key in any case and a ';'
-// starting a comment, as the host reads the Module line. The host does not know how a module
-// reads the file: a line that only a module takes ("MaxCamDistance = 1000m") draws no limit. A
-// limit of zero or less culls nothing: it is not drawn.
+// The camera distance limit that the picture draws for a class: the last MaxCamDistance value of
+// its class configuration that is a number, read as the host reads the Module line. The host does
+// not know how a module reads the file: a line that only a module takes ("MaxCamDistance =
+// 1000m") draws no limit. A limit of zero or less culls nothing: it is not drawn.
 bool ClassDistanceLimit(const VesselClass &vesselClass, double &limit) {
     bool found = false;
-    TextLines lines(vesselClass.config.text);
-    for (std::string_view line; lines.Next(line);) {
-        const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos ||
-            !EqualsIgnoringAsciiCase(Trim(line.substr(0, equals)), "MaxCamDistance")) {
-            continue;
-        }
-        const std::string_view text = line.substr(equals + 1);
-        double value = 0.0;
-        if (ParseFiniteNumber(Trim(text.substr(0, text.find(';'))), value)) {
-            limit = value;
-            found = true;
-        }
-    }
+    ForEachConfigValue(vesselClass.config.text, "MaxCamDistance", [&](std::string_view value, int) {
+        found = ParseFiniteNumber(value, limit) || found;
+        return true;
+    });
     return found && limit > 0.0;
 }
 
@@ -70,8 +49,7 @@ int PlotRecorder::ColumnOf(double time) const {
 
 void PlotRecorder::NoteAlive(double time, std::size_t alive) {
     PlotColumn &column = record.columns[static_cast<std::size_t>(ColumnOf(time))];
-    column.aliveMin = column.hasAlive ? std::min(column.aliveMin, alive) : alive;
-    column.aliveMax = column.hasAlive ? std::max(column.aliveMax, alive) : alive;
+    column.aliveMax = std::max(column.aliveMax, alive);
     column.hasAlive = true;
 }
 
@@ -85,6 +63,13 @@ void PlotRecorder::NoteClass(const VesselRecord &vessel) {
     double limit = 0.0;
     if (ClassDistanceLimit(*vessel.vesselClass, limit)) {
         record.limits.push_back(PlotLimit{name, limit});
+    }
+}
+
+void PlotRecorder::EndTargetInterval(double time) {
+    if (targetLane != nullptr) {
+        targetLane->targeted.back().to = time;
+        targetLane = nullptr;
     }
 }
 
@@ -105,10 +90,7 @@ void PlotRecorder::VesselCreated(const RunView &run, const VesselRecord &vessel)
 }
 
 void PlotRecorder::CameraTargeted(const RunView &run, const VesselRecord *target) {
-    if (targetLane != nullptr) {
-        targetLane->targeted.back().to = run.Time();
-        targetLane = nullptr;
-    }
+    EndTargetInterval(run.Time());
     for (PlotLane &lane : record.lanes) {
         if (target != nullptr && lane.vessel == target) {
             lane.targeted.push_back(PlotInterval{run.Time(), run.Time()});
@@ -158,10 +140,7 @@ void PlotRecorder::StepDone(const RunView &run, const StepFacts &facts) {
 void PlotRecorder::RunEnded(const RunView &run) {
     record.end = std::max(plannedEnd, run.Time());
     record.stopped = run.Time();
-    if (targetLane != nullptr) {
-        targetLane->targeted.back().to = run.Time();
-        targetLane = nullptr;
-    }
+    EndTargetInterval(run.Time());
     for (PlotLane &lane : record.lanes) {
         lane.vessel = nullptr;
     }

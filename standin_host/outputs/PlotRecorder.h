@@ -33,10 +33,9 @@ struct PlotLane {
     const VesselRecord *vessel = nullptr; // while it lives
 };
 
-// One time column of the run: its range of vessels alive, and the distances of the vessels alive
+// One time column of the run: the most vessels alive in it, and the distances of the vessels alive
 // at the first step that fell in it.
 struct PlotColumn {
-    std::size_t aliveMin = 0;
     std::size_t aliveMax = 0;
     bool hasAlive = false;
     double distanceMin = 0.0;
@@ -87,6 +86,7 @@ private:
     int ColumnOf(double time) const;
     void NoteAlive(double time, std::size_t alive);
     void NoteClass(const VesselRecord &vessel);
+    void EndTargetInterval(double time);
 
     PlotRecord record;
     double plannedEnd;

@@ -4,10 +4,11 @@
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <utility>
 
 namespace standin {
 namespace {
@@ -15,22 +16,24 @@ namespace {
 constexpr std::chrono::milliseconds firstShownAfter(1000);
 constexpr std::chrono::milliseconds redrawnEvery(250);
 
+// The room for a line on a terminal `columns` wide: short of the last column.
+std::size_t Room(std::size_t columns) {
+    return columns > 0 ? columns - 1 : 0;
+}
+
 // "1h02m03s", "4m05s", "6s": the time left, rough as it is.
 std::string Duration(double seconds) {
     if (!(seconds < 1e9)) {
         return "a very long time";
     }
     const long long total = std::llround(seconds);
-    const std::string h = std::to_string(total / 3600);
-    const std::string m = std::to_string(total / 60 % 60);
-    const std::string s = std::to_string(total % 60);
     if (total >= 3600) {
-        return h + "h" + (m.size() < 2 ? "0" : "") + m + "m" + (s.size() < 2 ? "0" : "") + s + "s";
+        return fmt::format("{}h{:02}m{:02}s", total / 3600, total / 60 % 60, total % 60);
     }
     if (total >= 60) {
-        return m + "m" + (s.size() < 2 ? "0" : "") + s + "s";
+        return fmt::format("{}m{:02}s", total / 60, total % 60);
     }
-    return s + "s";
+    return fmt::format("{}s", total);
 }
 
 } // namespace
@@ -41,7 +44,7 @@ std::string ProgressText(double simTime, double done, double stepsPerSecond, dou
         "t=" + FormatFixed(simTime, 3), FormatFixed(done * 100.0, 1) + "%",
         FormatFixed(stepsPerSecond, 0) + " steps/s", Duration(secondsLeft) + " left"};
     // Whole fields or none: a field cut short would misread ("39776378 s" of "steps/s").
-    const std::size_t room = columns > 0 ? columns - 1 : 0;
+    const std::size_t room = Room(columns);
     std::string text;
     for (const std::string &field : fields) {
         const std::size_t gap = text.empty() ? 0 : 2;
@@ -56,17 +59,29 @@ std::string ProgressText(double simTime, double done, double stepsPerSecond, dou
 std::string ReadingText(const std::string &what, const std::string &name, double share,
                         std::size_t columns) {
     const std::string done = FormatFixed(std::clamp(share, 0.0, 1.0) * 100.0, 1) + "%";
-    const std::size_t room = columns > 0 ? columns - 1 : 0;
-    std::string text = what + " " + Escaped(name) + "  " + done;
-    if (text.size() > room) {
-        text = what + "  " + done;
+    for (std::string text : {what + " " + Escaped(name) + "  " + done, what + "  " + done}) {
+        if (text.size() <= Room(columns)) {
+            return text;
+        }
     }
-    return text.size() > room ? std::string() : text;
+    return {};
+}
+
+LineInPlace::LineInPlace(std::ostream &terminal, bool shown, SteadyNow now)
+    : terminal(terminal), shown(shown), clock(now), started(clock()), lastDrawn(started) {}
+
+bool LineInPlace::Due() {
+    const auto now = clock();
+    if (!shown || now - started < firstShownAfter || now - lastDrawn < redrawnEvery) {
+        return false;
+    }
+    lastDrawn = now;
+    return true;
 }
 
 void LineInPlace::Draw(std::string text, std::size_t columns) {
     const std::size_t length = text.size();
-    const std::size_t cleared = std::min(drawnLength, columns > 0 ? columns - 1 : 0);
+    const std::size_t cleared = std::min(drawnLength, Room(columns));
     text.append(cleared > length ? cleared - length : 0, ' ');
     terminal << '\r' << text << std::flush;
     drawnLength = std::max<std::size_t>(length, 1); // even an empty text took the cursor back
@@ -74,47 +89,28 @@ void LineInPlace::Draw(std::string text, std::size_t columns) {
 
 void LineInPlace::Clear() {
     if (drawnLength > 0) {
-        const std::size_t columns = ErrorStreamColumns();
-        terminal << '\r' << std::string(std::min(drawnLength, columns > 0 ? columns - 1 : 0), ' ')
+        terminal << '\r' << std::string(std::min(drawnLength, Room(ErrorStreamColumns())), ' ')
                  << '\r' << std::flush;
         drawnLength = 0;
     }
 }
 
-ReadingLine::ReadingLine(std::ostream &terminal, bool shown, std::string name, SteadyNow now)
-    : line(terminal), shown(shown), name(std::move(name)), clock(now), started(clock()),
-      lastDrawn(started) {}
-
-ReadingLine::~ReadingLine() {
-    Clear();
-}
-
 void ReadingLine::Show(const char *what, double share) {
-    const Clock::time_point now = clock();
-    if (!shown || now - started < firstShownAfter || now - lastDrawn < redrawnEvery) {
-        return;
+    if (line.Due()) {
+        const std::size_t columns = ErrorStreamColumns();
+        line.Draw(ReadingText(what, name, share, columns), columns);
     }
-    lastDrawn = now;
-    const std::size_t columns = ErrorStreamColumns();
-    line.Draw(ReadingText(what, name, share, columns), columns);
 }
 
 ProgressLine::ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime,
                            SteadyNow now)
-    : line(terminal), shown(shown), startTime(startTime), endTime(endTime), clock(now),
-      started(clock()), lastDrawn(started) {}
-
-ProgressLine::~ProgressLine() {
-    Clear();
-}
+    : line(terminal, shown, now), shown(shown), startTime(startTime), endTime(endTime) {}
 
 void ProgressLine::Look(double simTime) {
-    const Clock::time_point now = clock();
-    if (now - started < firstShownAfter || now - lastDrawn < redrawnEvery) {
+    if (!line.Due()) {
         return;
     }
-    lastDrawn = now;
-    const double elapsed = std::chrono::duration<double>(now - started).count();
+    const double elapsed = line.SecondsToLastDue();
     const double span = endTime - startTime;
     const double done = span > 0 ? std::clamp((simTime - startTime) / span, 0.0, 1.0) : 1.0;
     const double stepsPerSecond = static_cast<double>(steps) / elapsed;

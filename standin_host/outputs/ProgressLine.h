@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <utility>
 
 namespace standin {
 
@@ -31,42 +32,47 @@ std::string ReadingText(const std::string &what, const std::string &name, double
 using SteadyNow = std::chrono::steady_clock::time_point (*)();
 
 // One line on a terminal, redrawn in place: "\r" and blanks over the rest of the last text redraw
-// it on any terminal, and none reach the last column, even if the window has narrowed since.
+// it on any terminal, and none reach the last column, even if the window has narrowed since. It is
+// drawn only once a second has passed since it was made, and then at most four times a second.
 class LineInPlace {
 public:
-    explicit LineInPlace(std::ostream &terminal) : terminal(terminal) {}
+    LineInPlace(std::ostream &terminal, bool shown, SteadyNow now);
+    ~LineInPlace() { Clear(); }
+    LineInPlace(const LineInPlace &) = delete;
+    LineInPlace &operator=(const LineInPlace &) = delete;
 
+    // True when the line is due to be drawn now; it is then taken as drawn.
+    bool Due();
+    // The seconds from the line's making to the time it was last due.
+    double SecondsToLastDue() const {
+        return std::chrono::duration<double>(lastDrawn - started).count();
+    }
     void Draw(std::string text, std::size_t columns);
     // Takes the line away, so that something else can be written on a clean line.
     void Clear();
 
 private:
     std::ostream &terminal;
+    bool shown;
+    SteadyNow clock;
+    std::chrono::steady_clock::time_point started;
+    std::chrono::steady_clock::time_point lastDrawn;
     std::size_t drawnLength = 0; // 0: nothing shown
 };
 
-// The progress of reading a large scenario, shown as the progress of a run is: on a terminal only,
-// once the reading has lasted a second, redrawn in place, cleared when done.
+// The progress of reading a large scenario, shown as the progress of a run is.
 class ReadingLine {
 public:
     ReadingLine(std::ostream &terminal, bool shown, std::string name,
-                SteadyNow now = std::chrono::steady_clock::now);
-    ~ReadingLine();
-    ReadingLine(const ReadingLine &) = delete;
-    ReadingLine &operator=(const ReadingLine &) = delete;
+                SteadyNow now = std::chrono::steady_clock::now)
+        : line(terminal, shown, now), name(std::move(name)) {}
 
     void Show(const char *what, double share);
     void Clear() { line.Clear(); }
 
 private:
-    using Clock = std::chrono::steady_clock;
-
     LineInPlace line;
-    bool shown;
     std::string name;
-    SteadyNow clock;
-    Clock::time_point started;
-    Clock::time_point lastDrawn;
 };
 
 class ProgressLine : public RunObserver {
@@ -74,10 +80,6 @@ public:
     // `shown` false: the line stays off (the stream is not a terminal).
     ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime,
                  SteadyNow now = std::chrono::steady_clock::now);
-    ~ProgressLine() override;
-    ProgressLine(const ProgressLine &) = delete;
-    ProgressLine &operator=(const ProgressLine &) = delete;
-
     void VesselCreated(const RunView &, const VesselRecord &) override {}
     void CameraTargeted(const RunView &, const VesselRecord *) override {}
     void StepStarting(const RunView &) override {}
@@ -100,7 +102,6 @@ public:
 
 private:
     static constexpr std::uint64_t workBetweenLooks = 65536;
-    using Clock = std::chrono::steady_clock;
 
     void Look(double simTime);
 
@@ -108,11 +109,8 @@ private:
     bool shown;
     double startTime;
     double endTime;
-    SteadyNow clock;
     std::uint64_t steps = 0;
     std::uint64_t work = 0; // steps and vessel calls since the last look
-    Clock::time_point started;
-    Clock::time_point lastDrawn;
 };
 
 } // namespace standin

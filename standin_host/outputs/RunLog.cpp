@@ -117,11 +117,15 @@ void RunLog::Warning(const std::string &file, int lineNumber, const std::string 
         holding = true;
         return;
     }
+    WriteWarning(file, ":" + std::to_string(lineNumber) + ": warning: ", text);
+}
+
+void RunLog::WriteWarning(const std::string &file, const std::string &where,
+                          std::string_view text) {
     if (progress != nullptr) {
         progress->Clear();
     }
-    std::string whole = Escaped(file);
-    whole.append(":").append(std::to_string(lineNumber)).append(": warning: ");
+    std::string whole = Escaped(file) + where;
     AppendEscaped(whole, text);
     whole += '\n';
     warnings.write(whole.data(), static_cast<std::streamsize>(whole.size()));
@@ -133,15 +137,9 @@ void RunLog::SumUpWarnings() {
         if (counted.heldBack == 0) {
             continue;
         }
-        if (progress != nullptr) {
-            progress->Clear();
-        }
-        std::string whole = Escaped(counted.file);
-        whole.append(": warning: ... and ").append(GroupedDigits(counted.heldBack));
-        whole.append(" more of these: ");
-        AppendEscaped(whole, kind);
-        whole += '\n';
-        warnings.write(whole.data(), static_cast<std::streamsize>(whole.size()));
+        WriteWarning(
+            counted.file,
+            ": warning: ... and " + GroupedDigits(counted.heldBack) + " more of these: ", kind);
         counted.heldBack = 0;
     }
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace standin {
 
@@ -65,6 +66,8 @@ private:
     std::string stamp;
     std::uint64_t stampTimeBits = 0;
     void Hold(const std::string &text);
+    // "<file><where><text>", escaped but for `where`, written whole at once.
+    void WriteWarning(const std::string &file, const std::string &where, std::string_view text);
     // Whole lines not yet written, in storage that never moves, for the crash handler to write.
     std::unique_ptr<char[]> held;
     volatile std::size_t heldCount = 0;

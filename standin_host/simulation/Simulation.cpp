@@ -5,7 +5,6 @@
 #include "standin_host/platform/RunInterrupt.h"
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/TextOut.h"
-#include "standin_host/text/VectorText.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,63 +1,70 @@
 #include "standin_host/text/MessageText.h"
 
-#include "standin_host/text/BidiControl.h"
-#include "standin_host/text/Utf8.h"
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <iterator>
 
 namespace standin {
 namespace {
 
-void AppendHex(std::string &out, unsigned char byte) {
-    constexpr char hex[] = "0123456789abcdef";
-    out += "\\x";
-    out += hex[byte >> 4];
-    out += hex[byte & 0xf];
-}
-
-std::string CodePointText(unsigned codePoint) {
-    constexpr char hex[] = "0123456789ABCDEF";
-    std::string text = "U+";
-    for (int shift = codePoint > 0xffff ? 20 : 12; shift >= 0; shift -= 4) {
-        text += hex[(codePoint >> shift) & 0xf];
-    }
-    return text;
-}
-
 // Names of the characters that pass for a blank, a minus or a quote in an editor.
-const char *CharacterName(unsigned codePoint) {
-    switch (codePoint) {
-    case 0xa0:
-        return "no-break space";
-    case 0xad:
-        return "soft hyphen";
-    case 0x2002:
-    case 0x2003:
-    case 0x2009:
-        return "space of typographic width";
-    case 0x200b:
-        return "zero width space";
-    case 0x202f:
-        return "narrow no-break space";
-    case 0x3000:
-        return "ideographic space";
-    case 0xfeff:
-        return "byte-order mark";
-    case 0x2010:
-    case 0x2013:
-    case 0x2014:
-        return "dash";
-    case 0x2212:
-        return "minus sign";
-    case 0x2018:
-    case 0x2019:
-    case 0x201c:
-    case 0x201d:
-        return "typographic quote";
-    default:
-        return nullptr;
-    }
-}
+constexpr struct {
+    unsigned codePoint;
+    const char *name;
+} characterNames[] = {
+    {0xa0, "no-break space"},
+    {0xad, "soft hyphen"},
+    {0x2002, "space of typographic width"},
+    {0x2003, "space of typographic width"},
+    {0x2009, "space of typographic width"},
+    {0x200b, "zero width space"},
+    {0x202f, "narrow no-break space"},
+    {0x3000, "ideographic space"},
+    {0xfeff, "byte-order mark"},
+    {0x2010, "dash"},
+    {0x2013, "dash"},
+    {0x2014, "dash"},
+    {0x2212, "minus sign"},
+    {0x2018, "typographic quote"},
+    {0x2019, "typographic quote"},
+    {0x201c, "typographic quote"},
+    {0x201d, "typographic quote"},
+};
 
 } // namespace
+
+Utf8Character DecodeUtf8(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80) {
+        return {1, lead};
+    }
+    if (lead < 0xc2 || lead > 0xf4) {
+        return {};
+    }
+    const std::size_t length = lead < 0xe0 ? 2 : lead < 0xf0 ? 3 : 4;
+    if (length > text.size()) {
+        return {};
+    }
+    unsigned codePoint = lead & (0x7fu >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xc0) != 0x80) {
+            return {};
+        }
+        codePoint = codePoint << 6 | (next & 0x3f);
+    }
+    // Below the lowest of its length, a shorter form would have done: overlong.
+    constexpr unsigned lowest[] = {0, 0, 0x80, 0x800, 0x10000};
+    const bool surrogate = codePoint >= 0xd800 && codePoint <= 0xdfff;
+    if (codePoint < lowest[length] || codePoint > 0x10ffff || surrogate) {
+        return {};
+    }
+    return {length, codePoint};
+}
 
 void AppendEscaped(std::string &out, std::string_view text) {
     // Control characters, C0 and C1, the bidirectional controls, and bytes that are not UTF-8 are
@@ -73,27 +80,16 @@ void AppendEscaped(std::string &out, std::string_view text) {
             i = plain;
             continue;
         }
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) {
-            if (byte < 0x20 || byte == 0x7f) {
-                AppendHex(out, byte);
-            } else {
-                out += text[i];
-            }
-            ++i;
+        const Utf8Character character = DecodeUtf8(text.substr(i));
+        if (character.length != 0 && !IsControlCharacter(character.codePoint)) {
+            out.append(text.substr(i, character.length));
+            i += character.length;
             continue;
         }
-        const Utf8Character character = DecodeUtf8(text.substr(i));
-        const std::size_t length = character.length;
-        if (length == 0 || character.codePoint <= 0x9f || IsBidiControl(character.codePoint)) {
-            const std::size_t bytes = length == 0 ? 1 : length;
-            for (std::size_t k = 0; k < bytes; ++k) {
-                AppendHex(out, static_cast<unsigned char>(text[i + k]));
-            }
-            i += bytes;
-        } else {
-            out.append(text.substr(i, length));
-            i += length;
+        const std::size_t end = i + std::max<std::size_t>(character.length, 1);
+        for (; i < end; ++i) {
+            fmt::format_to(std::back_inserter(out), "\\x{:02x}",
+                           static_cast<unsigned char>(text[i]));
         }
     }
 }
@@ -109,11 +105,10 @@ std::string Quoted(std::string_view text) {
     constexpr std::size_t longest = 60;
     std::string quoted = "'";
     AppendEscaped(quoted, text.substr(0, longest));
-    quoted += text.size() > longest ? "...'" : "'";
     if (text.size() > longest) {
-        quoted += " (" + std::to_string(text.size()) + " characters)";
+        return quoted + "...' (" + std::to_string(text.size()) + " characters)";
     }
-    return quoted;
+    return quoted + "'";
 }
 
 std::string NonAsciiNote(std::string_view word) {
@@ -125,15 +120,51 @@ std::string NonAsciiNote(std::string_view word) {
         const Utf8Character character = DecodeUtf8(word.substr(i));
         const unsigned codePoint = character.codePoint;
         if (character.length == 0) {
-            std::string note = " (it holds the byte ";
-            AppendHex(note, byte);
-            return note + ", which is not UTF-8 text)";
+            return fmt::format(" (it holds the byte \\x{:02x}, which is not UTF-8 text)", byte);
         }
-        const char *name = CharacterName(codePoint);
-        return " (it holds " + CodePointText(codePoint) + (name ? std::string(" ") + name : "") +
-               ", which is not ASCII)";
+        const char *name = "";
+        for (const auto &known : characterNames) {
+            name = known.codePoint == codePoint ? known.name : name;
+        }
+        return fmt::format(" (it holds U+{:0{}X}{}{}, which is not ASCII)", codePoint,
+                           codePoint > 0xffff ? 6 : 4, *name != '\0' ? " " : "", name);
     }
     return {};
+}
+
+std::string XmlText(std::string_view text) {
+    std::string escaped;
+    while (!text.empty()) {
+        const Utf8Character character = DecodeUtf8(text);
+        const std::size_t length = character.length;
+        const char c = text[0];
+        // U+FFFE and U+FFFF are no XML characters either; their first byte goes, the rest show as
+        // bytes that are no UTF-8.
+        const bool notXml = character.codePoint == 0xfffe || character.codePoint == 0xffff;
+        if (length == 0 || notXml || IsControlCharacter(character.codePoint)) {
+            escaped += '?';
+            text.remove_prefix(notXml ? 1 : std::max<std::size_t>(length, 1));
+            continue;
+        }
+        switch (c) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        default:
+            escaped.append(text.substr(0, length));
+        }
+        text.remove_prefix(length);
+    }
+    return escaped;
 }
 
 } // namespace standin

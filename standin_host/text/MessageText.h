@@ -1,14 +1,37 @@
-// Text from the user's files as it appears in the host's messages and run log.
+// Text from the user's files as it appears in the host's messages, run log and picture.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace standin {
 
-// Appends `text` with control characters (C0, DEL and C1), bidirectional controls (which reorder
-// the text around them) and bytes that are not UTF-8 written as \xNN, so that whatever a file
-// holds, it cannot steer the terminal that shows the message nor disguise what it says.
+// Reading UTF-8 one character at a time, so that whatever bytes a file or a file name holds are
+// shown without passing on what is not well-formed.
+struct Utf8Character {
+    std::size_t length = 0; // 1 to 4 bytes; 0: no well-formed character starts the text
+    unsigned codePoint = 0;
+};
+
+// The character at the start of `text`. Overlong forms, surrogates, code points beyond U+10FFFF,
+// stray continuation bytes and a sequence cut short are no character (length 0).
+Utf8Character DecodeUtf8(std::string_view text);
+
+// The characters that text from a file must not show as they are: the control characters (C0,
+// DEL and C1), which steer a terminal and are no XML, and Unicode's bidirectional controls, which
+// reorder the text around them for display, so that a name holding one can read as another name.
+constexpr bool IsControlCharacter(unsigned codePoint) {
+    return codePoint < 0x20 || (codePoint >= 0x7f && codePoint <= 0x9f) ||
+           codePoint == 0x061c ||                          // Arabic letter mark
+           codePoint == 0x200e || codePoint == 0x200f ||   // left-to-right, right-to-left marks
+           (codePoint >= 0x202a && codePoint <= 0x202e) || // embeddings and overrides
+           (codePoint >= 0x2066 && codePoint <= 0x2069);   // isolates
+}
+
+// Appends `text` with its control characters and the bytes that are not UTF-8 written as \xNN,
+// so that whatever a file holds, it cannot steer the terminal that shows the message nor disguise
+// what it says.
 void AppendEscaped(std::string &out, std::string_view text);
 std::string Escaped(std::string_view text);
 
@@ -20,5 +43,10 @@ std::string Quoted(std::string_view text);
 // its first other character, since many of them look like a blank or a letter; empty when the
 // word is all ASCII.
 std::string NonAsciiNote(std::string_view word);
+
+// Text as XML character data: what is not well-formed UTF-8, the control characters, U+FFFE and
+// U+FFFF become '?', so that the picture always loads and shows a name, which may hold any bytes,
+// as it is.
+std::string XmlText(std::string_view text);
 
 } // namespace standin

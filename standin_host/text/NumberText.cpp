@@ -24,15 +24,15 @@ bool IsUnderflow(const char *first, const char *last, double parsed) {
     return false;
 }
 
-} // namespace
-
-bool ParseFiniteNumber(std::string_view token, double &value) {
+// Why `token` is no finite decimal number, or nullptr with `value` set to the number it is.
+const char *Read(std::string_view token, double &value) {
+    constexpr const char *notANumber = "is not a finite number";
     const char *first = token.data();
     const char *last = token.data() + token.size();
     if (first != last && *first == '+') {
         ++first;
         if (first != last && (*first == '-' || *first == '+')) {
-            return false;
+            return notANumber;
         }
     }
     // fast_float, compiled with the host's own flags, reads the same on every build whatever the
@@ -40,34 +40,36 @@ bool ParseFiniteNumber(std::string_view token, double &value) {
     double parsed = 0.0;
     const fast_float::from_chars_result result =
         fast_float::from_chars(first, last, parsed, fast_float::chars_format::general);
-    if (result.ec != std::errc() || result.ptr != last || !std::isfinite(parsed) ||
-        IsUnderflow(first, last, parsed)) {
-        return false; // 1e-400 would read as 0 without a word
+    const char *const digits = first != last && *first == '-' ? first + 1 : first;
+    // "inf" and "nan" are read, and refused as words, not as numbers out of range.
+    const bool decimal = digits != last && ((*digits >= '0' && *digits <= '9') || *digits == '.');
+    if (result.ptr != last || !decimal ||
+        (result.ec != std::errc() && result.ec != std::errc::result_out_of_range)) {
+        return notANumber;
+    }
+    if (std::isinf(parsed)) {
+        return "is too large for a number";
+    }
+    if (IsUnderflow(first, last, parsed)) {
+        return "is too small, reads as 0"; // rather than 0 without a word
+    }
+    if (result.ec != std::errc()) {
+        return notANumber;
     }
     value = parsed;
-    return true;
+    return nullptr;
+}
+
+} // namespace
+
+bool ParseFiniteNumber(std::string_view token, double &value) {
+    return Read(token, value) == nullptr;
 }
 
 const char *WhyNotAFiniteNumber(std::string_view token) {
-    const char *first = token.data();
-    const char *last = token.data() + token.size();
-    if (first != last && (*first == '+' || *first == '-')) {
-        ++first;
-    }
-    double parsed = 0.0;
-    const fast_float::from_chars_result result =
-        fast_float::from_chars(first, last, parsed, fast_float::chars_format::general);
-    const bool readWhole =
-        (result.ec == std::errc() || result.ec == std::errc::result_out_of_range) &&
-        result.ptr == last;
-    const bool decimal = first != last && ((*first >= '0' && *first <= '9') || *first == '.');
-    if (readWhole && decimal && std::isinf(parsed)) {
-        return "is too large for a number";
-    }
-    if (readWhole && decimal && IsUnderflow(first, last, parsed)) {
-        return "is too small, reads as 0";
-    }
-    return "is not a finite number";
+    double ignored = 0.0;
+    const char *why = Read(token, ignored);
+    return why != nullptr ? why : "is not a finite number";
 }
 
 constexpr double readableLimit = 1e15;
@@ -148,15 +150,11 @@ std::string FormatFixed(double value, int decimals) {
 }
 
 std::string GroupedDigits(unsigned long long count) {
-    const std::string digits = std::to_string(count);
-    std::string grouped;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i != 0 && (digits.size() - i) % 3 == 0) {
-            grouped += ',';
-        }
-        grouped += digits[i];
+    std::string digits = std::to_string(count);
+    for (std::size_t end = digits.size(); end > 3; end -= 3) {
+        digits.insert(end - 3, 1, ',');
     }
-    return grouped;
+    return digits;
 }
 
 int DecimalsToTellApart(double step, int fewest) {
@@ -169,6 +167,16 @@ int DecimalsToTellApart(double step, int fewest) {
         ++decimals;
     }
     return decimals;
+}
+
+std::string VectorText(const VECTOR3 &v) {
+    std::string text;
+    AppendExact(text, v.x);
+    text += ' ';
+    AppendExact(text, v.y);
+    text += ' ';
+    AppendExact(text, v.z);
+    return text;
 }
 
 } // namespace standin

@@ -2,6 +2,8 @@
 // both independent of the process locale.
 #pragma once
 
+#include "host/HostTypes.h"
+
 #include <string>
 #include <string_view>
 
@@ -20,6 +22,9 @@ const char *WhyNotAFiniteNumber(std::string_view token);
 std::string FormatExact(double value);
 // The same text, appended to `text`; reuses its storage, for output written in bulk.
 void AppendExact(std::string &text, double value);
+
+// A vector as the host writes it in its files and its log: "x y z", each coordinate exact.
+std::string VectorText(const VECTOR3 &v);
 
 // Fixed notation with `decimals` decimals, for the run log and messages; a value of 10^15 or more
 // (or not finite) as FormatExact gives it, in a few characters ("1e+300") rather than hundreds.

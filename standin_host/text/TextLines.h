@@ -1,6 +1,8 @@
 // The lines of a text, handed out one at a time without copying them, with their numbers.
 #pragma once
 
+#include "standin_host/text/AsciiCase.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -26,5 +28,32 @@ private:
     std::size_t loneReturnsEnd = 0;
     int number = 0;
 };
+
+inline std::string_view TrimBlanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Calls `take(value, lineNumber)` for each line of a class configuration that reads
+// "key = value", in order: the key in any case, a ';' starting a comment, blanks around the value
+// trimmed. Stops, and returns false, where `take` returns false.
+template <typename Take>
+bool ForEachConfigValue(std::string_view text, std::string_view key, Take take) {
+    TextLines lines(text);
+    for (std::string_view line; lines.Next(line);) {
+        const std::size_t equals = line.find('=');
+        if (equals != std::string_view::npos &&
+            EqualsIgnoringAsciiCase(TrimBlanks(line.substr(0, equals)), key)) {
+            const std::string_view value = line.substr(equals + 1);
+            if (!take(TrimBlanks(value.substr(0, value.find(';'))), lines.Number())) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
 
 } // namespace standin
