@@ -75,11 +75,6 @@ bool Refused(const std::string &path, const FileFacts &facts, std::string &error
     return false;
 }
 
-bool WrittenInPlace(const FileFacts &facts) {
-    return facts.kind == FileFacts::Kind::Fifo || facts.kind == FileFacts::Kind::Device ||
-           facts.kind == FileFacts::Kind::Other;
-}
-
 // The folder that a replaced output goes to, held open, and its name there: a checkpoint's from
 // the working folder without links, another's where its links lead.
 bool OpenFolderOf(const std::string &path, const Folder *beneath, Folder &folder, std::string &name,
@@ -96,36 +91,10 @@ bool OpenFolderOf(const std::string &path, const Folder *beneath, Folder &folder
     return false;
 }
 
-// What holds for every file replaced in `folder`, found out once: it takes new files, as a trial
-// file that never has a name (where the system offers one) shows, and may have files renamed in.
-bool CheckFolder(const std::string &path, const Folder &folder, const std::string &name,
-                 std::string &error) {
-    if (folder.MarkedUnreplaceable()) {
-        error = CannotWrite(path, "the folder " + folder.PathOf(".") +
-                                      " is append-only or immutable, so no file in it can be "
-                                      "replaced");
-        return false;
-    }
-    std::string trial;
-    int place = -1;
-    const int fd = folder.CreateTemporary(name, trial, place);
-    if (fd < 0) {
-        error = CannotWrite(path, errno == EROFS ? "the folder " + folder.PathOf(".") +
-                                                       " is on a read-only file system"
-                                  : errno == EACCES
-                                      ? "the folder " + folder.PathOf(".") + " takes no new files"
-                                      : SystemErrorText(errno));
-        return false;
-    }
-    CloseFile(fd);
-    folder.Remove(trial, place);
-    return true;
-}
-
 } // namespace
 
-bool CheckOutputFile(const std::string &path, const FileFacts &facts, OutputFolders &folders,
-                     std::string &error, const Folder *beneath) {
+bool CheckOutputFile(const std::string &path, const FileFacts &facts, std::string &error,
+                     const Folder *beneath) {
     if (Refused(path, facts, error)) {
         return false;
     }
@@ -146,15 +115,24 @@ bool CheckOutputFile(const std::string &path, const FileFacts &facts, OutputFold
     if (!OpenFolderOf(path, beneath, folder, name, error)) {
         return false;
     }
-    auto known = folders.find(folder.PathOf("."));
-    if (known == folders.end()) {
-        if (!CheckFolder(path, folder, name, error)) {
-            return false;
-        }
-        known = folders.emplace(folder.PathOf("."), folder.LongestName()).first;
+    if (folder.MarkedUnreplaceable()) {
+        error = CannotWrite(path, "the folder " + folder.PathOf(".") +
+                                      " is append-only or immutable, so no file in it can be "
+                                      "replaced");
+        return false;
     }
-    if (name.size() > known->second) {
-        error = CannotWrite(path, "the name is longer than the " + std::to_string(known->second) +
+    const int refusal = folder.TakesNewFiles(name);
+    if (refusal != 0) {
+        error = CannotWrite(path, refusal == EROFS ? "the folder " + folder.PathOf(".") +
+                                                         " is on a read-only file system"
+                                  : refusal == EACCES
+                                      ? "the folder " + folder.PathOf(".") + " takes no new files"
+                                      : SystemErrorText(refusal));
+        return false;
+    }
+    if (name.size() > folder.LongestName()) {
+        error = CannotWrite(path, "the name is longer than the " +
+                                      std::to_string(folder.LongestName()) +
                                       " bytes that its folder takes");
         return false;
     }
@@ -189,7 +167,8 @@ bool OutputFile::Open(const std::string &outputPath, std::string &error, const F
             FlushStreams();
             return true;
         }
-        if (WrittenInPlace(facts)) {
+        if (facts.kind == FileFacts::Kind::Fifo || facts.kind == FileFacts::Kind::Device ||
+            facts.kind == FileFacts::Kind::Other) {
             int reason = 0;
             fd = OpenInPlace(path, facts.kind == FileFacts::Kind::Fifo, reason);
             if (fd < 0) {

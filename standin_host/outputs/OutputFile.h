@@ -16,25 +16,19 @@
 #pragma once
 
 #include "standin_host/platform/FileCalls.h"
-#include "standin_host/platform/FileFacts.h"
 #include "standin_host/text/TextOut.h"
 
 #include <cstddef>
-#include <map>
 #include <string>
 
 namespace standin {
 
-// The folders whose files a run replaces, each checked once: its longest name, in bytes.
-using OutputFolders = std::map<std::string, std::size_t>;
-
 // Checks before the run what can be known about writing `path`, whose `facts` are known, by the
 // rule above (a checkpoint from `beneath`, the working folder): a device opens (without waiting)
-// and closes; a replaced file's folder exists and takes new files (an unnamed trial file, once
-// per folder in `folders`), the name fits it, and the file can be replaced. The error starts with
-// the path.
-bool CheckOutputFile(const std::string &path, const FileFacts &facts, OutputFolders &folders,
-                     std::string &error, const Folder *beneath = nullptr);
+// and closes; a replaced file's folder exists and takes new files (a trial file), the name fits
+// it, and the file can be replaced. The error starts with the path.
+bool CheckOutputFile(const std::string &path, const FileFacts &facts, std::string &error,
+                     const Folder *beneath = nullptr);
 
 // One output, written as it comes and made complete at once: until Finish, a file that was there
 // stays as it was, and Discard (or the destructor) leaves no temporary file.

@@ -9,21 +9,17 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <fcntl.h>
 #include <iostream>
-#include <string>
+#include <sys/stat.h>
+#include <system_error>
 
 #if defined(_WIN32)
-#include <fcntl.h>
 #include <io.h>
 #include <process.h>
-#include <sys/stat.h>
 #include <windows.h>
 #else
-#include <csignal>
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <linux/fs.h>
@@ -39,95 +35,85 @@ namespace {
 namespace fs = std::filesystem;
 
 #if defined(_WIN32)
-long WriteSome(int fd, const char *data, std::size_t size) {
-    return _write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+// Windows writes bytes as given only in binary mode; it has no FIFO to wait for.
+constexpr int openFlags = O_BINARY;
+constexpr bool onWindows = true; // whose devices (NUL, CON) it shows as no kind
+constexpr int noWait = 0;
+int ReadyToRead(int /*fd*/) {
+    return 1;
 }
-// Writes on Windows wait as the system has them wait.
-class WriteWait {
-public:
-    explicit WriteWait(int /*fd*/) {}
-    bool Ready() const { return true; }
-    std::size_t Most(std::size_t size) const { return size; }
-};
+constexpr std::size_t mostAtOnce = 1u << 30;
+bool Waits(int /*fd*/) {
+    return false;
+}
+bool ReadyToWrite(int /*fd*/) {
+    return true;
+}
 #else
-long WriteSome(int fd, const char *data, std::size_t size) {
-    return static_cast<long>(write(fd, data, size));
+constexpr int openFlags = O_CLOEXEC;
+constexpr bool onWindows = false;
+constexpr int noWait = O_NONBLOCK | O_NOCTTY;
+// A FIFO that has bytes, or whose writer came and left, within a short poll: 1, else 0 or -1.
+int ReadyToRead(int fd) {
+    pollfd wanted{fd, POLLIN, 0};
+    return poll(&wanted, 1, 50);
 }
+constexpr std::size_t mostAtOnce = PIPE_BUF; // what a pipe that takes more takes without waiting
 // A pipe, FIFO or terminal whose reader does not read would hold a write for ever, and the
 // handler of the signals that end a run lets a blocked call go on. So such a file is written in
 // pieces that fit once it takes more, and waited for in short polls; a signal ends a wait in which
 // it takes nothing for half a second. A reader that still reads (a save that a signal comes during)
 // finishes the write.
-class WriteWait {
-public:
-    explicit WriteWait(int fd) : fd(fd) {
-        struct stat facts {};
-        waits = fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode);
-    }
-    bool Ready() const {
-        constexpr int pollMilliseconds = 50;
-        constexpr int giveUpMilliseconds = 500;
-        int waitedSinceSignal = 0;
-        while (waits) {
-            pollfd wanted{fd, POLLOUT, 0};
-            const int ready = poll(&wanted, 1, pollMilliseconds);
-            if (ready != 0 && !(ready < 0 && errno == EINTR)) {
-                return true; // ready, or a fault that the write reports
-            }
-            if (RunInterruptSignal() != 0 &&
-                (waitedSinceSignal += pollMilliseconds) >= giveUpMilliseconds) {
-                return false;
-            }
+bool Waits(int fd) {
+    struct stat facts {};
+    return fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode);
+}
+bool ReadyToWrite(int fd) {
+    constexpr int pollMilliseconds = 50;
+    for (int waitedSinceSignal = 0; waitedSinceSignal < 500;) {
+        pollfd wanted{fd, POLLOUT, 0};
+        const int ready = poll(&wanted, 1, pollMilliseconds);
+        if (ready != 0 && !(ready < 0 && errno == EINTR)) {
+            return true; // ready, or a fault that the write reports
         }
-        return true;
+        waitedSinceSignal += RunInterruptSignal() != 0 ? pollMilliseconds : 0;
     }
-    // A pipe that takes more takes at least this much without waiting.
-    std::size_t Most(std::size_t size) const {
-        return waits ? std::min<std::size_t>(size, PIPE_BUF) : size;
-    }
-
-private:
-    int fd;
-    bool waits;
-};
+    return false;
+}
 #endif
-
-} // namespace
-
-std::string SystemErrorText(int number) {
-    return std::strerror(number);
-}
-
-bool WriteAll(int fd, const char *data, std::size_t size, int &failure) {
-    const WriteWait wait(fd);
-    std::size_t done = 0;
-    while (done < size) {
-        if (!wait.Ready()) {
-            failure = EINTR;
-            return false;
-        }
-        const long written = WriteSome(fd, data + done, wait.Most(size - done));
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            failure = written < 0 ? errno : EIO;
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-namespace {
 
 // A named temporary file is "<name>.partial-<pid>-<n>", unique among this process's and, by the
 // process id, apart from those of other runs in the folder. Nothing ever removes a file by its
 // name: a run removes only the temporary files that it made.
 std::string TemporaryName(const std::string &name) {
     static unsigned counter = 0;
-    return name.substr(0, 120) + ".partial-" + std::to_string(ProcessId()) + "-" +
+    return name.substr(0, 120) + ".partial-" + std::to_string(getpid()) + "-" +
            std::to_string(++counter);
+}
+
+// Gives a temporary file of the run a fresh name by `make` (the call that makes the file, or
+// links it, as `temporary`; -1 and errno), named for the second signal before it exists.
+template <typename Make>
+int NameTemporary(const Folder &folder, const std::string &name, std::string &temporary, int &place,
+                  Make make) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = TemporaryName(name);
+        place = AddTemporaryFileToRemove(folder.PathOf(temporary).c_str());
+        const int made = make();
+        if (made >= 0) {
+            return made;
+        }
+        const int failure = errno;
+        ForgetTemporaryFile(place);
+        place = -1;
+        temporary.clear();
+        if (failure != EEXIST) {
+            errno = failure;
+            return -1;
+        }
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 // The parts of a way that stays beneath its start: a relative path, no "..", no empty part.
@@ -147,54 +133,340 @@ bool SplitBeneath(const std::string &file, fs::path &parent, std::string &name) 
     return true;
 }
 
+#if defined(_WIN32)
+// The file's identity as the system keeps it, from the open file; empty when it cannot be opened.
+std::string SystemIdentity(const std::string &path) {
+    const HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    BY_HANDLE_FILE_INFORMATION facts{};
+    const bool known = GetFileInformationByHandle(file, &facts) != 0;
+    CloseHandle(file);
+    if (!known) {
+        return {};
+    }
+    return std::to_string(facts.dwVolumeSerialNumber) + ":" +
+           std::to_string((static_cast<unsigned long long>(facts.nFileIndexHigh) << 32) |
+                          facts.nFileIndexLow);
+}
+// A name as the system compares it: letters in one case, without trailing dots and blanks.
+std::string SystemName(std::string name) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) {
+        name.pop_back();
+    }
+    for (char &c : name) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return name;
+}
+#else
+std::string SystemIdentity(const struct stat &facts) {
+    return std::to_string(facts.st_dev) + ":" + std::to_string(facts.st_ino);
+}
+std::string SystemIdentity(const std::string &path) {
+    struct stat facts {};
+    return stat(path.c_str(), &facts) == 0 ? SystemIdentity(facts) : std::string();
+}
+std::string SystemName(std::string name) {
+    return name;
+}
+#endif
+
+// Where a file that is not there yet would be: its folder, as the system knows it, and its name.
+std::string IdentityOfMissing(const std::string &path) {
+    const fs::path target = FollowLinks(path);
+    const std::string folder = SystemIdentity(FolderOf(target));
+    return "new:" + (folder.empty() ? FolderOf(target) : folder) + "/" +
+           SystemName(target.filename().string());
+}
+
 } // namespace
+
+std::string SystemErrorText(int number) {
+    return std::strerror(number);
+}
+
+std::string FolderOf(const fs::path &path) {
+    const fs::path parent = path.parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+fs::path FollowLinks(fs::path path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(path, ec))) {
+            break;
+        }
+        const fs::path link = fs::read_symlink(path, ec);
+        if (ec) {
+            break;
+        }
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return path;
+}
+
+FileFacts ExamineFile(const std::string &path) {
+    FileFacts facts;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec.value() == ELOOP || ec.value() == ENOTDIR) { // ENOTDIR: a part of the path is a file
+        facts.kind = FileFacts::Kind::Unreachable;
+        facts.reason = ec.value();
+        return facts;
+    }
+    if (!fs::exists(status)) {
+        // Not there, or a part of the path is missing: the output's own checks tell which.
+        facts.identity = IdentityOfMissing(path);
+        return facts;
+    }
+    const std::string identity = SystemIdentity(path);
+    facts.identity = identity.empty() ? "path:" + path : "file:" + identity;
+    const fs::file_type type = status.type();
+    facts.kind = type == fs::file_type::directory ? FileFacts::Kind::Folder
+                 : type == fs::file_type::regular ? FileFacts::Kind::Regular
+                 : type == fs::file_type::fifo    ? FileFacts::Kind::Fifo
+                 : type == fs::file_type::block || type == fs::file_type::character || onWindows
+                     ? FileFacts::Kind::Device
+                     : FileFacts::Kind::Other;
+    // Without any write permission the owner has protected the file, which root's rights do not
+    // change; without this process's, it cannot be written anyway.
+    constexpr fs::perms writable =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    facts.readOnly = (status.permissions() & writable) == fs::perms::none;
+#if !defined(_WIN32)
+    if (!facts.readOnly && access(path.c_str(), W_OK) != 0) {
+        facts.readOnly = true;
+        facts.readOnlyReason = errno;
+    }
+    struct stat target {};
+    struct stat null {};
+    facts.discards = stat(path.c_str(), &target) == 0 && S_ISCHR(target.st_mode) &&
+                     stat("/dev/null", &null) == 0 && S_ISCHR(null.st_mode) &&
+                     target.st_rdev == null.st_rdev;
+    // A device that discards is shared by whatever else goes there: no stream to keep apart.
+    for (const int fd : {1, 2}) {
+        struct stat stream {};
+        if (!facts.discards && facts.standardStream == 0 && fstat(fd, &stream) == 0 &&
+            "file:" + SystemIdentity(stream) == facts.identity) {
+            facts.standardStream = fd;
+        }
+    }
+#endif
+    return facts;
+}
+
+bool WriteAll(int fd, const char *data, std::size_t size, int &failure) {
+    const bool waits = Waits(fd);
+    for (std::size_t done = 0; done < size;) {
+        if (waits && !ReadyToWrite(fd)) {
+            failure = EINTR;
+            return false;
+        }
+        const std::size_t most = waits ? mostAtOnce : 1u << 30;
+        const long written = static_cast<long>(write(fd, data + done, std::min(size - done, most)));
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            failure = written < 0 ? errno : EIO;
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
 
 std::string Folder::PathOf(const std::string &name) const {
     return path == "." ? name : (fs::path(path) / name).string();
 }
 
-// Where the system makes unnamed files, a named one exists only for a moment; elsewhere it is
-// named for the second signal before it exists, so that no signal finds it made and unnamed.
+// Where the system makes unnamed files (O_TMPFILE, named only once complete, through /proc), a
+// named one exists only for a moment; elsewhere it is named for the second signal before it
+// exists, so that no signal finds it made and unnamed.
 int Folder::CreateTemporary(const std::string &name, std::string &temporary, int &place) const {
     temporary.clear();
     place = -1;
-    const int unnamed = CreateUnnamed();
-    if (unnamed >= 0 || errno != EOPNOTSUPP) {
-        return unnamed;
+#if defined(O_TMPFILE)
+    static const bool named = access("/proc/self/fd", X_OK) == 0;
+    const int unnamed = named ? openat(fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
+    if (named && (unnamed >= 0 || (errno != EISDIR && errno != EINVAL && errno != EOPNOTSUPP))) {
+        return unnamed; // else a kernel or file system without O_TMPFILE
     }
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = TemporaryName(name);
-        place = AddTemporaryFileToRemove(PathOf(temporary).c_str());
-        const int file = CreateNamed(temporary);
-        if (file >= 0) {
-            TemporaryFileOpened(place, file);
-            return file;
-        }
-        const int failure = errno;
-        ForgetTemporaryFile(place);
-        place = -1;
-        temporary.clear();
-        if (failure != EEXIST) {
-            errno = failure;
-            return -1;
-        }
+#endif
+    const int file = NameTemporary(*this, name, temporary, place, [&] {
+#if defined(_WIN32)
+        return open(PathOf(temporary).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY,
+                    _S_IREAD | _S_IWRITE);
+#else
+        return openat(fd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+    });
+    TemporaryFileOpened(file >= 0 ? place : -1, file);
+    return file;
+}
+
+// Only a file made shows it: root's rights, a pseudo file system (/proc) and Windows' permission
+// lists are not seen in a folder's mode bits. An unnamed one, where the system makes it, leaves
+// nothing behind.
+int Folder::TakesNewFiles(const std::string &name) const {
+    std::string trial;
+    int place = -1;
+    const int file = CreateTemporary(name, trial, place);
+    const int reason = file < 0 ? errno : 0;
+    if (file >= 0) {
+        close(file);
     }
-    return -1;
+    Remove(trial, place);
+    return reason;
 }
 
 void Folder::Remove(std::string &temporary, int &place) const {
     if (!temporary.empty()) {
-        RemoveNamed(temporary);
+#if defined(_WIN32)
+        std::remove(PathOf(temporary).c_str());
+#else
+        unlinkat(fd, temporary.c_str(), 0);
+#endif
         temporary.clear();
     }
     ForgetTemporaryFile(place);
     place = -1;
 }
 
+bool Folder::Place(int &file, std::string &temporary, int &place, const std::string &name,
+                   int &failure) const {
+#if !defined(_WIN32)
+    struct stat old {};
+    if (fstatat(fd, name.c_str(), &old, 0) == 0) {
+        fchmod(file, old.st_mode & 07777);
+    }
+    // An unnamed file takes a temporary name first: a link cannot replace a file.
+    const std::string self = "/proc/self/fd/" + std::to_string(file);
+    if (temporary.empty() && NameTemporary(*this, name, temporary, place, [&] {
+                                 return linkat(AT_FDCWD, self.c_str(), fd, temporary.c_str(),
+                                               AT_SYMLINK_FOLLOW);
+                             }) < 0) {
+        failure = errno;
+        return false;
+    }
+#endif
+    // Windows renames no open file.
+    const bool closed = close(file) == 0;
+    failure = errno;
+    file = -1;
+    if (!closed) {
+        return false;
+    }
 #if defined(_WIN32)
-int ProcessId() {
-    return _getpid();
+    // Write-through: the rename is on disk when the call returns.
+    if (!MoveFileExA(PathOf(temporary).c_str(), PathOf(name).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        failure = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+        return false;
+    }
+#else
+    if (renameat(fd, temporary.c_str(), fd, name.c_str()) != 0) {
+        failure = errno;
+        return false;
+    }
+    fsync(fd); // the rename is durable once its folder is flushed
+#endif
+    ForgetTemporaryFile(place);
+    place = -1;
+    temporary.clear();
+    return true;
 }
+
+int OpenInPlace(const std::string &path, bool fifo, int &failure) {
+    if (!fifo) {
+        const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | openFlags);
+        failure = errno;
+        return fd;
+    }
+#if !defined(_WIN32)
+    // A FIFO's open waits for a reader. It is tried without waiting, again and again, so that a
+    // signal that ends the run (whose handler lets blocked calls go on) ends the wait within a
+    // fraction of a second.
+    for (bool told = false;; told = true) {
+        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK); // writes wait for the reader
+            return fd;
+        }
+        if (errno != ENXIO) { // ENXIO: no reader yet
+            failure = errno;
+            return -1;
+        }
+        // Someone at a terminal is told why nothing happens; a log file is not.
+        if (!told && ErrorStreamIsTerminal()) {
+            std::cerr << "standin-host: waiting for a reader of the FIFO " << Escaped(path)
+                      << " (Ctrl-C ends the wait)\n"
+                      << std::flush;
+        }
+        if (RunInterruptSignal() != 0) {
+            failure = EINTR;
+            return -1;
+        }
+        usleep(20000);
+    }
+#endif
+    failure = ENXIO; // Windows has no FIFO
+    return -1;
+}
+
+// A FIFO's open for reading waits for a writer, and a read for its bytes; the handler of a signal
+// lets both go on. So it is opened without waiting and stays so: each wait, for the first bytes
+// and for those of a writer that stalls, is made of short polls, in which a signal ends it.
+int OpenForReading(const std::string &path, int &failure) {
+    const bool fifo = ExamineFile(path).kind == FileFacts::Kind::Fifo;
+    const int fd = open(path.c_str(), O_RDONLY | openFlags | (fifo ? noWait : 0));
+    failure = errno;
+    for (int ready = 0; fd >= 0 && fifo && (ready = ReadyToRead(fd)) <= 0;) {
+        failure = ready < 0 && errno != EINTR ? errno : EINTR;
+        if (failure != EINTR || RunInterruptSignal() != 0) {
+            close(fd);
+            return -1;
+        }
+    }
+    return fd;
+}
+
+long ReadSome(int fd, char *data, std::size_t size, int &failure) {
+    while (true) {
+        const long got = static_cast<long>(read(fd, data, std::min<std::size_t>(size, INT_MAX)));
+        if (got >= 0) {
+            return got;
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            failure = errno;
+            return -1;
+        }
+        if (RunInterruptSignal() != 0) {
+            failure = EINTR;
+            return -1;
+        }
+        ReadyToRead(fd);
+    }
+}
+
+int CloseFile(int fd) {
+    return close(fd);
+}
+
+int TryOpenDevice(const std::string &path) {
+    const int fd = open(path.c_str(), O_WRONLY | openFlags | noWait);
+    if (fd < 0) {
+        return errno;
+    }
+    close(fd);
+    return 0;
+}
+
+#if defined(_WIN32)
 Folder::~Folder() = default;
 bool Folder::Open(const std::string &folder) {
     const DWORD attributes = GetFileAttributesA(folder.c_str());
@@ -225,38 +497,8 @@ bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::strin
     }
     return Open((fs::path(base.path) / parent).string());
 }
-int Folder::CreateUnnamed() const {
-    errno = EOPNOTSUPP;
-    return -1;
-}
-int Folder::CreateNamed(const std::string &name) const {
-    return _open(PathOf(name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                 _S_IREAD | _S_IWRITE);
-}
-void Folder::RemoveNamed(const std::string &name) const {
-    std::remove(PathOf(name).c_str());
-}
 bool SyncFile(int file) {
     return _commit(file) == 0;
-}
-bool Folder::Place(int &file, std::string &temporary, int &place, const std::string &name,
-                   int &failure) const {
-    // An open file cannot be renamed; write-through: the rename is on disk when the call returns.
-    const bool closed = _close(file) == 0;
-    file = -1;
-    if (!closed) {
-        failure = errno;
-        return false;
-    }
-    if (!MoveFileExA(PathOf(temporary).c_str(), PathOf(name).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        failure = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
-        return false;
-    }
-    ForgetTemporaryFile(place);
-    place = -1;
-    temporary.clear();
-    return true;
 }
 bool Folder::IsMountPoint(const std::string & /*name*/) const {
     return false; // a file is no mount point on Windows
@@ -267,36 +509,7 @@ bool Folder::MarkedUnreplaceable(const std::string & /*name*/) const {
 std::size_t Folder::LongestName() const {
     return 255;
 }
-int OpenInPlace(const std::string &path, bool /*fifo*/, int &failure) {
-    const int fd = _open(path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
-    failure = errno;
-    return fd;
-}
-int CloseFile(int fd) {
-    return _close(fd);
-}
-int OpenForReading(const std::string &path, int &failure) {
-    const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);
-    failure = errno;
-    return fd;
-}
-long ReadSome(int fd, char *data, std::size_t size, int &failure) {
-    const int got = _read(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX)));
-    failure = errno;
-    return got;
-}
-int TryOpenDevice(const std::string &path) {
-    const int fd = _open(path.c_str(), _O_WRONLY | _O_BINARY);
-    if (fd < 0) {
-        return errno;
-    }
-    _close(fd);
-    return 0;
-}
 #else
-int ProcessId() {
-    return static_cast<int>(getpid());
-}
 Folder::~Folder() {
     if (fd >= 0) {
         close(fd);
@@ -361,57 +574,8 @@ bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::strin
     path = base.PathOf(way);
     return true;
 }
-// An unnamed file (O_TMPFILE) is named only once complete, through /proc.
-int Folder::CreateUnnamed() const {
-    static const bool named = access("/proc/self/fd", X_OK) == 0;
-    const int file = named ? openat(fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
-    if (file < 0 && (!named || errno == EISDIR || errno == EINVAL)) {
-        errno = EOPNOTSUPP; // a kernel or file system without O_TMPFILE
-    }
-    return file;
-}
-int Folder::CreateNamed(const std::string &name) const {
-    return openat(fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-void Folder::RemoveNamed(const std::string &name) const {
-    unlinkat(fd, name.c_str(), 0);
-}
 bool SyncFile(int file) {
     return fsync(file) == 0;
-}
-bool Folder::Place(int &file, std::string &temporary, int &place, const std::string &name,
-                   int &failure) const {
-    struct stat old {};
-    if (fstatat(fd, name.c_str(), &old, 0) == 0) {
-        fchmod(file, old.st_mode & 07777);
-    }
-    // An unnamed file takes a temporary name first: a link cannot replace a file.
-    for (int attempt = 0; temporary.empty() && attempt < 100; ++attempt) {
-        temporary = TemporaryName(name);
-        place = AddTemporaryFileToRemove(PathOf(temporary).c_str());
-        const std::string self = "/proc/self/fd/" + std::to_string(file);
-        if (linkat(AT_FDCWD, self.c_str(), fd, temporary.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-            failure = errno;
-            ForgetTemporaryFile(place);
-            place = -1;
-            temporary.clear();
-            if (failure != EEXIST) {
-                return false;
-            }
-        }
-    }
-    const bool closed = close(file) == 0;
-    failure = errno;
-    file = -1;
-    if (!closed || temporary.empty() || renameat(fd, temporary.c_str(), fd, name.c_str()) != 0) {
-        failure = !closed ? failure : temporary.empty() ? EEXIST : errno;
-        return false;
-    }
-    ForgetTemporaryFile(place);
-    place = -1;
-    temporary.clear();
-    fsync(fd); // the rename is durable once its folder is flushed
-    return true;
 }
 // A bind-mounted file is the root of a mount; where the system does not say so, a file on another
 // device than its folder is one.
@@ -452,97 +616,6 @@ bool Folder::MarkedUnreplaceable(const std::string &name) const {
 std::size_t Folder::LongestName() const {
     const long most = fpathconf(fd, _PC_NAME_MAX);
     return most > 0 ? static_cast<std::size_t>(most) : 255;
-}
-// A FIFO's open waits for a reader. It is tried without waiting, again and again, so that a signal
-// that ends the run (whose handler lets blocked calls go on) ends the wait within a fraction of a
-// second.
-int OpenInPlace(const std::string &path, bool fifo, int &failure) {
-    if (!fifo) {
-        const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        failure = errno;
-        return fd;
-    }
-    for (bool told = false;; told = true) {
-        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) {
-            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK); // writes wait for the reader
-            return fd;
-        }
-        if (errno != ENXIO) { // ENXIO: no reader yet
-            failure = errno;
-            return -1;
-        }
-        // Someone at a terminal is told why nothing happens; a log file is not.
-        if (!told && ErrorStreamIsTerminal()) {
-            std::cerr << "standin-host: waiting for a reader of the FIFO " << Escaped(path)
-                      << " (Ctrl-C ends the wait)\n"
-                      << std::flush;
-        }
-        if (RunInterruptSignal() != 0) {
-            failure = EINTR;
-            return -1;
-        }
-        usleep(20000);
-    }
-}
-int CloseFile(int fd) {
-    return close(fd);
-}
-// A FIFO's open for reading waits for a writer, and a read for its bytes; the handler of a signal
-// lets both go on. So it is opened without waiting and stays so: each wait, for the first bytes
-// and for those of a writer that stalls, is made of short polls, in which a signal ends it.
-int OpenForReading(const std::string &path, int &failure) {
-    struct stat facts {};
-    const bool fifo = stat(path.c_str(), &facts) == 0 && S_ISFIFO(facts.st_mode);
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | (fifo ? O_NONBLOCK : 0));
-    if (fd < 0 || !fifo) {
-        failure = errno;
-        return fd;
-    }
-    while (true) {
-        pollfd wanted{fd, POLLIN, 0};
-        const int ready = poll(&wanted, 1, 50);
-        if (ready > 0) {
-            break; // bytes, or a writer that came and left
-        }
-        if (ready < 0 && errno != EINTR) {
-            failure = errno;
-            close(fd);
-            return -1;
-        }
-        if (RunInterruptSignal() != 0) {
-            failure = EINTR;
-            close(fd);
-            return -1;
-        }
-    }
-    return fd;
-}
-long ReadSome(int fd, char *data, std::size_t size, int &failure) {
-    while (true) {
-        const long got = static_cast<long>(read(fd, data, size));
-        if (got >= 0) {
-            return got;
-        }
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            failure = errno;
-            return -1;
-        }
-        if (RunInterruptSignal() != 0) {
-            failure = EINTR;
-            return -1;
-        }
-        pollfd wanted{fd, POLLIN, 0};
-        poll(&wanted, 1, 50);
-    }
-}
-int TryOpenDevice(const std::string &path) {
-    const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
-    }
-    close(fd);
-    return 0;
 }
 #endif
 

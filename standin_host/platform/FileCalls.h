@@ -1,16 +1,54 @@
-// The system's file calls that the host makes, one function for each, so that the output policy
-// (OutputFile) reads the same on every platform. Errors are the system's error numbers (errno).
-// Files are made and renamed through a folder held open (Folder), so that what becomes of the
-// folder's path during the run does not move them.
+// The system's file calls that the host makes, so that the output policy (OutputFile) reads the
+// same on every platform, and what the host learns of a path before it reads or writes it. Errors
+// are the system's error numbers (errno). Files are made and renamed through a folder held open
+// (Folder), so that what becomes of the folder's path during the run does not move them.
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 
 namespace standin {
 
 // The system's text for an error number.
 std::string SystemErrorText(int number);
+
+// A path as the host finds it: the kind of file that it ends in, symbolic links followed, and an
+// identity by which two paths to one file compare equal: the one that the system gives the file,
+// never the text of its path.
+struct FileFacts {
+    enum class Kind {
+        Missing,     // nothing there yet
+        Regular,     // a file
+        Folder,      // a folder
+        Fifo,        // a named pipe, or the pipe of a standard stream
+        Device,      // a device, or a terminal
+        Other,       // a socket or the like
+        Unreachable, // the path cannot be followed: a loop of links, a part that is no folder
+    };
+    Kind kind = Kind::Missing;
+    int reason = 0; // Unreachable: the system's error number (ELOOP for a loop of links)
+    // An existing file without write permission: 0 when no one may write it (its owner protected
+    // it), else the system's reason (EROFS: a read-only file system; EACCES: this process may not).
+    bool readOnly = false;
+    int readOnlyReason = 0;
+    bool discards = false;  // a device that takes and drops everything written, like /dev/null
+    int standardStream = 0; // 1 or 2 when it is the file that the standard output or error writes
+    // Where it exists, its device and inode (on Windows, the volume's serial number and the file's
+    // index, from the open file), so that several names, links, letter case and short names are
+    // seen through; else its folder's identity and its name (on Windows, its letters folded and
+    // trailing dots and blanks dropped, as the system does). Empty when unreachable.
+    std::string identity;
+};
+
+FileFacts ExamineFile(const std::string &path);
+
+// The file that a write to `path` ends in: symbolic links followed, a dangling one's too, so that
+// the link stays and the file it names is written. A loop is left for ExamineFile to report.
+std::filesystem::path FollowLinks(std::filesystem::path path);
+
+// The folder of `path`, "." for a bare name.
+std::string FolderOf(const std::filesystem::path &path);
 
 // A folder held open. On Windows, which makes files by path, it keeps the path alone.
 class Folder {
@@ -27,7 +65,6 @@ public:
     // point: a link or a junction), EXDEV for an absolute path or a way out with "..". `name` is
     // set to the file's name in the folder.
     bool OpenBeneath(const Folder &base, const std::string &file, std::string &name);
-    bool IsOpen() const { return fd >= 0; }
 
     // Creates a file here, to become `name`, that no other run can take for its own: an unnamed
     // one where the system offers it (`temporary` then empty), else the new file `temporary`,
@@ -41,6 +78,9 @@ public:
     // Removes the temporary file, if it has a name.
     void Remove(std::string &temporary, int &place) const;
 
+    // 0 when the folder takes a new file for `name`, as a trial file made and removed at once
+    // shows, else the system's reason (EROFS, EACCES).
+    int TakesNewFiles(const std::string &name) const;
     // Whether `name` here is a mount point (a bind-mounted file), which no rename can replace.
     bool IsMountPoint(const std::string &name) const;
     // Whether the folder, or `name` in it, is marked append-only or immutable (chattr +a, +i).
@@ -51,11 +91,6 @@ public:
     std::string PathOf(const std::string &name) const;
 
 private:
-    // A file of no name (-1 and EOPNOTSUPP where the system makes none), and one of `name`.
-    int CreateUnnamed() const;
-    int CreateNamed(const std::string &name) const;
-    void RemoveNamed(const std::string &name) const;
-
     int fd = -1;
     std::string path;
 };
@@ -72,7 +107,6 @@ bool WriteAll(int fd, const char *data, std::size_t size, int &failure);
 // Flushes the file's data to the disk.
 bool SyncFile(int fd);
 int CloseFile(int fd);
-int ProcessId();
 
 // Opens `path` to be read. A FIFO is waited for until its writer has written or closed it, and
 // a signal that ends the run ends that wait: -1 with EINTR in `failure`. -1 and the system's

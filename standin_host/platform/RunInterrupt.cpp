@@ -1,5 +1,7 @@
 #include "standin_host/platform/RunInterrupt.h"
 
+#include "standin_host/platform/FileCalls.h"
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -49,21 +51,6 @@ void RemoveTemporaryFiles() {
     }
 }
 
-void WriteAll(int fd, const char *data, std::size_t size) {
-    while (size > 0) {
-#if defined(_WIN32)
-        const int written = _write(fd, data, static_cast<unsigned>(size));
-#else
-        const ssize_t written = write(fd, data, size);
-#endif
-        if (written <= 0) {
-            return;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-}
-
 [[noreturn]] void EndNow(int signal) {
     RemoveTemporaryFiles();
     std::_Exit(ExitStatusForSignal(signal));
@@ -89,8 +76,9 @@ char *Append(char *end, const char *last, const char *text) {
 }
 
 extern "C" [[noreturn]] void OnCrash(int signal) {
+    int failure = 0; // a crash has no one left to tell it to
     if (heldFd >= 0 && heldCount != nullptr) {
-        WriteAll(heldFd, heldLines, *heldCount);
+        WriteAll(heldFd, heldLines, *heldCount, failure);
     }
     static char line[2048];
     std::size_t length = describeCrash != nullptr ? describeCrash(signal, line, sizeof line) : 0;
@@ -105,29 +93,18 @@ extern "C" [[noreturn]] void OnCrash(int signal) {
         end = Append(end, line + sizeof line, "); nothing of the run is saved\n");
         length = static_cast<std::size_t>(end - line);
     }
-    WriteAll(2, line, length);
+    WriteAll(2, line, length, failure);
     EndNow(signal);
 }
 
 #if defined(_WIN32)
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS *facts) {
-    switch (facts->ExceptionRecord->ExceptionCode) {
-    case EXCEPTION_ILLEGAL_INSTRUCTION:
-    case EXCEPTION_PRIV_INSTRUCTION:
-        OnCrash(SIGILL);
-    case EXCEPTION_INT_DIVIDE_BY_ZERO:
-    case EXCEPTION_INT_OVERFLOW:
-    case EXCEPTION_FLT_DIVIDE_BY_ZERO:
-    case EXCEPTION_FLT_INVALID_OPERATION:
-    case EXCEPTION_FLT_OVERFLOW:
-    case EXCEPTION_FLT_UNDERFLOW:
-    case EXCEPTION_FLT_INEXACT_RESULT:
-    case EXCEPTION_FLT_DENORMAL_OPERAND:
-    case EXCEPTION_FLT_STACK_CHECK:
-        OnCrash(SIGFPE);
-    default: // an access violation, a page that cannot be read, the stack's overflow...
-        OnCrash(SIGSEGV);
-    }
+    const DWORD code = facts->ExceptionRecord->ExceptionCode;
+    // The codes of the arithmetic faults run from the first floating-point one to the integers'.
+    OnCrash(code == EXCEPTION_ILLEGAL_INSTRUCTION || code == EXCEPTION_PRIV_INSTRUCTION ? SIGILL
+            : code >= EXCEPTION_FLT_DENORMAL_OPERAND && code <= EXCEPTION_INT_OVERFLOW
+                ? SIGFPE
+                : SIGSEGV); // an access violation, a page that cannot be read, the stack's overflow
 }
 #else
 // The crash handler runs on a stack of its own, so that a stack overflow is reported too.
@@ -141,22 +118,14 @@ int ExitStatusForSignal(int signal) {
 }
 
 const char *CrashSignalName(int signal) {
-    switch (signal) {
-    case SIGSEGV:
-        return "SIGSEGV";
-    case SIGFPE:
-        return "SIGFPE";
-    case SIGILL:
-        return "SIGILL";
-    case SIGABRT:
-        return "SIGABRT";
+    return signal == SIGSEGV   ? "SIGSEGV"
+           : signal == SIGFPE  ? "SIGFPE"
+           : signal == SIGILL  ? "SIGILL"
+           : signal == SIGABRT ? "SIGABRT"
 #if defined(SIGBUS)
-    case SIGBUS:
-        return "SIGBUS";
+           : signal == SIGBUS ? "SIGBUS"
 #endif
-    default:
-        return nullptr;
-    }
+                              : nullptr;
 }
 
 void HoldLinesForCrash(int fd, const char *lines, const volatile std::size_t *count) {

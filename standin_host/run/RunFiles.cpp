@@ -3,6 +3,7 @@
 #include "standin_host/outputs/OutputFile.h"
 #include "standin_host/platform/RunInterrupt.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace standin {
@@ -40,8 +41,6 @@ void RunFiles::AddOutput(const std::string &option, const std::string &path,
 bool RunFiles::CheckAliases(std::string &error) const {
     // The first output of each file, by its identity.
     std::unordered_map<std::string, const Planned *> files;
-    bool sharedStreamsKnown = false;
-    bool sharedStreams = false;
     for (const Planned &output : outputs) {
         if (RunInterruptSignal() != 0) {
             return true;
@@ -62,17 +61,10 @@ bool RunFiles::CheckAliases(std::string &error) const {
                             "needs a file of its own";
             return false;
         }
-        if (output.facts.standardStream == 1 && !checkpoint) {
-            if (!sharedStreamsKnown) {
-                sharedStreams = StandardStreamsShareAFile();
-                sharedStreamsKnown = true;
-            }
-            if (sharedStreams) {
-                error = named + "the standard output, which writes the same file as the standard "
-                                "error, where the run's messages go; an output needs a file of "
-                                "its own";
-                return false;
-            }
+        if (output.facts.standardStream == 1 && !checkpoint && StandardStreamsShareAFile()) {
+            error = named + "the standard output, which writes the same file as the standard "
+                            "error, where the run's messages go; an output needs a file of its own";
+            return false;
         }
         if (checkpoint) {
             const FileFacts::Kind kind = output.facts.kind;
@@ -117,12 +109,11 @@ bool RunFiles::Check(std::string &error) const {
     if (!CheckAliases(error)) {
         return false;
     }
-    OutputFolders outputFolders;
     for (const Planned &output : outputs) {
         if (RunInterruptSignal() != 0) {
             return true;
         }
-        if (!CheckOutputFile(output.path, output.facts, outputFolders, error,
+        if (!CheckOutputFile(output.path, output.facts, error,
                              output.group.empty() ? nullptr : &working)) {
             error.insert(0, output.where.empty() ? "" : output.where + ": ");
             return false;
@@ -131,22 +122,9 @@ bool RunFiles::Check(std::string &error) const {
     return true;
 }
 
-bool RunFiles::WritesStandardOutput() const {
-    for (const Planned &output : outputs) {
-        if (output.facts.standardStream == 1) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool RunFiles::WritesStandardError() const {
-    for (const Planned &output : outputs) {
-        if (output.facts.standardStream == 2) {
-            return true;
-        }
-    }
-    return false;
+bool RunFiles::WritesStream(int fd) const {
+    return std::any_of(outputs.begin(), outputs.end(),
+                       [fd](const Planned &output) { return output.facts.standardStream == fd; });
 }
 
 } // namespace standin

@@ -7,7 +7,6 @@
 #pragma once
 
 #include "standin_host/platform/FileCalls.h"
-#include "standin_host/platform/FileFacts.h"
 
 #include <cstddef>
 #include <string>
@@ -37,14 +36,13 @@ public:
     // an output on the standard error, which carries the run's messages, or on a standard output
     // that shares the standard error's file; a checkpoint that is not a file of its own inside the
     // working folder, reached from it without a link at any step; then any output that cannot be
-    // written (CheckOutputFile). Writes no file but
-    // a trial file per folder, at once removed. A signal that ends the run ends the check early,
-    // with true: the caller hears it.
+    // written (CheckOutputFile). Writes no file but a trial file per output replaced, at once
+    // removed. A signal that ends the run ends the check early, with true: the caller hears it.
     bool Check(std::string &error) const;
 
     // Whether an output goes to the standard output, or the standard error.
-    bool WritesStandardOutput() const;
-    bool WritesStandardError() const;
+    bool WritesStandardOutput() const { return WritesStream(1); }
+    bool WritesStandardError() const { return WritesStream(2); }
 
     // The working folder as it was when the run was planned, whatever becomes of its path.
     const Folder &WorkingFolder() const { return working; }
@@ -60,6 +58,7 @@ private:
     };
 
     bool CheckAliases(std::string &error) const;
+    bool WritesStream(int fd) const;
 
     std::vector<Planned> inputs;
     std::vector<Planned> outputs;

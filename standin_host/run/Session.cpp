@@ -1,7 +1,7 @@
 #include "standin_host/run/Session.h"
 
 #include "standin_host/outputs/picture/PlotSvg.h"
-#include "standin_host/platform/FileFacts.h"
+#include "standin_host/platform/FileCalls.h"
 #include "standin_host/platform/RunInterrupt.h"
 #include "standin_host/scenario/TextFile.h"
 #include "standin_host/simulation/StepClock.h"
