@@ -17,8 +17,7 @@ bool FindModuleName(const TextFile &config, std::string &module, std::string &er
     return ForEachConfigValue(config.text, "Module", [&](std::string_view value, int number) {
         module = std::string(value);
         if (!IsValidName(module)) {
-            error = LinePlace(config.name, number) + Quoted(module) +
-                    " is not a valid module name";
+            error = LinePlace(config.name, number) + Quoted(module) + " is not a valid module name";
             return false;
         }
         return true;
