@@ -50,7 +50,8 @@ Read Into(std::string &path, const char *stream = nullptr) {
 
 // An option's value is given once, and not empty: an empty name is a slip (an unset variable in
 // a script), not a wish for the default. Given twice is refused, as a scenario's STEP twice is.
-void AddValue(CLI::App &app, const char *names, const char *type, const char *help, Read read) {
+void AddValue(CLI::App &app, const char *names, const char *type, const char *help,
+              const Read &read) {
     const std::string name = std::strstr(names, "--");
     const auto once = [name, read](const CLI::results_t &values) {
         if (values.size() > 1) {
