@@ -97,9 +97,9 @@ const char *Name(Subject subject) {
 
 Fleet::Fleet(Case caseId, Subject subject, std::size_t count)
     : count(count), discard(nullptr),
-      session(FleetScenario(caseId, subject, count), BENCH_CONFIG_FOLDER, BENCH_MODULE_FOLDER,
-              discard, std::cerr) {
-    standin::Simulation &simulation = session.Sim();
+      run(FleetScenario(caseId, subject, count), BENCH_CONFIG_FOLDER, BENCH_MODULE_FOLDER, discard,
+          std::cerr) {
+    standin::Simulation &simulation = run.simulation;
     std::string error;
     const double heapBefore = HeapInUse();
     const bool started = simulation.Start(error);
@@ -118,7 +118,7 @@ Fleet::Fleet(Case caseId, Subject subject, std::size_t count)
 Fleet::~Fleet() = default;
 
 void Fleet::Steps(long steps) {
-    standin::Simulation &simulation = session.Sim();
+    standin::Simulation &simulation = run.simulation;
     std::string error;
     if (!simulation.Advance(simulation.Time() + static_cast<double>(steps) * stepLength, error)) {
         std::cerr << "brevlet_bench: the run stopped: " << error << '\n';

@@ -1,7 +1,7 @@
 // A stand-in host simulation with many vessels of one class, for stepping in the benchmarks.
 #pragma once
 
-#include "standin_host/run/Session.h"
+#include "tests/RunParts.h"
 
 #include <cstddef>
 #include <ostream>
@@ -47,7 +47,7 @@ public:
     // the per-call look at where the run ends.
     void Step() { Steps(1); }
     void Steps(long steps);
-    standin::Simulation &Simulation() { return session.Sim(); }
+    standin::Simulation &Simulation() { return run.simulation; }
     std::size_t Count() const { return count; }
     // Heap bytes in use per vessel after creating them all, host and module together; negative
     // where the C library cannot tell.
@@ -57,7 +57,7 @@ private:
     std::size_t count;
     double heapBytesPerVessel = -1.0;
     std::ostream discard;
-    standin::Session session;
+    brevlet_test::RunParts run;
 };
 
 } // namespace bench

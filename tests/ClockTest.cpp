@@ -1,11 +1,11 @@
 // The simulation clock counts its steps: the time after k steps is TIME + k x STEP, so a long run
 // does not drift, ends at the boundary its END names, and fires each event at the boundary its
 // time names. The count that the host checks before a run is the count the run takes.
-#include "standin_host/run/Session.h"
 #include "standin_host/scenario/ScenarioFile.h"
 #include "standin_host/simulation/RunObserver.h"
 #include "standin_host/simulation/StepClock.h"
 #include "standin_host/text/NumberText.h"
+#include "tests/RunParts.h"
 #include "tests/SavedScenario.h"
 
 #include <gtest/gtest.h>
@@ -45,10 +45,10 @@ void RunScenario(const std::string &text, ClockRun &run) {
     ASSERT_TRUE(standin::ParseScenario(standin::TextFile{"clock.scn", text}, run.scenario, error))
         << error;
     std::ostringstream log;
-    standin::Session session(run.scenario, "no-config", "no-modules", log, log);
-    session.Sim().AddObserver(run.counter);
-    ASSERT_TRUE(session.Run(error)) << error;
-    run.saved = brevlet_test::SavedScenario(session.Sim());
+    brevlet_test::RunParts parts(run.scenario, "no-config", "no-modules", log, log);
+    parts.simulation.AddObserver(run.counter);
+    ASSERT_TRUE(parts.simulation.Run(run.scenario.end, error)) << error;
+    run.saved = brevlet_test::SavedScenario(parts.simulation);
 }
 
 TEST(Clock, EndsAtTheBoundaryItsEndNamesWithoutDrift) {

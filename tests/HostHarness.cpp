@@ -39,8 +39,8 @@ standin::ScenarioDescription HarnessScenario(double step) {
 } // namespace
 
 HostHarness::HostHarness(const std::vector<std::string> &configLines, const HarnessOptions &options)
-    : session(HarnessScenario(options.step), folder.Path().string(), BREVLET_MODULE_FOLDER, logText,
-              warningText, options.simulation),
+    : run(HarnessScenario(options.step), folder.Path().string(), BREVLET_MODULE_FOLDER, logText,
+          warningText, options.simulation),
       step(options.step) {
     std::string config = options.moduleLine ? "Module = Brevlet\n" : "";
     for (const std::string &line : configLines) {
@@ -49,7 +49,7 @@ HostHarness::HostHarness(const std::vector<std::string> &configLines, const Harn
     folder.Write("Brevlet.cfg", config);
 
     std::string error;
-    vesselClass = session.Classes().Find("Brevlet", error);
+    vesselClass = run.classes.Find("Brevlet", error);
     if (vesselClass == nullptr) {
         throw std::runtime_error("cannot load the Brevlet class: " + error);
     }
@@ -66,7 +66,7 @@ standin::SimVessel &HostHarness::CreateFromBlock(const std::string &name,
     }
     warningText.str("");
     standin::SimVessel *vessel =
-        session.Sim().CreateVessel(name, *vesselClass, &block, standin::VesselStatus());
+        run.simulation.CreateVessel(name, *vesselClass, &block, standin::VesselStatus());
     unknownLines = UnknownLinesIn(warningText.str());
     if (vessel == nullptr) {
         throw std::runtime_error("the module created no vessel " + name);
@@ -76,7 +76,7 @@ standin::SimVessel &HostHarness::CreateFromBlock(const std::string &name,
 
 standin::SimVessel &HostHarness::CreateFromStatus(const std::string &name,
                                                   const standin::VesselStatus &status) {
-    standin::SimVessel *vessel = session.Sim().CreateVessel(name, *vesselClass, nullptr, status);
+    standin::SimVessel *vessel = run.simulation.CreateVessel(name, *vesselClass, nullptr, status);
     if (vessel == nullptr) {
         throw std::runtime_error("the module created no vessel " + name);
     }
@@ -84,28 +84,28 @@ standin::SimVessel &HostHarness::CreateFromStatus(const std::string &name,
 }
 
 void HostHarness::SetCamera(const VECTOR3 &position, const standin::VesselRecord *target) {
-    session.Services().SetCameraPosition(position);
-    session.Services().SetCameraTarget(target);
+    run.services.SetCameraPosition(position);
+    run.services.SetCameraTarget(target);
 }
 
 void HostHarness::Step() {
     std::string error;
-    if (!session.Sim().Advance(session.Sim().Time() + step, error)) {
+    if (!run.simulation.Advance(run.simulation.Time() + step, error)) {
         throw std::runtime_error("the step failed: " + error);
     }
 }
 
 standin::SimVessel *HostHarness::Find(const std::string &name) const {
-    return session.Sim().FindVessel(name);
+    return run.simulation.FindVessel(name);
 }
 
 std::string HostHarness::DebugLine() const {
-    return session.Services().DebugLine();
+    return run.services.DebugLine();
 }
 
 void HostHarness::SetDebugLine(const std::string &text) {
     // Written as a module writes it, so that the next step looks at it.
-    char *buffer = session.Services().HandOutDebugString();
+    char *buffer = run.services.HandOutDebugString();
     const std::size_t length = std::min(text.size(), DebugStringCapacity - 1);
     std::memcpy(buffer, text.data(), length);
     buffer[length] = '\0';

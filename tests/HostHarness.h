@@ -3,7 +3,7 @@
 // loaders, and a simulation whose vessels, camera and clock the tests drive step by step.
 #pragma once
 
-#include "standin_host/run/Session.h"
+#include "tests/RunParts.h"
 #include "tests/TempFolder.h"
 #include "vessel/Brevlet.h"
 
@@ -56,11 +56,11 @@ public:
 
     std::string Log() const { return logText.str(); }
     const std::vector<std::string> &UnknownLines() const { return unknownLines; }
-    standin::Simulation &Sim() { return session.Sim(); }
+    standin::Simulation &Sim() { return run.simulation; }
     // How often the module called each host service of the step.
-    const standin::HostCallCounts &Calls() const { return session.Services().Calls(); }
+    const standin::HostCallCounts &Calls() const { return run.services.Calls(); }
     // "file:line: why" of the first POS or VEL line that the host could not read, or "".
-    const std::string &LineError() const { return session.Services().LineError(); }
+    const std::string &LineError() const { return run.services.LineError(); }
     const standin::VesselClass &Class() const { return *vesselClass; }
 
     // The module's object behind a vessel; the header's inline accessors read its fields.
@@ -70,7 +70,7 @@ private:
     TempFolder folder;
     std::ostringstream logText;
     std::ostringstream warningText;
-    standin::Session session;
+    RunParts run;
     const standin::VesselClass *vesselClass = nullptr;
     double step;
     std::vector<std::string> unknownLines;

@@ -4,6 +4,7 @@
 #include "standin_host/platform/RunInterrupt.h"
 #include "standin_host/scenario/ScenarioFile.h"
 #include "standin_host/simulation/RunObserver.h"
+#include "tests/RunParts.h"
 #include "tests/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,9 @@
 #include <csignal>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -69,9 +72,9 @@ WatchedRun Watch(const std::string &config, const std::string &text) {
         return watched;
     }
     std::ostringstream log;
-    standin::Session session(scenario, folder / "config", BREVLET_MODULE_FOLDER, log, log);
-    session.Sim().AddObserver(watched.witness);
-    watched.ran = session.Run(watched.error);
+    brevlet_test::RunParts run(scenario, folder / "config", BREVLET_MODULE_FOLDER, log, log);
+    run.simulation.AddObserver(watched.witness);
+    watched.ran = run.simulation.Run(scenario.end, watched.error);
     watched.log = log.str();
     return watched;
 }
@@ -136,16 +139,21 @@ TEST(Session, CameraEventsMoveTheCameraDuringTheRun) {
     }
 }
 
-// Raises the run's interrupt flag as a signal would, when the run creates its first vessel.
-class SignalAtCreation : public standin::RunObserver {
-public:
-    void VesselCreated(const standin::RunView &, const standin::VesselRecord &) override {
-        standin::interrupt_detail::signalNumber = SIGTERM;
+// A run log that raises the run's interrupt flag as a signal would at its first line, which tells
+// of the first vessel's creation: the outputs are open and the first step has not been taken.
+class SignalAtFirstLogLine : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override {
+        Raise();
+        return traits_type::not_eof(c);
     }
-    void CameraTargeted(const standin::RunView &, const standin::VesselRecord *) override {}
-    void StepStarting(const standin::RunView &) override {}
-    void StepDone(const standin::RunView &, const standin::StepFacts &) override {}
-    void RunEnded(const standin::RunView &) override {}
+    std::streamsize xsputn(const char *, std::streamsize count) override {
+        Raise();
+        return count;
+    }
+
+private:
+    static void Raise() { standin::interrupt_detail::signalNumber = SIGTERM; }
 };
 
 // The options of a run of `folder`/run.scn, with the classes of `folder`/config, saved to
@@ -170,15 +178,13 @@ TEST(Session, TellsHowThePlannedRunEndedAndWhatItWrote) {
         standin::HostOptions options = OptionsIn(folder);
         options.tracePath = folder / "trace.csv";
         std::ostringstream out;
+        SignalAtFirstLogLine raiser;
+        std::ostream signalling(&raiser);
         std::ostringstream err;
         std::string error;
         const std::unique_ptr<standin::Session> session =
-            standin::Session::Plan(options, "", out, err, error);
+            standin::Session::Plan(options, "", signalled ? signalling : out, err, error);
         ASSERT_NE(session, nullptr) << error;
-        SignalAtCreation raiser;
-        if (signalled) {
-            session->Sim().AddObserver(raiser);
-        }
         const standin::RunEnding ending = session->RunToEnd();
         standin::interrupt_detail::signalNumber = 0;
 

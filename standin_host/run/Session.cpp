@@ -119,21 +119,7 @@ Session::Session(ScenarioDescription scenario, const std::string &configFolder,
                  const std::string &moduleFolder)
     : scenario(std::move(scenario)), classes(configFolder, moduleFolder), end(this->scenario.end) {}
 
-Session::Session(ScenarioDescription scenario, const std::string &configFolder,
-                 const std::string &moduleFolder, std::ostream &log, std::ostream &warnings,
-                 SimulationOptions options)
-    : Session(std::move(scenario), configFolder, moduleFolder) {
-    Begin(log, warnings, options);
-}
-
 Session::~Session() = default;
-
-void Session::Begin(std::ostream &logStream, std::ostream &warnings, SimulationOptions options) {
-    log = std::make_unique<RunLog>(logStream, scenario.step, warnings);
-    services = std::make_unique<ModuleServices>(*log, scenario.fileName);
-    simulation = std::make_unique<Simulation>(scenario, classes, *log, *services,
-                                              static_cast<ScenarioSaver &>(*this), options);
-}
 
 std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::string &programPath,
                                        std::ostream &out, std::ostream &err, std::string &error) {
@@ -186,8 +172,12 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     run.progressWanted = options.progress && !run.files.WritesStandardError();
     run.terminal = &err;
     // The standard output carries one product whole: the log makes way for an output written there.
-    run.Begin(run.files.WritesStandardOutput() ? err : out, err,
-              SimulationOptions{options.deleteAtOnce, options.verbose});
+    run.log = std::make_unique<RunLog>(run.files.WritesStandardOutput() ? err : out,
+                                       run.scenario.step, err);
+    run.services = std::make_unique<ModuleServices>(*run.log, run.scenario.fileName);
+    run.simulation = std::make_unique<Simulation>(
+        run.scenario, run.classes, *run.log, *run.services, static_cast<ScenarioSaver &>(run),
+        SimulationOptions{options.deleteAtOnce, options.verbose});
     run.log->SetQuiet(options.quiet);
     return session;
 }
@@ -245,7 +235,7 @@ RunEnding Session::RunToEnd() {
         return ending;
     }
     try {
-        const bool ran = Run(error);
+        const bool ran = simulation->Run(end, error);
         return Finish(ran, error);
     } catch (...) {
         // An exception that a module let out of a callback ends the run, and nothing is written:

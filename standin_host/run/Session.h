@@ -2,7 +2,6 @@
 // outlive those that use it: the scenario, the vessel classes (the modules), the plan of the run's
 // files, the progress line, the run log, the services that the modules call, the trace and the
 // picture, and last the simulation, destroyed first since it calls into the modules as it goes.
-// The program, the tests and the benchmark all build their runs here.
 #pragma once
 
 #include "standin_host/interface/ModuleServices.h"
@@ -50,13 +49,6 @@ struct RunEnding {
 
 class Session final : private ScenarioSaver {
 public:
-    // A run inside a test or the benchmark: `scenario` already read, its classes found in
-    // `configFolder` and their modules in `moduleFolder`, the run log written to `log` and its
-    // warnings to `warnings`. It plans no files and has no outputs; it ends at the scenario's END.
-    Session(ScenarioDescription scenario, const std::string &configFolder,
-            const std::string &moduleFolder, std::ostream &log, std::ostream &warnings,
-            SimulationOptions options = SimulationOptions());
-
     // The program's run: reads the scenario, loads every class that it names, and plans and checks
     // every file that the run reads (`programPath` among them, unless empty) and writes, and the
     // number of its steps. Nothing is written.
@@ -69,31 +61,17 @@ public:
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
 
-    // Opens the trace and sets up the picture and the progress line, each told of the run by the
-    // run itself. The error starts with the trace's path.
-    bool OpenOutputs(std::string &error);
-
-    // Creates the vessels and steps to the run's end (see Simulation::Run).
-    bool Run(std::string &error) { return simulation->Run(end, error); }
-
-    // A planned run (one built by Plan) from start to end: opens the outputs, runs, and finishes.
+    // The run from start to end: opens the outputs, creates the vessels and steps to the run's end
+    // (see Simulation::Run), and finishes.
     RunEnding RunToEnd();
-
-    const ScenarioDescription &Scenario() const { return scenario; }
-    // Where the run ends: --until, or the scenario's END.
-    double End() const { return end; }
-    VesselClasses &Classes() { return classes; }
-    RunLog &Log() { return *log; }
-    ModuleServices &Services() { return *services; }
-    const ModuleServices &Services() const { return *services; }
-    Simulation &Sim() { return *simulation; }
-    const Simulation &Sim() const { return *simulation; }
 
 private:
     Session(ScenarioDescription scenario, const std::string &configFolder,
             const std::string &moduleFolder);
-    // The run log, the services and the simulation, once the log's stream is known.
-    void Begin(std::ostream &logStream, std::ostream &warnings, SimulationOptions options);
+
+    // Opens the trace and sets up the picture and the progress line, each told of the run by the
+    // run itself. The error starts with the trace's path.
+    bool OpenOutputs(std::string &error);
 
     // After the run (`ran`: without an error, else `error` says why): saves the scenario to the
     // output path, draws the picture, makes the trace complete up to where the run stopped, and
@@ -108,7 +86,7 @@ private:
     ScenarioDescription scenario;
     VesselClasses classes;
     RunFiles files;
-    double end;
+    double end; // --until, or the scenario's END
     std::string outputPath;
     std::string tracePath;
     std::size_t traceEvery = 1;

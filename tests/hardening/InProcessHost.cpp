@@ -25,8 +25,8 @@ InProcessHost::InProcessHost(const std::string &scenarioText, const std::string 
         !standin::ParseScenario(file, scenario, error)) {
         throw std::runtime_error(error);
     }
-    session = std::make_unique<standin::Session>(std::move(scenario), folder / "config",
-                                                 ModuleFolder(), logText, std::cerr, options);
+    run = std::make_unique<brevlet_test::RunParts>(std::move(scenario), folder / "config",
+                                                   ModuleFolder(), logText, std::cerr, options);
 }
 
 InProcessHost::~InProcessHost() = default;

@@ -2,7 +2,7 @@
 // to a temporary folder, and the real Brevlet module loaded through the host's own loaders.
 #pragma once
 
-#include "standin_host/run/Session.h"
+#include "tests/RunParts.h"
 #include "tests/TempFolder.h"
 
 #include <memory>
@@ -24,13 +24,13 @@ public:
                   standin::SimulationOptions options);
     ~InProcessHost();
 
-    standin::Simulation &Sim() { return session->Sim(); }
+    standin::Simulation &Sim() { return run->simulation; }
     std::string Log() const { return logText.str(); }
 
 private:
     TempFolder folder;
     std::ostringstream logText;
-    std::unique_ptr<standin::Session> session;
+    std::unique_ptr<brevlet_test::RunParts> run;
 };
 
 } // namespace hardening
