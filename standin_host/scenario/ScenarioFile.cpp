@@ -16,12 +16,6 @@
 namespace standin {
 namespace {
 
-// A stray '\r' separates words like a blank: a word never ends in one, which the line end of a
-// saved scenario would take away.
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
 // No line of a scenario takes more words than this; one word more tells a line that has more,
 // which is refused without holding every word of it.
 constexpr std::size_t mostWords = 64;
@@ -29,19 +23,10 @@ constexpr std::size_t mostWords = 64;
 // The words of `line` into `words`, whose storage is reused from line to line.
 void SplitWords(std::string_view line, std::vector<std::string_view> &words) {
     words.clear();
-    std::size_t i = 0;
-    while (i < line.size() && words.size() <= mostWords) {
-        while (i < line.size() && IsBlank(line[i])) {
-            ++i;
-        }
-        if (i == line.size() || line[i] == '#') {
-            break; // a word starting with '#' begins a comment
-        }
-        const std::size_t start = i;
-        while (i < line.size() && !IsBlank(line[i])) {
-            ++i;
-        }
-        words.push_back(line.substr(start, i - start));
+    // A word starting with '#' begins a comment.
+    for (std::string_view word;
+         words.size() <= mostWords && !(word = NextWord(line)).empty() && word[0] != '#';) {
+        words.push_back(word);
     }
 }
 
@@ -56,21 +41,11 @@ struct KeywordLines {
 
 KeywordLines CountKeywordLines(std::string_view text) {
     KeywordLines count;
-    const auto starts = [](std::string_view line, std::size_t at, std::string_view word) {
-        return line.compare(at, word.size(), word) == 0 &&
-               (at + word.size() == line.size() || IsBlank(line[at + word.size()]));
-    };
     TextLines lines(text);
     for (std::string_view line; lines.Next(line);) {
-        std::size_t at = 0;
-        while (at < line.size() && IsBlank(line[at])) {
-            ++at;
-        }
-        if (starts(line, at, "AT")) {
-            ++count.events;
-        } else if (starts(line, at, "VESSEL")) {
-            ++count.vessels;
-        }
+        const std::string_view first = NextWord(line);
+        count.events += first == "AT";
+        count.vessels += first == "VESSEL";
     }
     return count;
 }
