@@ -29,12 +29,11 @@ private:
     void WriteCreated(const RunView &run);
     void AppendRow(double time, const VesselRecord &vessel, const VECTOR3 &camera, bool targeted,
                    const char *debugLine, const char *event);
-    void Flush();
 
     TextOut &out;
     std::size_t every;
     std::size_t steps = 0;
-    std::string rows; // written out in large pieces
+    std::string row;
     // Created at the current boundary, written once its events have all fired.
     std::vector<const VesselRecord *> created;
 };
