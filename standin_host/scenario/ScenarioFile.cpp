@@ -1,5 +1,6 @@
 #include "standin_host/scenario/ScenarioFile.h"
 
+#include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/TextOut.h"
@@ -8,7 +9,6 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
-#include <sstream>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -249,13 +249,13 @@ const char *WhyNotACheckpointName(const std::string &path) {
                    "folders separated by '/'";
         }
         // Windows opens its devices under these names, whatever the extension.
-        std::string stem = part.substr(0, part.find('.'));
-        std::transform(stem.begin(), stem.end(), stem.begin(),
-                       [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
-        if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" ||
-            (stem.size() == 4 &&
-             (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '0' &&
-             stem[3] <= '9')) {
+        const std::string_view stem = std::string_view(part).substr(0, part.find('.'));
+        const auto is = [&](std::string_view device) {
+            return EqualsIgnoringAsciiCase(stem.substr(0, device.size()), device);
+        };
+        const bool numbered = stem.size() == 4 && stem[3] >= '0' && stem[3] <= '9';
+        if ((stem.size() == 3 && (is("CON") || is("PRN") || is("AUX") || is("NUL"))) ||
+            (numbered && (is("COM") || is("LPT")))) {
             return "a checkpoint may not take the name of a Windows device";
         }
         if (slash == std::string::npos) {
@@ -474,10 +474,6 @@ void WriteVesselStart(TextOut &out, const std::string &name, const std::string &
     out << "\nVESSEL " << name << ' ' << className << '\n';
 }
 
-void WriteVesselLine(TextOut &out, std::string_view text) {
-    out << "  " << text << '\n';
-}
-
 void WriteVesselItem(TextOut &out, std::string_view key, std::string_view value) {
     out << "  " << key << ' ' << value << '\n';
 }
@@ -491,7 +487,7 @@ void WriteVesselEntry(TextOut &out, const VesselEntry &vessel) {
     SourceLines::Cursor lines(vessel.block);
     std::string_view line;
     for (int number = 0; lines.Next(line, number);) {
-        WriteVesselLine(out, line);
+        out << "  " << line << '\n';
     }
     WriteVesselEnd(out);
 }
