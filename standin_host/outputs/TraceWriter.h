@@ -20,7 +20,6 @@ public:
     TraceWriter(TextOut &out, std::size_t every);
 
     void VesselCreated(const RunView &run, const VesselRecord &vessel) override;
-    void CameraTargeted(const RunView &, const VesselRecord *) override {}
     void StepStarting(const RunView &run) override;
     void StepDone(const RunView &run, const StepFacts &facts) override;
     void RunEnded(const RunView &run) override;
