@@ -6,7 +6,6 @@
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
-#include <algorithm>
 #include <string_view>
 #include <utility>
 

@@ -7,7 +7,6 @@
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/TextOut.h"
 
-#include <cmath>
 #include <cstring>
 
 namespace standin {
