@@ -2,6 +2,7 @@
 // and never more than the buffer holds.
 #include "host/HostServices.h"
 #include "tests/ClassicLocale.h"
+#include "tests/ExtremeDoubles.h"
 #include "vessel/TextScan.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <cfloat>
 #include <cstdio>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -18,8 +18,8 @@ namespace {
 using brevlet::WriteDebugLine;
 using brevlet_test::ClassicLocale;
 
-constexpr double inf = std::numeric_limits<double>::infinity();
-constexpr double denormMin = std::numeric_limits<double>::denorm_min();
+using brevlet_test::denormMin;
+using brevlet_test::inf;
 
 // Room for two of the longest fixed-notation doubles and the rest of the text.
 constexpr std::size_t roomForAnyText = 800;

@@ -306,4 +306,25 @@ TEST(ScenarioFile, EveryLineEndParsesLikeLf) {
     }
 }
 
+// Windows opens a device for these stems in any letter case and with any extension; names that
+// only begin like one are files.
+TEST(ScenarioFile, CheckpointsNeverTakeAWindowsDeviceName) {
+    const struct {
+        const char *path;
+        bool device;
+    } cases[] = {
+        {"con.scn", true},    {"PRN.scn", true},   {"Aux.old.scn", true},  {"sub/nUl.scn", true},
+        {"COM1.scn", true},   {"lpt9.scn", true},  {"console.scn", false}, {"com.scn", false},
+        {"COM10.scn", false}, {"CON1.scn", false}, {"lptx.scn", false},    {"nul/a.scn", true},
+    };
+    for (const auto &c : cases) {
+        const char *why = standin::WhyNotACheckpointName(c.path);
+        EXPECT_EQ(why != nullptr && std::strstr(why, "Windows device") != nullptr, c.device)
+            << c.path;
+        if (!c.device) {
+            EXPECT_EQ(why, nullptr) << c.path << ": " << why;
+        }
+    }
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 // The module's key match and number reader, which must behave the same under every locale.
 #include "vessel/TextScan.h"
 #include "tests/ClassicLocale.h"
+#include "tests/ExtremeDoubles.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -19,8 +19,8 @@ using brevlet::ScanNumber;
 using brevlet::StartsWithKey;
 using brevlet_test::ClassicLocale;
 
-constexpr double inf = std::numeric_limits<double>::infinity();
-constexpr double denormMin = std::numeric_limits<double>::denorm_min();
+using brevlet_test::denormMin;
+using brevlet_test::inf;
 
 // Equal as values and in the sign of zero.
 bool SameDouble(double a, double b) {

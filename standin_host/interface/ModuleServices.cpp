@@ -6,26 +6,11 @@
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
-#include <algorithm>
 #include <string_view>
 #include <utility>
 
 namespace standin {
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// The blanks at the start of `text`, counted with a loop: a search for either of two characters
-// would call the C library once for every character.
-std::size_t BlanksAtStart(std::string_view text) {
-    std::size_t count = 0;
-    while (count < text.size() && IsBlank(text[count])) {
-        ++count;
-    }
-    return count;
-}
 
 // "KEY x y z" with the key matched exactly as the line's first word, the host's own state lines:
 // false for a line of another key; else true, with `value` read or `problem` saying why not.
@@ -38,14 +23,8 @@ bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value
     std::string_view rest = line.substr(key.size());
     std::string_view words[4];
     std::size_t count = 0;
-    for (rest.remove_prefix(BlanksAtStart(rest)); !rest.empty() && count < 4; ++count) {
-        std::size_t end = 0;
-        while (end < rest.size() && !IsBlank(rest[end])) {
-            ++end;
-        }
-        words[count] = rest.substr(0, end);
-        rest.remove_prefix(end);
-        rest.remove_prefix(BlanksAtStart(rest));
+    while (count < 4 && !(words[count] = NextWord(rest)).empty()) {
+        ++count;
     }
     double parts[3] = {};
     for (std::size_t i = 0; i < 3 && i < count && problem.empty(); ++i) {
@@ -55,7 +34,7 @@ bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value
     }
     if (problem.empty() && count != 3) {
         problem = "expected 4 words: " + std::string(key) + " x y z; found " +
-                  std::to_string(count + 1) + (rest.empty() ? "" : " or more");
+                  std::to_string(count + 1) + (NextWord(rest).empty() ? "" : " or more");
     }
     if (problem.empty()) {
         value = VECTOR3{parts[0], parts[1], parts[2]};

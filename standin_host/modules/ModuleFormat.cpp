@@ -1,13 +1,10 @@
 #include "standin_host/modules/ModuleFormat.h"
-#include "standin_host/platform/FilePointer.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
-#include <iterator>
-#include <memory>
 
 #if defined(_WIN32)
+#include <iterator>
 #include <windows.h>
 #endif
 
@@ -93,12 +90,20 @@ std::string OwnMachine() {
     return machine != nullptr ? machine->name : bits;
 }
 
+// The first `most` bytes of the file at `path`, or fewer: as many as it has, none when it cannot
+// be read.
+std::string FileStart(const std::string &path, std::size_t most) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(most, '\0');
+    in.read(&bytes[0], static_cast<std::streamsize>(most));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
+}
+
 } // namespace
 
 std::string ForeignModuleReason(const std::string &path) {
-    FilePointer in(std::fopen(path.c_str(), "rb"));
-    std::string header(512, '\0');
-    header.resize(in ? std::fread(&header[0], 1, header.size(), in.get()) : 0);
+    const std::string header = FileStart(path, 512);
 
     if (header.size() >= 20 && header.compare(0, 4,
                                               "\x7f"

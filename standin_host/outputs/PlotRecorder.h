@@ -76,7 +76,6 @@ public:
 
     void VesselCreated(const RunView &run, const VesselRecord &vessel) override;
     void CameraTargeted(const RunView &run, const VesselRecord *target) override;
-    void StepStarting(const RunView &) override {}
     void StepDone(const RunView &run, const StepFacts &facts) override;
     void RunEnded(const RunView &run) override;
 

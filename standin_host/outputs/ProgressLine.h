@@ -80,9 +80,6 @@ public:
     // `shown` false: the line stays off (the stream is not a terminal).
     ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime,
                  SteadyNow now = std::chrono::steady_clock::now);
-    void VesselCreated(const RunView &, const VesselRecord &) override {}
-    void CameraTargeted(const RunView &, const VesselRecord *) override {}
-    void StepStarting(const RunView &) override {}
     // Looks at the clock only after some tens of thousands of vessel calls, whether they make
     // many small steps or a few large ones.
     void StepDone(const RunView &run, const StepFacts &facts) override {

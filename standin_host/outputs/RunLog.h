@@ -32,10 +32,6 @@ public:
     // is summed up in one line before the next log line, or at the end:
     // "<file>: warning: ... and 9,999,990 more of these: scenario line not understood".
     void Warning(const std::string &file, int line, const std::string &text) override;
-    static constexpr unsigned long long shownPerKind = 10;
-
-    // Writes the sums of the warnings held back so far.
-    void SumUpWarnings();
 
     ~RunLog();
     RunLog(const RunLog &) = delete;
@@ -55,6 +51,10 @@ public:
     void Flush();
 
 private:
+    static constexpr unsigned long long shownPerKind = 10;
+    // Writes the sums of the warnings held back so far.
+    void SumUpWarnings();
+
     std::ostream &out;
     std::ostream &warnings;
     int decimals;

@@ -7,13 +7,10 @@
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/TextOut.h"
 
-#include <cmath>
 #include <cstring>
 
 namespace standin {
 namespace {
-
-constexpr std::size_t flushSize = std::size_t{1} << 16;
 
 // A CSV field, in quotes with its quotes doubled when it holds a separator, a quote or a line end.
 void AppendField(std::string &row, const char *text) {
@@ -35,8 +32,8 @@ void AppendField(std::string &row, const char *text) {
 
 TraceWriter::TraceWriter(TextOut &out, std::size_t every)
     : out(out), every(every == 0 ? 1 : every) {
-    rows.reserve(flushSize + 1024);
-    rows.append("time,vessel,class,x,y,z,camera_distance,camera_target,debug_line,event\n");
+    row.reserve(1024); // a row's storage is taken before the run, and reused from row to row
+    out << "time,vessel,class,x,y,z,camera_distance,camera_target,debug_line,event\n";
 }
 
 void TraceWriter::VesselCreated(const RunView & /*run*/, const VesselRecord &vessel) {
@@ -72,35 +69,29 @@ void TraceWriter::StepDone(const RunView &run, const StepFacts &facts) {
 
 void TraceWriter::RunEnded(const RunView &run) {
     WriteCreated(run);
-    Flush();
     out.Drain();
 }
 
 void TraceWriter::AppendRow(double time, const VesselRecord &vessel, const VECTOR3 &camera,
                             bool targeted, const char *debugLine, const char *event) {
+    // `out` gathers the rows into large pieces.
     const VECTOR3 &p = vessel.position;
-    AppendExact(rows, time);
-    rows.push_back(',');
-    AppendField(rows, vessel.name.c_str());
-    rows.push_back(',');
-    AppendField(rows, vessel.vesselClass->name.c_str());
+    row.clear();
+    AppendExact(row, time);
+    row.push_back(',');
+    AppendField(row, vessel.name.c_str());
+    row.push_back(',');
+    AppendField(row, vessel.vesselClass->name.c_str());
     for (const double value : {p.x, p.y, p.z, CameraDistance(vessel, camera)}) {
-        rows.push_back(',');
-        AppendExact(rows, value);
+        row.push_back(',');
+        AppendExact(row, value);
     }
-    rows.append(targeted ? ",1," : ",0,");
-    AppendField(rows, debugLine);
-    rows.push_back(',');
-    rows.append(event);
-    rows.push_back('\n');
-    if (rows.size() >= flushSize) {
-        Flush();
-    }
-}
-
-void TraceWriter::Flush() {
-    out << rows;
-    rows.clear();
+    row.append(targeted ? ",1," : ",0,");
+    AppendField(row, debugLine);
+    row.push_back(',');
+    row.append(event);
+    row.push_back('\n');
+    out << row;
 }
 
 } // namespace standin

@@ -20,7 +20,6 @@ public:
     TraceWriter(TextOut &out, std::size_t every);
 
     void VesselCreated(const RunView &run, const VesselRecord &vessel) override;
-    void CameraTargeted(const RunView &, const VesselRecord *) override {}
     void StepStarting(const RunView &run) override;
     void StepDone(const RunView &run, const StepFacts &facts) override;
     void RunEnded(const RunView &run) override;
@@ -29,12 +28,11 @@ private:
     void WriteCreated(const RunView &run);
     void AppendRow(double time, const VesselRecord &vessel, const VECTOR3 &camera, bool targeted,
                    const char *debugLine, const char *event);
-    void Flush();
 
     TextOut &out;
     std::size_t every;
     std::size_t steps = 0;
-    std::string rows; // written out in large pieces
+    std::string row;
     // Created at the current boundary, written once its events have all fired.
     std::vector<const VesselRecord *> created;
 };

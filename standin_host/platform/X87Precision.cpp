@@ -11,81 +11,70 @@ namespace {
 #define STANDIN_X87_CONTROL 1
 // The precision control is bits 8 and 9 of the control word: 00 for 24 bits, 10 for 53, 11 for 64.
 constexpr unsigned int precisionMask = 0x0300;
+constexpr unsigned int codes[] = {0x0000, 0x0200, 0x0300};
 
-unsigned int ReadPrecisionBits() {
+unsigned int ReadPrecisionCode() {
     unsigned short control = 0;
     __asm__ volatile("fnstcw %0" : "=m"(control));
     return control & precisionMask;
 }
 
-void WritePrecisionBits(unsigned int bits) {
+void WritePrecisionCode(unsigned int code) {
     unsigned short control = 0;
     __asm__ volatile("fnstcw %0" : "=m"(control));
-    control = static_cast<unsigned short>((control & ~precisionMask) | bits);
+    control = static_cast<unsigned short>((control & ~precisionMask) | code);
     __asm__ volatile("fldcw %0" : : "m"(control));
 }
-
-constexpr unsigned int bits24 = 0x0000;
-constexpr unsigned int bits53 = 0x0200;
-constexpr unsigned int bits64 = 0x0300;
 #elif defined(_M_IX86) && defined(_MSC_VER)
 #define STANDIN_X87_CONTROL 1
 // The C runtime's own encoding of the precision control.
-unsigned int ReadPrecisionBits() {
+constexpr unsigned int codes[] = {_PC_24, _PC_53, _PC_64};
+
+unsigned int ReadPrecisionCode() {
     unsigned int control = 0;
     _controlfp_s(&control, 0, 0);
     return control & _MCW_PC;
 }
 
-void WritePrecisionBits(unsigned int bits) {
+void WritePrecisionCode(unsigned int code) {
     unsigned int control = 0;
-    _controlfp_s(&control, bits, _MCW_PC);
+    _controlfp_s(&control, code, _MCW_PC);
 }
+#endif
 
-constexpr unsigned int bits24 = _PC_24;
-constexpr unsigned int bits53 = _PC_53;
-constexpr unsigned int bits64 = _PC_64;
+#if defined(STANDIN_X87_CONTROL)
+// The precisions that the unit can be set to, in the order of their `codes`.
+constexpr int precisions[] = {24, 53, 64};
 #endif
 
 } // namespace
 
-#if defined(STANDIN_X87_CONTROL)
-bool X87PrecisionSettable() {
-    return true;
-}
-
 bool SetX87Precision(int bits) {
-    switch (bits) {
-    case 24:
-        WritePrecisionBits(bits24);
-        return true;
-    case 53:
-        WritePrecisionBits(bits53);
-        return true;
-    case 64:
-        WritePrecisionBits(bits64);
-        return true;
-    default:
-        return false;
+#if defined(STANDIN_X87_CONTROL)
+    for (int i = 0; i < 3; ++i) {
+        if (precisions[i] == bits) {
+            WritePrecisionCode(codes[i]);
+            return true;
+        }
     }
-}
-
-int X87Precision() {
-    const unsigned int bits = ReadPrecisionBits();
-    return bits == bits24 ? 24 : bits == bits53 ? 53 : 64; // the fourth setting is reserved
-}
 #else
-bool X87PrecisionSettable() {
-    return false;
-}
-
-bool SetX87Precision(int /*bits*/) {
+    static_cast<void>(bits);
+#endif
     return false;
 }
 
 int X87Precision() {
+#if defined(STANDIN_X87_CONTROL)
+    const unsigned int code = ReadPrecisionCode();
+    for (int i = 0; i < 3; ++i) {
+        if (codes[i] == code) {
+            return precisions[i];
+        }
+    }
+    return 64; // the fourth setting is reserved
+#else
     return 0;
-}
 #endif
+}
 
 } // namespace standin

@@ -5,11 +5,8 @@
 
 namespace standin {
 
-// True on 32-bit x86 builds, where the x87 unit exists and its precision control can be set.
-bool X87PrecisionSettable();
-
 // Sets the precision of the x87 unit's results to `bits` significant bits: 24, 53 or 64. False
-// when `bits` is none of these or the build has no x87 unit to set.
+// when `bits` is none of these or the build has no x87 unit to set (it is not for 32-bit x86).
 bool SetX87Precision(int bits);
 
 // The precision now in force, 24, 53 or 64; 0 where the build has no x87 unit.

@@ -1,5 +1,6 @@
 #include "standin_host/scenario/ScenarioFile.h"
 
+#include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/TextOut.h"
@@ -8,19 +9,12 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
-#include <sstream>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
 
 namespace standin {
 namespace {
-
-// A stray '\r' separates words like a blank: a word never ends in one, which the line end of a
-// saved scenario would take away.
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
 
 // No line of a scenario takes more words than this; one word more tells a line that has more,
 // which is refused without holding every word of it.
@@ -29,19 +23,10 @@ constexpr std::size_t mostWords = 64;
 // The words of `line` into `words`, whose storage is reused from line to line.
 void SplitWords(std::string_view line, std::vector<std::string_view> &words) {
     words.clear();
-    std::size_t i = 0;
-    while (i < line.size() && words.size() <= mostWords) {
-        while (i < line.size() && IsBlank(line[i])) {
-            ++i;
-        }
-        if (i == line.size() || line[i] == '#') {
-            break; // a word starting with '#' begins a comment
-        }
-        const std::size_t start = i;
-        while (i < line.size() && !IsBlank(line[i])) {
-            ++i;
-        }
-        words.push_back(line.substr(start, i - start));
+    // A word starting with '#' begins a comment.
+    for (std::string_view word;
+         words.size() <= mostWords && !(word = NextWord(line)).empty() && word[0] != '#';) {
+        words.push_back(word);
     }
 }
 
@@ -56,21 +41,11 @@ struct KeywordLines {
 
 KeywordLines CountKeywordLines(std::string_view text) {
     KeywordLines count;
-    const auto starts = [](std::string_view line, std::size_t at, std::string_view word) {
-        return line.compare(at, word.size(), word) == 0 &&
-               (at + word.size() == line.size() || IsBlank(line[at + word.size()]));
-    };
     TextLines lines(text);
     for (std::string_view line; lines.Next(line);) {
-        std::size_t at = 0;
-        while (at < line.size() && IsBlank(line[at])) {
-            ++at;
-        }
-        if (starts(line, at, "AT")) {
-            ++count.events;
-        } else if (starts(line, at, "VESSEL")) {
-            ++count.vessels;
-        }
+        const std::string_view first = NextWord(line);
+        count.events += first == "AT";
+        count.vessels += first == "VESSEL";
     }
     return count;
 }
@@ -274,13 +249,13 @@ const char *WhyNotACheckpointName(const std::string &path) {
                    "folders separated by '/'";
         }
         // Windows opens its devices under these names, whatever the extension.
-        std::string stem = part.substr(0, part.find('.'));
-        std::transform(stem.begin(), stem.end(), stem.begin(),
-                       [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
-        if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL" ||
-            (stem.size() == 4 &&
-             (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '0' &&
-             stem[3] <= '9')) {
+        const std::string_view stem = std::string_view(part).substr(0, part.find('.'));
+        const auto is = [&](std::string_view device) {
+            return EqualsIgnoringAsciiCase(stem.substr(0, device.size()), device);
+        };
+        const bool numbered = stem.size() == 4 && stem[3] >= '0' && stem[3] <= '9';
+        if ((stem.size() == 3 && (is("CON") || is("PRN") || is("AUX") || is("NUL"))) ||
+            (numbered && (is("COM") || is("LPT")))) {
             return "a checkpoint may not take the name of a Windows device";
         }
         if (slash == std::string::npos) {
@@ -499,10 +474,6 @@ void WriteVesselStart(TextOut &out, const std::string &name, const std::string &
     out << "\nVESSEL " << name << ' ' << className << '\n';
 }
 
-void WriteVesselLine(TextOut &out, std::string_view text) {
-    out << "  " << text << '\n';
-}
-
 void WriteVesselItem(TextOut &out, std::string_view key, std::string_view value) {
     out << "  " << key << ' ' << value << '\n';
 }
@@ -516,7 +487,7 @@ void WriteVesselEntry(TextOut &out, const VesselEntry &vessel) {
     SourceLines::Cursor lines(vessel.block);
     std::string_view line;
     for (int number = 0; lines.Next(line, number);) {
-        WriteVesselLine(out, line);
+        out << "  " << line << '\n';
     }
     WriteVesselEnd(out);
 }

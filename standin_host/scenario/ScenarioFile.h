@@ -77,8 +77,7 @@ std::string FormatScenario(const ScenarioDescription &scenario);
 // vessel's block, then the events.
 void WriteScenarioHeader(TextOut &out, const ScenarioDescription &scenario);
 void WriteVesselStart(TextOut &out, const std::string &name, const std::string &className);
-void WriteVesselLine(TextOut &out, std::string_view text); // a line of the block, indented
-void WriteVesselItem(TextOut &out, std::string_view key, std::string_view value); // "key value"
+void WriteVesselItem(TextOut &out, std::string_view key, std::string_view value); // indented
 void WriteVesselEnd(TextOut &out);
 void WriteVesselEntry(TextOut &out, const VesselEntry &vessel);
 void WriteScenarioEvents(TextOut &out, const ScenarioEvent *first, const ScenarioEvent *last);

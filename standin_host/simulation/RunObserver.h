@@ -24,17 +24,18 @@ class RunObserver {
 public:
     virtual ~RunObserver() = default;
 
+    // An observer overrides the calls it watches; the others do nothing.
     // A vessel was created at the current step boundary; its module has its state.
-    virtual void VesselCreated(const RunView &run, const VesselRecord &vessel) = 0;
+    virtual void VesselCreated(const RunView & /*run*/, const VesselRecord & /*vessel*/) {}
     // The camera turned to `target`, or to nothing.
-    virtual void CameraTargeted(const RunView &run, const VesselRecord *target) = 0;
+    virtual void CameraTargeted(const RunView & /*run*/, const VesselRecord * /*target*/) {}
     // A step is about to begin; the events of the boundary have fired.
-    virtual void StepStarting(const RunView &run) = 0;
+    virtual void StepStarting(const RunView & /*run*/) {}
     // Every vessel has been called. The vessels deleted in this step are still in run.Vessels(),
     // with deletionRequested set (run.PendingDeletions() of them); they go right after this call.
-    virtual void StepDone(const RunView &run, const StepFacts &facts) = 0;
+    virtual void StepDone(const RunView & /*run*/, const StepFacts & /*facts*/) {}
     // The run has reached its end, or stopped on an error or a signal; the run tells it once.
-    virtual void RunEnded(const RunView &run) = 0;
+    virtual void RunEnded(const RunView & /*run*/) {}
 };
 
 } // namespace standin

@@ -8,6 +8,17 @@
 namespace standin {
 namespace {
 
+// The characters that text from a file must not show as they are: the control characters (C0,
+// DEL and C1), which steer a terminal and are no XML, and Unicode's bidirectional controls, which
+// reorder the text around them for display, so that a name holding one can read as another name.
+constexpr bool IsControlCharacter(unsigned codePoint) {
+    return codePoint < 0x20 || (codePoint >= 0x7f && codePoint <= 0x9f) ||
+           codePoint == 0x061c ||                          // Arabic letter mark
+           codePoint == 0x200e || codePoint == 0x200f ||   // left-to-right, right-to-left marks
+           (codePoint >= 0x202a && codePoint <= 0x202e) || // embeddings and overrides
+           (codePoint >= 0x2066 && codePoint <= 0x2069);   // isolates
+}
+
 // Names of the characters that pass for a blank, a minus or a quote in an editor.
 constexpr struct {
     unsigned codePoint;
@@ -67,8 +78,6 @@ Utf8Character DecodeUtf8(std::string_view text) {
 }
 
 void AppendEscaped(std::string &out, std::string_view text) {
-    // Control characters, C0 and C1, the bidirectional controls, and bytes that are not UTF-8 are
-    // written as \xNN, so that a file cannot steer the user's terminal nor reorder what it shows.
     for (std::size_t i = 0; i < text.size();) {
         // A run of printable ASCII, the usual text, goes in one piece.
         std::size_t plain = i;

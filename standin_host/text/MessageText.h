@@ -18,17 +18,6 @@ struct Utf8Character {
 // stray continuation bytes and a sequence cut short are no character (length 0).
 Utf8Character DecodeUtf8(std::string_view text);
 
-// The characters that text from a file must not show as they are: the control characters (C0,
-// DEL and C1), which steer a terminal and are no XML, and Unicode's bidirectional controls, which
-// reorder the text around them for display, so that a name holding one can read as another name.
-constexpr bool IsControlCharacter(unsigned codePoint) {
-    return codePoint < 0x20 || (codePoint >= 0x7f && codePoint <= 0x9f) ||
-           codePoint == 0x061c ||                          // Arabic letter mark
-           codePoint == 0x200e || codePoint == 0x200f ||   // left-to-right, right-to-left marks
-           (codePoint >= 0x202a && codePoint <= 0x202e) || // embeddings and overrides
-           (codePoint >= 0x2066 && codePoint <= 0x2069);   // isolates
-}
-
 // Appends `text` with its control characters and the bytes that are not UTF-8 written as \xNN,
 // so that whatever a file holds, it cannot steer the terminal that shows the message nor disguise
 // what it says.

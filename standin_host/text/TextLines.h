@@ -29,6 +29,27 @@ private:
     int number = 0;
 };
 
+// The blanks between the words of the host's own lines. A carriage return is none: no line that
+// TextLines hands out holds one.
+constexpr bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The next word of `rest`, which then holds what follows the word; empty when only blanks remain.
+inline std::string_view NextWord(std::string_view &rest) {
+    std::size_t start = 0;
+    while (start < rest.size() && IsBlank(rest[start])) {
+        ++start;
+    }
+    std::size_t end = start;
+    while (end < rest.size() && !IsBlank(rest[end])) {
+        ++end;
+    }
+    const std::string_view word = rest.substr(start, end - start);
+    rest.remove_prefix(end);
+    return word;
+}
+
 inline std::string_view TrimBlanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) {

@@ -466,7 +466,6 @@ std::string RenderPlotSvg(const PlotRecord &record) {
     const double timelineEnd = TimelinePanel(svg, record, time, lanes, 104, decimals);
     const double height = DistancePanel(svg, record, time, lanes, timelineEnd + 84) + 60;
 
-    // Generic font families only, no scripts, nothing outside the file.
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
                       SvgNumber(pictureWidth) + "\" height=\"" + SvgNumber(height) +
