@@ -21,15 +21,7 @@ std::string CannotWrite(const std::string &path, const std::string &why) {
     return path + ": cannot write: " + why;
 }
 
-// Why a checkpoint's folder cannot be reached from the working folder, as it is now.
-std::string WayText(int reason) {
-    return reason == ELOOP ? "a symbolic link stands on its way; a checkpoint is reached from the "
-                             "working folder without links"
-           : reason == EXDEV ? std::string("its way leads out of the working folder")
-                             : SystemErrorText(reason);
-}
-
-// The refusals that hold for every output, before the run and again when it is written.
+// The refusals that the facts of the path show.
 bool Refused(const std::string &path, const FileFacts &facts, std::string &error) {
     if (!path.empty() && (path.back() == '/' || path.back() == '\\') &&
         facts.kind != FileFacts::Kind::Unreachable) {
@@ -75,59 +67,70 @@ bool Refused(const std::string &path, const FileFacts &facts, std::string &error
     return false;
 }
 
-// The folder that a replaced output goes to, held open, and its name there: a checkpoint's from
-// the working folder without links, another's where its links lead.
-bool OpenFolderOf(const std::string &path, const Folder *beneath, Folder &folder, std::string &name,
-                  std::string &error) {
-    const fs::path target = beneath != nullptr ? fs::path(path) : FollowLinks(path);
-    name = target.filename().string();
-    if (beneath != nullptr ? folder.OpenBeneath(*beneath, path, name)
-                           : folder.Open(FolderOf(target))) {
-        return true;
-    }
-    error = CannotWrite(path, errno == ENOENT ? "the folder " + FolderOf(target) + " does not exist"
-                              : beneath != nullptr ? WayText(errno)
-                                                   : SystemErrorText(errno));
-    return false;
-}
-
 } // namespace
 
-bool CheckOutputFile(const std::string &path, const FileFacts &facts, std::string &error,
-                     const Folder *beneath) {
+std::string OutputFile::FolderRefuses(int reason) const {
+    return reason == ENOENT   ? "the folder " + folderPath + " does not exist"
+           : reason == EROFS  ? "the folder " + folderPath + " is on a read-only file system"
+           : reason == EACCES ? "the folder " + folderPath + " takes no new files"
+                              : SystemErrorText(reason);
+}
+
+bool OutputFile::Plan(const std::string &outputPath, const FileFacts &facts, std::string &error,
+                      const Folder *beneath) {
+    path = outputPath;
+    // A checkpoint is a file of the working folder, planned as one: whatever stands at its name
+    // now is replaced, never followed nor written in place.
+    const fs::path target = beneath != nullptr ? fs::path(path) : FollowLinks(path);
+    folderPath = FolderOf(target);
+    name = target.filename().string();
+    if (beneath != nullptr && !folder.OpenBeneath(*beneath, path, name)) {
+        error = errno == ENOENT
+                    ? CannotWrite(path, FolderRefuses(errno))
+                    : "SAVE " + path + " is " +
+                          (errno == ELOOP ? "reached through a symbolic link, which could lead out "
+                                            "of the working folder"
+                                          : "outside the working folder") +
+                          "; a scenario writes checkpoints only inside it, reached without links";
+        return false;
+    }
     if (Refused(path, facts, error)) {
         return false;
     }
-    if (facts.standardStream != 0 || facts.discards || facts.kind == FileFacts::Kind::Fifo) {
+    if (facts.standardStream != 0) {
+        mode = Mode::Stream;
+        fd = facts.standardStream;
         return true;
     }
-    if (facts.kind == FileFacts::Kind::Device) {
+    if (facts.kind == FileFacts::Kind::Fifo || facts.kind == FileFacts::Kind::Device) {
+        mode = Mode::InPlace;
+        fifo = facts.kind == FileFacts::Kind::Fifo;
         // A terminal that this process has none of (cron, setsid) fails here, not at the end.
-        const int reason = TryOpenDevice(path);
+        int reason = 0;
+        const int device = fifo || facts.discards ? -1 : OpenInPlace(path, false, reason);
         if (reason != 0) {
             error = CannotWrite(path, SystemErrorText(reason));
             return false;
         }
+        if (device >= 0) {
+            CloseFile(device);
+        }
         return true;
     }
-    Folder folder;
-    std::string name;
-    if (!OpenFolderOf(path, beneath, folder, name, error)) {
+    if (beneath == nullptr && !folder.Open(folderPath)) {
+        error = CannotWrite(path, FolderRefuses(errno));
         return false;
     }
     if (folder.MarkedUnreplaceable()) {
-        error = CannotWrite(path, "the folder " + folder.PathOf(".") +
+        error = CannotWrite(path, "the folder " + folderPath +
                                       " is append-only or immutable, so no file in it can be "
                                       "replaced");
         return false;
     }
-    const int refusal = folder.TakesNewFiles(name);
-    if (refusal != 0) {
-        error = CannotWrite(path, refusal == EROFS ? "the folder " + folder.PathOf(".") +
-                                                         " is on a read-only file system"
-                                  : refusal == EACCES
-                                      ? "the folder " + folder.PathOf(".") + " takes no new files"
-                                      : SystemErrorText(refusal));
+    mode = Mode::Replace;
+    fd = folder.CreateTemporary(name, temporary, temporaryPlace);
+    if (fd < 0) {
+        error = CannotWrite(path, FolderRefuses(errno));
         return false;
     }
     if (name.size() > folder.LongestName()) {
@@ -150,51 +153,27 @@ bool CheckOutputFile(const std::string &path, const FileFacts &facts, std::strin
     return true;
 }
 
-bool OutputFile::Open(const std::string &outputPath, std::string &error, const Folder *beneath) {
-    Discard();
-    path = outputPath;
+bool OutputFile::Open(std::string &error) {
     failure = 0;
-    // A checkpoint is a file of the working folder, planned as one: whatever stands at its name
-    // now is replaced, never followed nor written in place.
-    if (beneath == nullptr) {
-        const FileFacts facts = ExamineFile(path);
-        if (Refused(path, facts, error)) {
-            return false;
-        }
-        if (facts.standardStream != 0) {
-            mode = Mode::Stream;
-            fd = facts.standardStream;
-            FlushStreams();
-            return true;
-        }
-        if (facts.kind == FileFacts::Kind::Fifo || facts.kind == FileFacts::Kind::Device ||
-            facts.kind == FileFacts::Kind::Other) {
-            int reason = 0;
-            fd = OpenInPlace(path, facts.kind == FileFacts::Kind::Fifo, reason);
-            if (fd < 0) {
-                error = CannotWrite(
-                    path, reason == EINTR ? std::string("interrupted while waiting for a reader")
-                                          : SystemErrorText(reason));
-                return false;
-            }
-            mode = Mode::InPlace;
-            return true;
-        }
+    int reason = 0;
+    if (mode == Mode::InPlace) {
+        fd = OpenInPlace(path, fifo, reason);
+    } else if (mode == Mode::Replace && fd < 0) {
+        fd = folder.CreateTemporary(name, temporary, temporaryPlace);
+        reason = errno;
     }
-    if (!OpenFolderOf(path, beneath, folder, name, error)) {
-        return false;
-    }
-    fd = folder.CreateTemporary(name, temporary, temporaryPlace);
     if (fd < 0) {
-        error = CannotWrite(path, SystemErrorText(errno));
-        return false;
+        error = CannotWrite(path, reason == 0       ? std::string("not open")
+                                  : reason == EINTR ? std::string("interrupted while waiting for a "
+                                                                  "reader")
+                                  : mode == Mode::Replace ? FolderRefuses(reason)
+                                                          : SystemErrorText(reason));
     }
-    mode = Mode::Replace;
-    return true;
+    return fd >= 0;
 }
 
 bool OutputFile::Write(const char *data, std::size_t size) {
-    if (mode == Mode::Closed || failure != 0) {
+    if (fd < 0 || failure != 0) {
         return false;
     }
     if (mode == Mode::Stream) {
@@ -215,22 +194,21 @@ bool OutputFile::Write(const char *data, std::size_t size) {
 
 bool OutputFile::Finish(std::string &error) {
     Drain();
-    const Mode finished = mode;
     int reason = failure;
-    if (finished == Mode::Closed) {
+    if (fd < 0 && reason == 0) {
         error = CannotWrite(path, "not open");
         return false;
     }
-    if (reason == 0 && finished == Mode::Replace && !SyncFile(fd)) {
+    if (reason == 0 && mode == Mode::Replace && !SyncFile(fd)) {
         reason = errno;
     }
     bool done = reason == 0;
     int placing = 0;
-    if (done && finished == Mode::Replace) {
+    if (done && mode == Mode::Replace) {
         done = folder.Place(fd, temporary, temporaryPlace, name, placing);
     }
     // A device's or FIFO's close may still fail; a replaced file was closed as it was placed.
-    if (finished == Mode::InPlace) {
+    if (mode == Mode::InPlace) {
         const bool closed = CloseFile(fd) == 0;
         fd = -1;
         if (!closed && done) {
@@ -242,31 +220,20 @@ bool OutputFile::Finish(std::string &error) {
         error = reason != 0 ? CannotWrite(path, reason == EINTR ? "interrupted while its reader "
                                                                   "did not read"
                                                                 : SystemErrorText(reason))
-                            : path + ": cannot replace: " + SystemErrorText(placing);
+                            : path + ": cannot replace: " + FolderRefuses(placing);
     }
     Discard();
     return done;
 }
 
+// The plan stays: a checkpoint is written again into the folder held since the plan.
 void OutputFile::Discard() {
     Drop();
-    if ((mode == Mode::Replace || mode == Mode::InPlace) && fd >= 0) {
+    if (mode != Mode::Stream && fd >= 0) {
         CloseFile(fd);
+        fd = -1;
     }
-    if (mode == Mode::Replace) {
-        folder.Remove(temporary, temporaryPlace);
-    }
-    fd = -1;
-    mode = Mode::Closed;
-}
-
-bool WriteOutputFile(const std::string &path, const std::string &content, std::string &error) {
-    OutputFile file;
-    if (!file.Open(path, error)) {
-        return false;
-    }
-    file.Write(content.data(), content.size());
-    return file.Finish(error);
+    folder.Remove(temporary, temporaryPlace);
 }
 
 } // namespace standin

@@ -6,8 +6,10 @@
 //   that a failure or a power cut leaves the old file or the new one. An existing file without
 //   write permission is refused (its owner protected it), and so is one that no rename can
 //   replace (a mount point, a bind-mounted file, an append-only or immutable one);
-// - a checkpoint (a SAVE) is reached from the working folder, held open, without following a link
-//   at any step, so that a link swapped in during the run cannot lead its write elsewhere;
+// - the folder of a replaced file is opened when the run is planned and held to its end, so that
+//   a folder renamed or swapped for a link during the run cannot lead a write elsewhere; a
+//   checkpoint's (a SAVE's) is reached from the working folder without following a link at any
+//   step;
 // - a device or FIFO is written in place; a signal that ends the run ends a wait for its reader;
 // - the file that the standard output or error writes is written through that stream, after
 //   everything the program's streams hold so far;
@@ -23,23 +25,24 @@
 
 namespace standin {
 
-// Checks before the run what can be known about writing `path`, whose `facts` are known, by the
-// rule above (a checkpoint from `beneath`, the working folder): a device opens (without waiting)
-// and closes; a replaced file's folder exists and takes new files (a trial file), the name fits
-// it, and the file can be replaced. The error starts with the path.
-bool CheckOutputFile(const std::string &path, const FileFacts &facts, std::string &error,
-                     const Folder *beneath = nullptr);
-
-// One output, written as it comes and made complete at once: until Finish, a file that was there
-// stays as it was, and Discard (or the destructor) leaves no temporary file.
+// One output, planned before the run and written when the run comes to it, as often as a
+// checkpoint is: until Finish, a file that was there stays as it was, and Discard (or the
+// destructor) leaves no temporary file.
 class OutputFile final : public TextOut {
 public:
     OutputFile() = default;
     ~OutputFile() { Discard(); }
 
-    // Opens `path` for writing (a checkpoint: from `beneath`, the working folder); for a FIFO,
-    // waits for its reader. The error starts with the path.
-    bool Open(const std::string &path, std::string &error, const Folder *beneath = nullptr);
+    // Plans writing `path`, whose `facts` are known, by the rule above (a checkpoint: from
+    // `beneath`, the working folder), and opens what the run will write: a replaced file's folder,
+    // and in it the temporary file that the first write fills (unnamed where the system offers
+    // it, so that a refused run leaves nothing). The error starts with the path.
+    bool Plan(const std::string &path, const FileFacts &facts, std::string &error,
+              const Folder *beneath = nullptr);
+    // Begins a write of the planned output. A device or FIFO is opened now: a FIFO's open waits
+    // for a reader, which the plan may not, and a device is written as the run finds it. A file
+    // replaced once already gets a new temporary file in the folder held since the plan.
+    bool Open(std::string &error);
     // Appends `size` bytes. After a failed write the rest is dropped; Finish reports it.
     bool Write(const char *data, std::size_t size);
     // Makes the output complete: a replaced file is flushed to disk and renamed over the target.
@@ -49,21 +52,21 @@ public:
 
 private:
     void Emit(std::string_view text) override { Write(text.data(), text.size()); }
+    // The texts of the reasons why a replaced file's folder refuses it.
+    std::string FolderRefuses(int reason) const;
 
-    enum class Mode { Closed, Replace, InPlace, Stream };
+    enum class Mode { Unplanned, Replace, InPlace, Stream };
 
-    Mode mode = Mode::Closed;
-    std::string path;      // as given
-    Folder folder;         // Replace: the folder of the file replaced at the end
-    std::string name;      // Replace: its name there
-    std::string temporary; // Replace: the name of the file written until then, if it has one
+    Mode mode = Mode::Unplanned;
+    bool fifo = false;
+    std::string path;       // as given
+    std::string folderPath; // Replace: the folder, as the messages name it
+    Folder folder;          // Replace: the folder of the file replaced at the end
+    std::string name;       // Replace: its name there
+    std::string temporary;  // Replace: the name of the file written until then, if it has one
     int fd = -1;
     int temporaryPlace = -1; // where the second signal finds the temporary file
     int failure = 0;         // the first write's error number, or 0
 };
-
-// Writes `content` to `path` as an OutputFile. On failure the target is as it was and no
-// temporary file is left; the error starts with the path.
-bool WriteOutputFile(const std::string &path, const std::string &content, std::string &error);
 
 } // namespace standin

@@ -49,10 +49,21 @@ bool Waits(int /*fd*/) {
 bool ReadyToWrite(int /*fd*/) {
     return true;
 }
+void KeepWaiting(int /*fd*/) {}
+void Pause() {
+    Sleep(20);
+}
 #else
 constexpr int openFlags = O_CLOEXEC;
 constexpr bool onWindows = false;
 constexpr int noWait = O_NONBLOCK | O_NOCTTY;
+// A file opened without waiting waits again for its writes.
+void KeepWaiting(int fd) {
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+}
+void Pause() {
+    usleep(20000);
+}
 // A FIFO that has bytes, or whose writer came and left, within a short poll: 1, else 0 or -1.
 int ReadyToRead(int fd) {
     pollfd wanted{fd, POLLIN, 0};
@@ -309,21 +320,6 @@ int Folder::CreateTemporary(const std::string &name, std::string &temporary, int
     return file;
 }
 
-// Only a file made shows it: root's rights, a pseudo file system (/proc) and Windows' permission
-// lists are not seen in a folder's mode bits. An unnamed one, where the system makes it, leaves
-// nothing behind.
-int Folder::TakesNewFiles(const std::string &name) const {
-    std::string trial;
-    int place = -1;
-    const int file = CreateTemporary(name, trial, place);
-    const int reason = file < 0 ? errno : 0;
-    if (file >= 0) {
-        close(file);
-    }
-    Remove(trial, place);
-    return reason;
-}
-
 void Folder::Remove(std::string &temporary, int &place) const {
     if (!temporary.empty()) {
 #if defined(_WIN32)
@@ -381,24 +377,18 @@ bool Folder::Place(int &file, std::string &temporary, int &place, const std::str
     return true;
 }
 
+// A FIFO's open waits for a reader. It is tried without waiting, again and again, so that a signal
+// that ends the run (whose handler lets blocked calls go on) ends the wait within a fraction of a
+// second.
 int OpenInPlace(const std::string &path, bool fifo, int &failure) {
-    if (!fifo) {
-        const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | openFlags);
-        failure = errno;
-        return fd;
-    }
-#if !defined(_WIN32)
-    // A FIFO's open waits for a reader. It is tried without waiting, again and again, so that a
-    // signal that ends the run (whose handler lets blocked calls go on) ends the wait within a
-    // fraction of a second.
     for (bool told = false;; told = true) {
-        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        const int fd = open(path.c_str(), O_WRONLY | openFlags | noWait);
         if (fd >= 0) {
-            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK); // writes wait for the reader
+            KeepWaiting(fd); // writes wait for the reader
             return fd;
         }
-        if (errno != ENXIO) { // ENXIO: no reader yet
-            failure = errno;
+        failure = errno;
+        if (!fifo || failure != ENXIO) { // ENXIO: no reader yet
             return -1;
         }
         // Someone at a terminal is told why nothing happens; a log file is not.
@@ -411,11 +401,8 @@ int OpenInPlace(const std::string &path, bool fifo, int &failure) {
             failure = EINTR;
             return -1;
         }
-        usleep(20000);
+        Pause();
     }
-#endif
-    failure = ENXIO; // Windows has no FIFO
-    return -1;
 }
 
 // A FIFO's open for reading waits for a writer, and a read for its bytes; the handler of a signal
@@ -457,29 +444,37 @@ int CloseFile(int fd) {
     return close(fd);
 }
 
-int TryOpenDevice(const std::string &path) {
-    const int fd = open(path.c_str(), O_WRONLY | openFlags | noWait);
-    if (fd < 0) {
-        return errno;
-    }
-    close(fd);
-    return 0;
-}
-
 #if defined(_WIN32)
-Folder::~Folder() = default;
+Folder::~Folder() {
+    if (handle != nullptr) {
+        CloseHandle(handle);
+    }
+}
+// Windows makes files by path. Held open without sharing its deletion, the folder cannot be
+// renamed, removed or swapped for a link while the run holds it, nor can a folder above it (Windows
+// renames no folder that holds an open file): its path keeps leading to it.
 bool Folder::Open(const std::string &folder) {
     const DWORD attributes = GetFileAttributesA(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         errno = attributes == INVALID_FILE_ATTRIBUTES ? ENOENT : ENOTDIR;
         return false;
     }
+    const HANDLE opened =
+        CreateFileA(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
+        errno = EACCES;
+        return false;
+    }
+    if (handle != nullptr) {
+        CloseHandle(handle);
+    }
+    handle = opened;
     path = folder;
-    fd = 0;
     return true;
 }
-// Windows makes files by path, so each part on the way is asked once here, and again before each
-// write; a reparse point (a symbolic link, a junction, a mount point) is no way for a checkpoint.
+// Each part on the way is asked once, before the folder is held; a reparse point (a symbolic link,
+// a junction, a mount point) is no way for a checkpoint.
 bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::string &name) {
     fs::path parent;
     if (!SplitBeneath(file, parent, name)) {

@@ -1,7 +1,6 @@
 // The system's file calls that the host makes, so that the output policy (OutputFile) reads the
 // same on every platform, and what the host learns of a path before it reads or writes it. Errors
-// are the system's error numbers (errno). Files are made and renamed through a folder held open
-// (Folder), so that what becomes of the folder's path during the run does not move them.
+// are the system's error numbers (errno).
 #pragma once
 
 #include <cstddef>
@@ -50,7 +49,8 @@ std::filesystem::path FollowLinks(std::filesystem::path path);
 // The folder of `path`, "." for a bare name.
 std::string FolderOf(const std::filesystem::path &path);
 
-// A folder held open. On Windows, which makes files by path, it keeps the path alone.
+// A folder held open, so that what becomes of its path while the run goes (renamed, swapped for a
+// link) does not move the files made in it.
 class Folder {
 public:
     Folder() = default;
@@ -78,9 +78,6 @@ public:
     // Removes the temporary file, if it has a name.
     void Remove(std::string &temporary, int &place) const;
 
-    // 0 when the folder takes a new file for `name`, as a trial file made and removed at once
-    // shows, else the system's reason (EROFS, EACCES).
-    int TakesNewFiles(const std::string &name) const;
     // Whether `name` here is a mount point (a bind-mounted file), which no rename can replace.
     bool IsMountPoint(const std::string &name) const;
     // Whether the folder, or `name` in it, is marked append-only or immutable (chattr +a, +i).
@@ -91,12 +88,18 @@ public:
     std::string PathOf(const std::string &name) const;
 
 private:
+#if defined(_WIN32)
+    void *handle = nullptr; // Windows makes files by path: the handle keeps the path to the folder
+#else
     int fd = -1;
+#endif
     std::string path;
 };
 
-// Opens an existing device or FIFO for writing in place. A FIFO's open waits for a reader; the
-// wait ends with EINTR in `failure` when a signal asks the run to end.
+// Opens an existing device or FIFO for writing in place, without making it the controlling
+// terminal. A FIFO's open waits for a reader; the wait ends with EINTR in `failure` when a signal
+// asks the run to end. A device's waits for nothing: one that this process cannot have (a
+// terminal that it has none of) fails at once.
 int OpenInPlace(const std::string &path, bool fifo, int &failure);
 
 // Writes all `size` bytes, going on after an interrupted call; false with the error number in
@@ -116,9 +119,5 @@ int OpenForReading(const std::string &path, int &failure);
 // the system's reason in `failure`. A FIFO whose writer stalls is waited for, and a signal that
 // ends the run ends that wait: -1 with EINTR.
 long ReadSome(int fd, char *data, std::size_t size, int &failure);
-
-// Opens a device for writing without waiting and closes it again: 0 when it opened, else the
-// system's reason (a terminal that this process has none of, a device that is not there).
-int TryOpenDevice(const std::string &path);
 
 } // namespace standin

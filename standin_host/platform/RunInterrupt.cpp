@@ -23,11 +23,12 @@ volatile std::sig_atomic_t signalNumber = 0;
 
 namespace {
 
-// Room for the temporary files that exist at once (the trace's, a save's, a trial file) and for
-// any path the host writes to; a longer one is not removed by the second signal.
-constexpr int temporaryPlaces = 4;
+// Room for the temporary files that exist at once (where the system makes no unnamed ones, each
+// output's, from the plan on) and for any path the host writes to; a file beyond them, or of a
+// longer path, is not removed by the second signal.
+constexpr int temporaryPlaces = 16;
 char temporaryFiles[temporaryPlaces][4096];
-volatile int temporaryFds[temporaryPlaces] = {-1, -1, -1, -1};
+volatile int temporaryFds[temporaryPlaces]; // each + 1: 0 for none
 
 int heldFd = -1;
 const char *heldLines = nullptr;
@@ -41,8 +42,8 @@ void RemoveTemporaryFiles() {
             continue;
         }
 #if defined(_WIN32)
-        if (temporaryFds[place] >= 0) {
-            _close(temporaryFds[place]);
+        if (temporaryFds[place] > 0) {
+            _close(temporaryFds[place] - 1);
         }
         std::remove(file);
 #else
@@ -216,13 +217,13 @@ int AddTemporaryFileToRemove(const char *path) {
 
 void TemporaryFileOpened(int place, int fd) {
     if (place >= 0 && place < temporaryPlaces) {
-        temporaryFds[place] = fd;
+        temporaryFds[place] = fd + 1;
     }
 }
 
 void ForgetTemporaryFile(int place) {
     if (place >= 0 && place < temporaryPlaces) {
-        temporaryFds[place] = -1;
+        temporaryFds[place] = 0;
         temporaryFiles[place][0] = '\0';
         std::atomic_signal_fence(std::memory_order_seq_cst);
     }

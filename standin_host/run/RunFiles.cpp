@@ -1,10 +1,8 @@
 #include "standin_host/run/RunFiles.h"
 
-#include "standin_host/outputs/OutputFile.h"
 #include "standin_host/platform/RunInterrupt.h"
 
 #include <algorithm>
-#include <cerrno>
 
 namespace standin {
 namespace {
@@ -27,15 +25,23 @@ RunFiles::RunFiles() {
 }
 
 void RunFiles::AddInput(const std::string &role, const std::string &path, bool readWholeFirst) {
-    inputs.push_back(Planned{role, path, {}, {}, ExamineFile(path), readWholeFirst});
+    inputs.push_back(Planned{role, path, {}, {}, ExamineFile(path), readWholeFirst, nullptr});
 }
 
-void RunFiles::AddOutput(const std::string &option, const std::string &path,
-                         const std::string &where, const std::string &group) {
-    if (!group.empty() && !groupPaths.emplace(group + '\n' + path, outputs.size()).second) {
-        return; // the same checkpoint again
+OutputFile &RunFiles::AddOutput(const std::string &option, const std::string &path,
+                                const std::string &where, const std::string &group) {
+    if (OutputFile *again = group.empty() ? nullptr : Output(group, path)) {
+        return *again; // the same checkpoint again
     }
-    outputs.push_back(Planned{option, path, where, group, ExamineFile(path)});
+    groupPaths.emplace(group + '\n' + path, outputs.size());
+    outputs.push_back(Planned{option, path, where, group, ExamineFile(path), false,
+                              std::make_unique<OutputFile>()});
+    return *outputs.back().file;
+}
+
+OutputFile *RunFiles::Output(const std::string &group, const std::string &path) {
+    const auto found = groupPaths.find(group + '\n' + path);
+    return found == groupPaths.end() ? nullptr : outputs[found->second].file.get();
 }
 
 bool RunFiles::CheckAliases(std::string &error) const {
@@ -74,16 +80,6 @@ bool RunFiles::CheckAliases(std::string &error) const {
                 error = named + "not a file of its own; a checkpoint is a scenario file";
                 return false;
             }
-            Folder folder;
-            std::string name;
-            if (!folder.OpenBeneath(working, output.path, name) && errno != ENOENT) {
-                error = named +
-                        (errno == ELOOP ? "reached through a symbolic link, which could "
-                                          "lead out of the working folder"
-                                        : "outside the working folder") +
-                        "; a scenario writes checkpoints only inside it, reached without links";
-                return false;
-            }
         }
         if (output.facts.discards) {
             continue;
@@ -105,7 +101,7 @@ bool RunFiles::CheckAliases(std::string &error) const {
     return true;
 }
 
-bool RunFiles::Check(std::string &error) const {
+bool RunFiles::Check(std::string &error) {
     if (!CheckAliases(error)) {
         return false;
     }
@@ -113,8 +109,8 @@ bool RunFiles::Check(std::string &error) const {
         if (RunInterruptSignal() != 0) {
             return true;
         }
-        if (!CheckOutputFile(output.path, output.facts, error,
-                             output.group.empty() ? nullptr : &working)) {
+        if (!output.file->Plan(output.path, output.facts, error,
+                               output.group.empty() ? nullptr : &working)) {
             error.insert(0, output.where.empty() ? "" : output.where + ": ");
             return false;
         }

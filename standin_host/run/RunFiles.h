@@ -6,9 +6,11 @@
 // scenario may come from anyone.
 #pragma once
 
+#include "standin_host/outputs/OutputFile.h"
 #include "standin_host/platform/FileCalls.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -27,25 +29,25 @@ public:
     // `option` names the output as the user asked for it, e.g. "--trace"; `where` is put before
     // its messages (a SAVE's scenario line, "run.scn:7: "). Outputs of one `group` are the
     // checkpoints of the scenario: they may share a file, which they update, and each lies inside
-    // the working folder. A path given again in its group is examined once.
-    void AddOutput(const std::string &option, const std::string &path, const std::string &where,
-                   const std::string &group = {});
+    // the working folder. A path given again in its group is planned once. The output's file is
+    // written once Check has planned it.
+    OutputFile &AddOutput(const std::string &option, const std::string &path,
+                          const std::string &where, const std::string &group = {});
+    // The output of `group` at `path`, or null when none was added.
+    OutputFile *Output(const std::string &group, const std::string &path);
 
     // Refuses, with a message naming both roles, an output that is an input or the file of
     // an earlier output (a device that discards everything, such as /dev/null, may take several);
     // an output on the standard error, which carries the run's messages, or on a standard output
     // that shares the standard error's file; a checkpoint that is not a file of its own inside the
-    // working folder, reached from it without a link at any step; then any output that cannot be
-    // written (CheckOutputFile). Writes no file but a trial file per output replaced, at once
-    // removed. A signal that ends the run ends the check early, with true: the caller hears it.
-    bool Check(std::string &error) const;
+    // working folder; then plans each output (OutputFile::Plan), its folder held from then on and
+    // its temporary file made, which the destructor removes if the run never comes. A signal that
+    // ends the run ends the check early, with true: the caller hears it.
+    bool Check(std::string &error);
 
     // Whether an output goes to the standard output, or the standard error.
     bool WritesStandardOutput() const { return WritesStream(1); }
     bool WritesStandardError() const { return WritesStream(2); }
-
-    // The working folder as it was when the run was planned, whatever becomes of its path.
-    const Folder &WorkingFolder() const { return working; }
 
 private:
     struct Planned {
@@ -55,6 +57,7 @@ private:
         std::string group;
         FileFacts facts;
         bool readWholeFirst = false;
+        std::unique_ptr<OutputFile> file; // outputs only
     };
 
     bool CheckAliases(std::string &error) const;
@@ -63,7 +66,7 @@ private:
     std::vector<Planned> inputs;
     std::vector<Planned> outputs;
     std::unordered_map<std::string, std::size_t> groupPaths; // group + '\n' + path: output index
-    Folder working;
+    Folder working; // as it was when the run was planned, whatever becomes of its path
 };
 
 } // namespace standin

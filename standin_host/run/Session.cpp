@@ -59,21 +59,13 @@ bool LoadClasses(const ScenarioDescription &scenario, VesselClasses &classes, Ru
     return failedLine == 0;
 }
 
-// What the run writes, in the order in which a clash names them.
-void AddOutputs(const HostOptions &options, const ScenarioDescription &scenario,
-                const std::string &output, RunFiles &files) {
-    files.AddOutput("--output", output, "");
+// The scenario's checkpoints, one output of the group "SAVE" for each file that they name.
+void AddCheckpoints(const ScenarioDescription &scenario, RunFiles &files) {
     for (const ScenarioEvent &event : scenario.events) {
         if (event.kind == ScenarioEvent::Kind::Save) {
             files.AddOutput("SAVE", event.name,
                             scenario.fileName + ":" + std::to_string(event.line), "SAVE");
         }
-    }
-    if (!options.tracePath.empty()) {
-        files.AddOutput("--trace", options.tracePath, "");
-    }
-    if (!options.plotPath.empty()) {
-        files.AddOutput("--plot", options.plotPath, "");
     }
 }
 
@@ -163,7 +155,15 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     if (!LoadClasses(run.scenario, run.classes, run.files, error)) {
         return nullptr;
     }
-    AddOutputs(options, run.scenario, run.outputPath, run.files);
+    // What the run writes, in the order in which a clash names them.
+    run.savedFile = &run.files.AddOutput("--output", run.outputPath, "");
+    AddCheckpoints(run.scenario, run.files);
+    if (!options.tracePath.empty()) {
+        run.traceFile = &run.files.AddOutput("--trace", options.tracePath, "");
+    }
+    if (!options.plotPath.empty()) {
+        run.plotFile = &run.files.AddOutput("--plot", options.plotPath, "");
+    }
     if (!run.files.Check(error) ||
         !CheckStepCount(run.scenario, run.end, options.until.has_value(), error)) {
         return nullptr;
@@ -190,14 +190,14 @@ bool Session::OpenOutputs(std::string &error) {
         simulation->AddObserver(*progress);
     }
     // The trace is written as the run goes; the picture at the end, from what the run kept.
-    if (!tracePath.empty()) {
-        if (!traceFile.Open(tracePath, error)) {
+    if (traceFile != nullptr) {
+        if (!traceFile->Open(error)) {
             return false;
         }
-        trace = std::make_unique<TraceWriter>(traceFile, traceEvery);
+        trace = std::make_unique<TraceWriter>(*traceFile, traceEvery);
         simulation->AddObserver(*trace);
     }
-    if (!plotPath.empty()) {
+    if (plotFile != nullptr) {
         plot = std::make_unique<PlotRecorder>(fs::path(scenario.fileName).filename().string(),
                                               scenario.time, std::max(end, scenario.time),
                                               scenario.step);
@@ -206,14 +206,18 @@ bool Session::OpenOutputs(std::string &error) {
     return true;
 }
 
-// A checkpoint is reached from the working folder as it was planned, without links.
+// A checkpoint goes to the folder held since the plan.
 bool Session::SaveScenario(const std::string &path, std::string &error) {
-    OutputFile file;
-    if (!file.Open(path, error, &files.WorkingFolder())) {
+    OutputFile *file = files.Output("SAVE", path);
+    if (file == nullptr) {
+        error = path + ": cannot write: a run planned without files writes no checkpoint";
         return false;
     }
-    simulation->WriteScenario(file);
-    return file.Finish(error);
+    if (!file->Open(error)) {
+        return false;
+    }
+    simulation->WriteScenario(*file);
+    return file->Finish(error);
 }
 
 RunEnding Session::RunToEnd() {
@@ -244,7 +248,6 @@ RunEnding Session::RunToEnd() {
         if (failure.empty()) {
             throw;
         }
-        traceFile.Discard();
         log->Flush();
         ending.how = RunEnding::How::Failed;
         ending.time = simulation->Time();
@@ -272,7 +275,6 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
                            simulation->FailedCheckpoints().end());
     if (ending.how == RunEnding::How::Interrupted && ending.time == scenario.time) {
         // Nothing has run: the outputs keep what they held.
-        traceFile.Discard();
         ending.signal = RunInterruptSignal();
         ending.interruption = "before the first step; the run's outputs are not written";
         return ending;
@@ -297,9 +299,8 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
         // The state after an error is no scenario to continue, nor a run to draw.
         ending.failures.push_back(runError);
     } else {
-        OutputFile saved;
-        if (written(saved.Open(outputPath, error) &&
-                        (simulation->WriteScenario(saved), saved.Finish(error)),
+        if (written(savedFile->Open(error) &&
+                        (simulation->WriteScenario(*savedFile), savedFile->Finish(error)),
                     "saved scenario to " + outputPath)) {
             ending.savedTo = outputPath;
         }
@@ -309,7 +310,7 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
     }
     if (trace != nullptr) {
         // Up to where the run stopped, an error's or a signal's.
-        written(traceFile.Finish(error), "wrote trace to " + tracePath);
+        written(traceFile->Finish(error), "wrote trace to " + tracePath);
     }
     ending.signal = RunInterruptSignal();
     if (ending.how == RunEnding::How::Interrupted) {
@@ -322,11 +323,13 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
     return ending;
 }
 
-bool Session::DrawPicture(std::string &error) const {
-    if (plot == nullptr) {
-        return true; // no picture asked for
+bool Session::DrawPicture(std::string &error) {
+    if (!plotFile->Open(error)) {
+        return false;
     }
-    return WriteOutputFile(plotPath, RenderPlotSvg(plot->Record()), error);
+    const std::string picture = RenderPlotSvg(plot->Record());
+    plotFile->Write(picture.data(), picture.size());
+    return plotFile->Finish(error);
 }
 
 } // namespace standin

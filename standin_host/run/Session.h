@@ -79,9 +79,9 @@ private:
     // writes nothing, and its trace's file stays as it was.
     RunEnding Finish(bool ran, const std::string &error);
 
-    // Writes the run as it stands to the checkpoint `path` through an OutputFile (SAVE events).
+    // Writes the run as it stands to the planned checkpoint `path` (SAVE events).
     bool SaveScenario(const std::string &path, std::string &error) override;
-    bool DrawPicture(std::string &error) const;
+    bool DrawPicture(std::string &error);
 
     ScenarioDescription scenario;
     VesselClasses classes;
@@ -97,7 +97,9 @@ private:
     std::unique_ptr<ProgressLine> progress; // before the log, which clears it for every line
     std::unique_ptr<RunLog> log;
     std::unique_ptr<ModuleServices> services;
-    OutputFile traceFile;
+    OutputFile *savedFile = nullptr; // the outputs, planned in `files`
+    OutputFile *traceFile = nullptr;
+    OutputFile *plotFile = nullptr;
     std::unique_ptr<TraceWriter> trace;
     std::unique_ptr<PlotRecorder> plot;
     std::unique_ptr<Simulation> simulation; // destroyed first: it calls into the modules
