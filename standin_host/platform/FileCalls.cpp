@@ -297,15 +297,17 @@ std::string Folder::PathOf(const std::string &name) const {
 
 // Where the system makes unnamed files (O_TMPFILE, named only once complete, through /proc), a
 // named one exists only for a moment; elsewhere it is named for the second signal before it
-// exists, so that no signal finds it made and unnamed.
+// exists, so that no signal finds it made and unnamed. A folder that makes no unnamed file (a
+// kernel or file system without them, a folder removed, which says EPERM) is asked for a named
+// one, whose refusal tells why.
 int Folder::CreateTemporary(const std::string &name, std::string &temporary, int &place) const {
     temporary.clear();
     place = -1;
 #if defined(O_TMPFILE)
     static const bool named = access("/proc/self/fd", X_OK) == 0;
     const int unnamed = named ? openat(fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
-    if (named && (unnamed >= 0 || (errno != EISDIR && errno != EINVAL && errno != EOPNOTSUPP))) {
-        return unnamed; // else a kernel or file system without O_TMPFILE
+    if (unnamed >= 0) {
+        return unnamed;
     }
 #endif
     const int file = NameTemporary(*this, name, temporary, place, [&] {

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <regex>
 #include <string>
@@ -816,49 +817,83 @@ TEST(TemporaryFiles, AreNeverRemovedByTheirName) {
     }
 }
 
-// Checkpoints whose way changes during the run: a folder swapped for a link to a folder outside,
-// a folder removed. Each is reported with its reason, the run goes on to its end, writes its
-// other checkpoints and its outputs, exits 1, and writes nothing outside. The host is held on a
-// trace FIFO that the test does not read until the folders have changed.
-TEST(CheckpointsThatFailMidRun, TakeNothingElseDown) {
-    TempFolder folder;
-    TempFolder outside;
-    fs::create_directory(folder / "sub");
-    fs::create_directory(folder / "gone");
-    ASSERT_EQ(mkfifo((folder / "trace.fifo").c_str(), 0644), 0);
+// The run is held on a trace FIFO that `change` reads only once it has changed the folders, after
+// the plan; the trace must read back.
+hardening::HostOutcome RunChangedMidRun(const TempFolder &folder, const Arguments &more,
+                                        const std::string &events,
+                                        const std::function<void()> &change) {
+    EXPECT_EQ(mkfifo((folder / "trace.fifo").c_str(), 0644), 0);
     hardening::HostConditions conditions;
     std::string trace;
     conditions.whileRunning = [&](int) {
         const int reader = open((folder / "trace.fifo").c_str(), O_RDONLY | O_CLOEXEC);
-        fs::rename(folder / "sub", folder / "sub.real");
-        fs::create_directory_symlink(outside.Path(), folder / "sub");
-        fs::remove(folder / "gone");
+        change();
         char chunk[65536];
         for (ssize_t got = 0; (got = read(reader, chunk, sizeof chunk)) > 0;) {
             trace.append(chunk, static_cast<std::size_t>(got));
         }
         close(reader);
     };
+    Arguments arguments = {"--trace", "trace.fifo"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
     const hardening::HostOutcome outcome = hardening::RunHostProcess(
-        RunArguments(folder, {"--trace", "trace.fifo"},
-                     "STEP 0.001\nEND 60\nVESSEL A Brevlet\n  LIFETIME -1\nEND_VESSEL\n"
-                     "AT 50 SAVE sub/cp.scn\nAT 51 SAVE gone/cp.scn\nAT 52 SAVE cp.scn\n"),
+        RunArguments(folder, arguments,
+                     "STEP 0.001\nEND 60\nVESSEL A Brevlet\n  LIFETIME -1\nEND_VESSEL\n" + events),
         folder.Path().string(), conditions);
+    EXPECT_EQ(trace.rfind("time,vessel,", 0), 0u);
+    return outcome;
+}
+
+// A checkpoint whose folder is removed during the run is reported with its reason, each time, and
+// the run goes on to its end, writes its other checkpoints and its outputs, and exits 1.
+TEST(CheckpointsThatFailMidRun, TakeNothingElseDown) {
+    TempFolder folder;
+    fs::create_directory(folder / "gone");
+    const hardening::HostOutcome outcome = RunChangedMidRun(
+        folder, {}, "AT 50 SAVE gone/cp.scn\nAT 51 SAVE gone/cp.scn\nAT 52 SAVE cp.scn\n",
+        [&] { fs::remove(folder / "gone"); });
     EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.err, "standin-host: run.scn:6: sub/cp.scn: cannot write: a symbolic link "
-                           "stands on its way; a checkpoint is reached from the working folder "
-                           "without links\n"
+    // The first into the temporary file made when the run was planned, the second anew.
+    EXPECT_EQ(outcome.err, "standin-host: run.scn:6: gone/cp.scn: cannot replace: the folder gone "
+                           "does not exist\n"
                            "standin-host: run.scn:7: gone/cp.scn: cannot write: the folder gone "
                            "does not exist\n");
-    EXPECT_NE(outcome.out.find("[t=50.000] did not save scenario: run.scn:6: sub/cp.scn: "),
+    EXPECT_NE(outcome.out.find("[t=50.000] did not save scenario: run.scn:6: gone/cp.scn: "),
               std::string::npos)
         << outcome.out;
     EXPECT_NE(outcome.out.find("[t=52.000] saved scenario to cp.scn\n"), std::string::npos);
     EXPECT_NE(outcome.out.find("saved scenario to run.saved.scn\n"), std::string::npos);
     EXPECT_EQ(ReadWhole(folder / "run.saved.scn").rfind("TIME 60\n", 0), 0u);
-    EXPECT_EQ(trace.rfind("time,vessel,", 0), 0u);
+    EXPECT_FALSE(fs::exists(folder / "gone"));
+}
+
+// A folder swapped for a link to a folder outside once the run is planned leads none of its writes
+// there: every checkpoint, each time it is written, and the user's own outputs go to the folder
+// that was planned, which the run holds.
+TEST(FolderSwappedForALinkMidRun, KeepsEveryWriteInThePlannedFolder) {
+    TempFolder folder;
+    TempFolder outside;
+    fs::create_directory(folder / "sub");
+    folder.Write("sub/out.scn", "old\n");
+    const hardening::HostOutcome outcome =
+        RunChangedMidRun(folder, {"--output", "sub/out.scn", "--plot", "sub/p.svg"},
+                         "AT 50 SAVE sub/cp.scn\nAT 53 SAVE sub/cp.scn\n", [&] {
+                             fs::rename(folder / "sub", folder / "sub.real");
+                             fs::create_directory_symlink(outside.Path(), folder / "sub");
+                         });
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "");
+    for (const char *line :
+         {"[t=50.000] saved scenario to sub/cp.scn\n", "[t=53.000] saved scenario to sub/cp.scn\n",
+          "[t=60.000] saved scenario to sub/out.scn\n", "[t=60.000] drew picture in sub/p.svg\n"}) {
+        EXPECT_NE(outcome.out.find(line), std::string::npos) << line << outcome.out;
+    }
     EXPECT_TRUE(fs::is_empty(outside.Path()));
-    EXPECT_TRUE(fs::is_empty(folder / "sub.real"));
+    EXPECT_EQ(ReadWhole(folder / "sub.real/cp.scn").rfind("TIME 53\n", 0), 0u);
+    EXPECT_EQ(ReadWhole(folder / "sub.real/out.scn").rfind("TIME 60\n", 0), 0u);
+    EXPECT_EQ(ReadWhole(folder / "sub.real/p.svg").rfind("<?xml", 0), 0u);
+    EXPECT_EQ(NamesIn(folder / "sub.real", ""),
+              (std::vector<std::string>{"cp.scn", "out.scn", "p.svg"}));
 }
 
 // A bind-mounted file (as a container's volume of one file) cannot be replaced by a rename: it is
