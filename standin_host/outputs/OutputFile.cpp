@@ -195,10 +195,6 @@ bool OutputFile::Write(const char *data, std::size_t size) {
 bool OutputFile::Finish(std::string &error) {
     Drain();
     int reason = failure;
-    if (fd < 0 && reason == 0) {
-        error = CannotWrite(path, "not open");
-        return false;
-    }
     if (reason == 0 && mode == Mode::Replace && !SyncFile(fd)) {
         reason = errno;
     }

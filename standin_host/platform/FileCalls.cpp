@@ -23,9 +23,7 @@
 #include <unistd.h>
 #if defined(__linux__)
 #include <linux/fs.h>
-#include <linux/openat2.h>
 #include <sys/ioctl.h>
-#include <sys/syscall.h>
 #endif
 #endif
 
@@ -524,42 +522,31 @@ bool Folder::Open(const std::string &folder) {
     path = folder;
     return true;
 }
-// The kernel walks the way itself where it can (openat2, Linux 5.6), refusing every link and any
-// way out; elsewhere each part is opened from the one before without following a link.
+// Each part is opened from the one before without following a link, so that no folder renamed or
+// swapped for a link meanwhile can lead the way elsewhere.
 bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::string &name) {
     fs::path parent;
     if (!SplitBeneath(file, parent, name)) {
         return false;
     }
-    const std::string way = parent.empty() ? "." : parent.string();
-    int opened = -1;
-#if defined(SYS_openat2)
-    open_how how{};
-    how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-    opened = static_cast<int>(syscall(SYS_openat2, base.fd, way.c_str(), &how, sizeof how));
-    if (opened < 0 && errno != ENOSYS && errno != EPERM) { // EPERM: a filter that denies it
-        return false;
-    }
-#endif
-    if (opened < 0) {
-        opened = dup(base.fd);
-        for (const fs::path &part : parent) {
-            const int next =
-                openat(opened, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            const int failure = errno;
+    const auto isLink = [](int folder, const char *part) {
+        struct stat facts {};
+        return fstatat(folder, part, &facts, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(facts.st_mode);
+    };
+    int opened = dup(base.fd);
+    for (const fs::path &part : parent) {
+        const int next =
+            openat(opened, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int failure = errno;
+        if (next < 0) {
+            errno = isLink(opened, part.c_str()) ? ELOOP : failure; // the system says ENOTDIR
             close(opened);
-            if (next < 0) {
-                errno = failure == ENOTDIR && fs::is_symlink(fs::symlink_status(base.PathOf(file)))
-                            ? ELOOP
-                            : failure;
-                return false;
-            }
-            opened = next;
+            return false;
         }
+        close(opened);
+        opened = next;
     }
-    struct stat last {};
-    if (fstatat(opened, name.c_str(), &last, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(last.st_mode)) {
+    if (isLink(opened, name.c_str())) {
         close(opened);
         errno = ELOOP;
         return false;
@@ -568,7 +555,7 @@ bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::strin
         close(fd);
     }
     fd = opened;
-    path = base.PathOf(way);
+    path = base.PathOf(parent.empty() ? "." : parent.string());
     return true;
 }
 bool SyncFile(int file) {
