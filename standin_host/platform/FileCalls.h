@@ -96,6 +96,10 @@ private:
     std::string path;
 };
 
+// Lets the process hold as many files open as the system lets it (the soft limit raised to the
+// hard one): a run holds two for each file that it replaces, from the plan to its end.
+void AllowEveryOpenFile();
+
 // Opens an existing device or FIFO for writing in place, without making it the controlling
 // terminal. A FIFO's open waits for a reader; the wait ends with EINTR in `failure` when a signal
 // asks the run to end. A device's waits for nothing: one that this process cannot have (a

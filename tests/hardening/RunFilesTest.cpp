@@ -19,6 +19,7 @@
 #include <regex>
 #include <string>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -894,6 +895,31 @@ TEST(FolderSwappedForALinkMidRun, KeepsEveryWriteInThePlannedFolder) {
     EXPECT_EQ(ReadWhole(folder / "sub.real/p.svg").rfind("<?xml", 0), 0u);
     EXPECT_EQ(NamesIn(folder / "sub.real", ""),
               (std::vector<std::string>{"cp.scn", "out.scn", "p.svg"}));
+}
+
+// Each file that a run replaces holds its folder and its temporary file open from the plan on: a
+// run of many checkpoints goes under a soft limit of open files far below what they hold.
+TEST(ManyCheckpoints, RunUnderASmallSoftLimitOfOpenFiles) {
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+    if (before.rlim_max != RLIM_INFINITY && before.rlim_max < 2048) {
+        GTEST_SKIP() << "the hard limit of open files is too low here";
+    }
+    TempFolder folder;
+    std::string events;
+    for (int i = 0; i < 300; ++i) {
+        events += "AT 1 SAVE c" + std::to_string(i) + ".scn\n";
+    }
+    const Arguments arguments = RunArguments(folder, {"--quiet"}, scenario + events);
+    rlimit small = before;
+    small.rlim_cur = 128;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &small), 0);
+    const hardening::HostOutcome outcome =
+        hardening::RunHostProcess(arguments, folder.Path().string());
+    setrlimit(RLIMIT_NOFILE, &before);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(NamesIn(folder.Path(), ".scn").size(), 302u); // run.scn and run.saved.scn besides
+    EXPECT_EQ(ReadWhole(folder / "c299.scn").rfind("TIME 1\n", 0), 0u);
 }
 
 // A bind-mounted file (as a container's volume of one file) cannot be replaced by a rename: it is
