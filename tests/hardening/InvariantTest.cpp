@@ -175,7 +175,7 @@ Plan MakePlan(std::mt19937 &random) {
     plan.fault = pick(5) == 0 ? 1 + pick(2) : 0;
     plan.changeMs = pick(200);
     // An output of the user's own through sub (or through a link into it) follows the link that
-    // sub becomes, as asked.
+    // sub becomes before the run is planned, as asked (after the plan, the folder held takes it).
     for (const std::string &argument : plan.arguments) {
         if (plan.change == 1 && (argument.rfind("sub/", 0) == 0 || argument == "alias.scn" ||
                                  argument == "dangling.scn")) {
