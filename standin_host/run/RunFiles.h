@@ -19,7 +19,8 @@ namespace standin {
 
 class RunFiles {
 public:
-    // Holds the working folder open, from which every checkpoint is reached.
+    // Holds the working folder open, from which every checkpoint is reached, and lets the process
+    // hold open the files of as many outputs as a scenario names.
     RunFiles();
 
     // `role` says what the file is to the run, e.g. "the scenario" or "the module of class X".
