@@ -39,9 +39,10 @@ public:
     // it, so that a refused run leaves nothing). The error starts with the path.
     bool Plan(const std::string &path, const FileFacts &facts, std::string &error,
               const Folder *beneath = nullptr);
-    // Begins a write of the planned output. A device or FIFO is opened now: a FIFO's open waits
-    // for a reader, which the plan may not, and a device is written as the run finds it. A file
-    // replaced once already gets a new temporary file in the folder held since the plan.
+    // Begins a write of the planned output. A device or FIFO is opened only now: a FIFO's open
+    // waits for a reader, which the plan may not, and a device held from the plan would be kept
+    // from others for the whole run (a serial line or a sound card takes one writer at a time). A
+    // file replaced once already gets a new temporary file in the folder held since the plan.
     bool Open(std::string &error);
     // Appends `size` bytes. After a failed write the rest is dropped; Finish reports it.
     bool Write(const char *data, std::size_t size);

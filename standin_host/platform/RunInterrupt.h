@@ -47,8 +47,9 @@ void DescribeCrashWith(CrashDescription describe);
 const char *CrashSignalName(int signal);
 
 // Names a temporary file that a second signal removes before ending the process, and returns the
-// place it is kept in for ForgetTemporaryFile, or -1 when every place is taken (a few are: the
-// trace's and a save's exist at once). The text is copied, since the handler may not allocate.
+// place it is kept in for ForgetTemporaryFile, or -1 when every place is taken (sixteen are: where
+// the system makes no unnamed files, each output's exists from the plan on). The text is copied,
+// since the handler may not allocate.
 int AddTemporaryFileToRemove(const char *path);
 
 // The file kept at `place` is open as `fd`: Windows removes no file that is open, so the process

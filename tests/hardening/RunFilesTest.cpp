@@ -188,6 +188,10 @@ const RefusedCase refusedCases[] = {
          fs::create_symlink("la", f / "lb");
      },
      "la: cannot write: a loop of symbolic links"},
+    // The saved scenario's temporary file, made when the run was planned, goes with the refusal.
+    {"TraceInAMissingFolderAfterAPlannedOutput", "--output|out.scn|--trace|nowhere/t.csv", "",
+     [](const TempFolder &f) { f.Write("out.scn", "mine\n"); },
+     "nowhere/t\\.csv: cannot write: the folder nowhere does not exist"},
     {"ReadOnlyOutput", "--output|out.scn", "",
      [](const TempFolder &f) { chmod(f.Write("out.scn", "mine\n").c_str(), 0444); },
      "out\\.scn: cannot write: the file is read-only \\(its owner protected it\\)"},
@@ -837,7 +841,7 @@ hardening::HostOutcome RunChangedMidRun(const TempFolder &folder, const Argument
     };
     Arguments arguments = {"--trace", "trace.fifo"};
     arguments.insert(arguments.end(), more.begin(), more.end());
-    const hardening::HostOutcome outcome = hardening::RunHostProcess(
+    hardening::HostOutcome outcome = hardening::RunHostProcess(
         RunArguments(folder, arguments,
                      "STEP 0.001\nEND 60\nVESSEL A Brevlet\n  LIFETIME -1\nEND_VESSEL\n" + events),
         folder.Path().string(), conditions);
