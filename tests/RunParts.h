@@ -39,7 +39,7 @@ private:
     // A SAVE event's checkpoint, written as the program writes one but without its plan.
     bool SaveScenario(const std::string &path, std::string &error) override {
         standin::OutputFile file;
-        if (!file.Open(path, error)) {
+        if (!file.Plan(path, standin::ExamineFile(path), error) || !file.Open(error)) {
             return false;
         }
         simulation.WriteScenario(file);

@@ -210,7 +210,7 @@ bool Session::OpenOutputs(std::string &error) {
 bool Session::SaveScenario(const std::string &path, std::string &error) {
     OutputFile *file = files.Output("SAVE", path);
     if (file == nullptr) {
-        error = path + ": cannot write: a run planned without files writes no checkpoint";
+        error = path + ": cannot write: not planned"; // a plan that a signal cut short
         return false;
     }
     if (!file->Open(error)) {
