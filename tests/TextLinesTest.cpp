@@ -5,10 +5,12 @@
 #include "standin_host/modules/VesselClasses.h"
 #include "standin_host/scenario/TextFile.h"
 #include "standin_host/text/SourceLines.h"
+#include "tests/AllocationCounter.h"
 #include "tests/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -102,6 +104,29 @@ TEST(LineReader, HandsOutTheLinesOfAClassConfiguration) {
     standin::LineReader again(vesselClass->config.name, vesselClass->configLines, buffer);
     ASSERT_TRUE(again.Next(line));
     EXPECT_STREQ(line, "Module = Brevlet");
+}
+
+// The module reads its lines without the host allocating, so that memory that runs out is never
+// an exception thrown through the module's code; a buffer kept from a shorter block grows first.
+TEST(LineReader, HandsOutEveryLineWithoutAllocating) {
+    standin::SourceLines lines;
+    lines.Add("POS 1 2 3", 1);
+    lines.Add(std::string(5000, 'x'), 2);
+    lines.Add("", 4);
+    const std::string fileName = "run.scn";
+    std::string buffer(10, '\0');
+    standin::LineReader reader(fileName, lines, buffer);
+    const std::size_t before = brevlet_test::CurrentAllocationCounts().allocations;
+    std::size_t lengths[4] = {};
+    std::size_t count = 0;
+    for (char *line = nullptr; count < 4 && reader.Next(line); ++count) {
+        lengths[count] = std::strlen(line);
+    }
+    EXPECT_EQ(brevlet_test::CurrentAllocationCounts().allocations, before);
+    EXPECT_EQ(count, 3u);
+    EXPECT_EQ(lengths[0], 9u);
+    EXPECT_EQ(lengths[1], 5000u);
+    EXPECT_EQ(lengths[2], 0u);
 }
 
 // Lines keep their numbers in the file, whether they follow one another (a class configuration,

@@ -17,9 +17,15 @@ public:
     // The prepared lines of a class configuration or of a vessel's scenario block, read from
     // `fileName`. Each line handed out is copied into `buffer`, as a C string at its start, which a
     // host may keep from reader to reader so that its storage is reused. All three must outlive
-    // the reader.
+    // the reader. Its room for the longest line is taken here, before the module is called: a
+    // line handed out allocates nothing, so memory that runs out does so in the host's own code,
+    // never as an exception thrown through the module's.
     LineReader(const std::string &fileName, const SourceLines &lines, std::string &buffer)
-        : fileName(fileName), lines(lines), current(buffer) {}
+        : fileName(fileName), lines(lines), current(buffer) {
+        if (const std::size_t longest = lines.Longest(); current.size() <= longest) {
+            current.resize(longest + 1);
+        }
+    }
     LineReader(std::string &&, const SourceLines &, std::string &) = delete;
 
     bool Next(char *&line) {
@@ -27,12 +33,8 @@ public:
         if (!lines.Next(text, currentNumber)) {
             return false;
         }
-        // Copied into storage kept from line to line, which only ever grows: the module is handed
-        // a C string, so what stands past its NUL (the end of a longer line handed out before, to
-        // this vessel or another) is no part of it.
-        if (current.size() <= text.size()) {
-            current.resize(text.size() + 1);
-        }
+        // The module is handed a C string, so what stands past its NUL (the end of a longer line
+        // handed out before, to this vessel or another) is no part of it.
         std::memcpy(&current[0], text.data(), text.size());
         current[text.size()] = '\0';
         line = current.data();

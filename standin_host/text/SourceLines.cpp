@@ -1,5 +1,7 @@
 #include "standin_host/text/SourceLines.h"
 
+#include <algorithm>
+
 namespace standin {
 
 // Each line is its length plus one, seven bits to a byte, low bits first, the high bit set on all
@@ -18,6 +20,16 @@ void SourceLines::Add(std::string_view line, int number) {
     text.push_back(static_cast<char>(length));
     text.append(line.data(), line.size());
     nextNumber = number + 1;
+}
+
+std::size_t SourceLines::Longest() const {
+    std::size_t longest = 0;
+    Cursor cursor(*this);
+    std::string_view line;
+    for (int number = 0; cursor.Next(line, number);) {
+        longest = std::max(longest, line.size());
+    }
+    return longest;
 }
 
 bool SourceLines::Cursor::Next(std::string_view &line, int &lineNumber) {

@@ -21,6 +21,10 @@ public:
     // True when no line was added.
     bool Empty() const { return text.empty(); }
 
+    // The length of the longest line, found by walking them: a block is walked anyway when it is
+    // read, and a length kept beside every block would cost each of a million vessels.
+    std::size_t Longest() const;
+
     // Takes every line away and gives their storage back, which an assignment of empty lines
     // would keep.
     void Release() {
