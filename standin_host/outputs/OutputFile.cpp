@@ -70,10 +70,13 @@ bool Refused(const std::string &path, const FileFacts &facts, std::string &error
 } // namespace
 
 std::string OutputFile::FolderRefuses(int reason) const {
-    return reason == ENOENT   ? "the folder " + folderPath + " does not exist"
-           : reason == EROFS  ? "the folder " + folderPath + " is on a read-only file system"
-           : reason == EACCES ? "the folder " + folderPath + " takes no new files"
-                              : SystemErrorText(reason);
+    return reason == ENOENT    ? "the folder " + folderPath + " does not exist"
+           : reason == EROFS   ? "the folder " + folderPath + " is on a read-only file system"
+           : reason == EACCES  ? "the folder " + folderPath + " takes no new files"
+           : reason == ELOOP   ? "a symbolic link stands on its way; a checkpoint is reached from "
+                                 "the working folder without links"
+           : reason == ENOTDIR ? std::string("a part of the path is a file, not a folder")
+                               : SystemErrorText(reason);
 }
 
 bool OutputFile::Plan(const std::string &outputPath, const FileFacts &facts, std::string &error,
@@ -84,8 +87,9 @@ bool OutputFile::Plan(const std::string &outputPath, const FileFacts &facts, std
     const fs::path target = beneath != nullptr ? fs::path(path) : FollowLinks(path);
     folderPath = FolderOf(target);
     name = target.filename().string();
+    working = beneath;
     if (beneath != nullptr && !folder.OpenBeneath(*beneath, path, name)) {
-        error = errno == ENOENT
+        error = errno != ELOOP && errno != EXDEV
                     ? CannotWrite(path, FolderRefuses(errno))
                     : "SAVE " + path + " is " +
                           (errno == ELOOP ? "reached through a symbolic link, which could lead out "
@@ -150,6 +154,11 @@ bool OutputFile::Plan(const std::string &outputPath, const FileFacts &facts, std
                                   "rename can replace; mount its folder instead");
         return false;
     }
+    // A scenario may name thousands of checkpoint files: each lets its folder and temporary file
+    // go until it is written, and is reached again from the working folder, without links.
+    if (working != nullptr) {
+        Discard();
+    }
     return true;
 }
 
@@ -159,7 +168,9 @@ bool OutputFile::Open(std::string &error) {
     if (mode == Mode::InPlace) {
         fd = OpenInPlace(path, fifo, reason);
     } else if (mode == Mode::Replace && fd < 0) {
-        fd = folder.CreateTemporary(name, temporary, temporaryPlace);
+        fd = working == nullptr || folder.OpenBeneath(*working, path, name)
+                 ? folder.CreateTemporary(name, temporary, temporaryPlace)
+                 : -1;
         reason = errno;
     }
     if (fd < 0) {
@@ -222,7 +233,7 @@ bool OutputFile::Finish(std::string &error) {
     return done;
 }
 
-// The plan stays: a checkpoint is written again into the folder held since the plan.
+// The plan stays: the user's own outputs are written into the folder held since the plan.
 void OutputFile::Discard() {
     Drop();
     if (mode != Mode::Stream && fd >= 0) {
@@ -230,6 +241,9 @@ void OutputFile::Discard() {
         fd = -1;
     }
     folder.Remove(temporary, temporaryPlace);
+    if (working != nullptr) {
+        folder.Close();
+    }
 }
 
 } // namespace standin

@@ -6,10 +6,10 @@
 //   that a failure or a power cut leaves the old file or the new one. An existing file without
 //   write permission is refused (its owner protected it), and so is one that no rename can
 //   replace (a mount point, a bind-mounted file, an append-only or immutable one);
-// - the folder of a replaced file is opened when the run is planned and held to its end, so that
-//   a folder renamed or swapped for a link during the run cannot lead a write elsewhere; a
-//   checkpoint's (a SAVE's) is reached from the working folder without following a link at any
-//   step;
+// - the folder of each of the user's outputs is opened when the run is planned and held to its
+//   end, so that a folder renamed or swapped for a link during the run cannot lead its write
+//   elsewhere; a checkpoint's (a SAVE's) is reached from the working folder, held the same way,
+//   without following a link at any step, when it is planned and again each time it is written;
 // - a device or FIFO is written in place; a signal that ends the run ends a wait for its reader;
 // - the file that the standard output or error writes is written through that stream, after
 //   everything the program's streams hold so far;
@@ -36,13 +36,15 @@ public:
     // Plans writing `path`, whose `facts` are known, by the rule above (a checkpoint: from
     // `beneath`, the working folder), and opens what the run will write: a replaced file's folder,
     // and in it the temporary file that the first write fills (unnamed where the system offers
-    // it, so that a refused run leaves nothing). The error starts with the path.
+    // it, so that a refused run leaves nothing); a checkpoint lets both go once they are proven.
+    // The error starts with the path.
     bool Plan(const std::string &path, const FileFacts &facts, std::string &error,
               const Folder *beneath = nullptr);
     // Begins a write of the planned output. A device or FIFO is opened only now: a FIFO's open
     // waits for a reader, which the plan may not, and a device held from the plan would be kept
     // from others for the whole run (a serial line or a sound card takes one writer at a time). A
-    // file replaced once already gets a new temporary file in the folder held since the plan.
+    // file replaced once already gets a new temporary file in the folder held since the plan; a
+    // checkpoint, in its folder reached again from the working folder.
     bool Open(std::string &error);
     // Appends `size` bytes. After a failed write the rest is dropped; Finish reports it.
     bool Write(const char *data, std::size_t size);
@@ -60,11 +62,12 @@ private:
 
     Mode mode = Mode::Unplanned;
     bool fifo = false;
-    std::string path;       // as given
-    std::string folderPath; // Replace: the folder, as the messages name it
-    Folder folder;          // Replace: the folder of the file replaced at the end
-    std::string name;       // Replace: its name there
-    std::string temporary;  // Replace: the name of the file written until then, if it has one
+    std::string path;                // as given
+    std::string folderPath;          // Replace: the folder, as the messages name it
+    Folder folder;                   // Replace: the folder of the file replaced at the end
+    const Folder *working = nullptr; // a checkpoint: the working folder, whence it is reached
+    std::string name;                // Replace: its name there
+    std::string temporary; // Replace: the name of the file written until then, if it has one
     int fd = -1;
     int temporaryPlace = -1; // where the second signal finds the temporary file
     int failure = 0;         // the first write's error number, or 0

@@ -20,7 +20,6 @@
 #include <windows.h>
 #else
 #include <poll.h>
-#include <sys/resource.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <linux/fs.h>
@@ -338,8 +337,8 @@ bool Folder::Place(int &file, std::string &temporary, int &place, const std::str
                    int &failure) const {
 #if !defined(_WIN32)
     struct stat old {};
-    if (fstatat(fd, name.c_str(), &old, 0) == 0) {
-        fchmod(file, old.st_mode & 07777);
+    if (fstatat(fd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode)) {
+        fchmod(file, old.st_mode & 0777); // a set-user-ID bit is no part of a text's permissions
     }
     // An unnamed file takes a temporary name first: a link cannot replace a file.
     const std::string self = "/proc/self/fd/" + std::to_string(file);
@@ -446,9 +445,10 @@ int CloseFile(int fd) {
 }
 
 #if defined(_WIN32)
-Folder::~Folder() {
+void Folder::Close() {
     if (handle != nullptr) {
         CloseHandle(handle);
+        handle = nullptr;
     }
 }
 // Windows makes files by path. Held open without sharing its deletion, the folder cannot be
@@ -496,7 +496,6 @@ bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::strin
 bool SyncFile(int file) {
     return _commit(file) == 0;
 }
-void AllowEveryOpenFile() {} // the runtime takes thousands
 bool Folder::IsMountPoint(const std::string & /*name*/) const {
     return false; // a file is no mount point on Windows
 }
@@ -507,9 +506,10 @@ std::size_t Folder::LongestName() const {
     return 255;
 }
 #else
-Folder::~Folder() {
+void Folder::Close() {
     if (fd >= 0) {
         close(fd);
+        fd = -1;
     }
 }
 bool Folder::Open(const std::string &folder) {
@@ -562,13 +562,6 @@ bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::strin
 }
 bool SyncFile(int file) {
     return fsync(file) == 0;
-}
-void AllowEveryOpenFile() {
-    rlimit most{};
-    if (getrlimit(RLIMIT_NOFILE, &most) == 0 && most.rlim_cur < most.rlim_max) {
-        most.rlim_cur = most.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &most);
-    }
 }
 // A bind-mounted file is the root of a mount; where the system does not say so, a file on another
 // device than its folder is one.

@@ -54,7 +54,7 @@ std::string FolderOf(const std::filesystem::path &path);
 class Folder {
 public:
     Folder() = default;
-    ~Folder();
+    ~Folder() { Close(); }
     Folder(const Folder &) = delete;
     Folder &operator=(const Folder &) = delete;
 
@@ -65,6 +65,8 @@ public:
     // point: a link or a junction), EXDEV for an absolute path or a way out with "..". `name` is
     // set to the file's name in the folder.
     bool OpenBeneath(const Folder &base, const std::string &file, std::string &name);
+    // Lets the folder go; Open and OpenBeneath may take one again.
+    void Close();
 
     // Creates a file here, to become `name`, that no other run can take for its own: an unnamed
     // one where the system offers it (`temporary` then empty), else the new file `temporary`,
@@ -95,10 +97,6 @@ private:
 #endif
     std::string path;
 };
-
-// Lets the process hold as many files open as the system lets it (the soft limit raised to the
-// hard one): a run holds two for each file that it replaces, from the plan to its end.
-void AllowEveryOpenFile();
 
 // Opens an existing device or FIFO for writing in place, without making it the controlling
 // terminal. A FIFO's open waits for a reader; the wait ends with EINTR in `failure` when a signal
