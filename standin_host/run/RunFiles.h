@@ -19,8 +19,7 @@ namespace standin {
 
 class RunFiles {
 public:
-    // Holds the working folder open, from which every checkpoint is reached, and lets the process
-    // hold open the files of as many outputs as a scenario names.
+    // Holds the working folder open, from which every checkpoint is reached.
     RunFiles();
 
     // `role` says what the file is to the run, e.g. "the scenario" or "the module of class X".
@@ -41,8 +40,9 @@ public:
     // an earlier output (a device that discards everything, such as /dev/null, may take several);
     // an output on the standard error, which carries the run's messages, or on a standard output
     // that shares the standard error's file; a checkpoint that is not a file of its own inside the
-    // working folder; then plans each output (OutputFile::Plan), its folder held from then on and
-    // its temporary file made, which the destructor removes if the run never comes. A signal that
+    // working folder; then plans each output (OutputFile::Plan): its folder opened and its
+    // temporary file made (the user's outputs hold both; the destructor removes the file if the
+    // run never comes). A signal that
     // ends the run ends the check early, with true: the caller hears it.
     bool Check(std::string &error);
 

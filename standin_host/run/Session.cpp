@@ -206,7 +206,7 @@ bool Session::OpenOutputs(std::string &error) {
     return true;
 }
 
-// A checkpoint goes to the folder held since the plan.
+// A checkpoint is written through the output planned for its file.
 bool Session::SaveScenario(const std::string &path, std::string &error) {
     OutputFile *file = files.Output("SAVE", path);
     if (file == nullptr) {
