@@ -1,7 +1,6 @@
 #include "standin_host/interface/ModuleServices.h"
 
 #include "standin_host/interface/LineReader.h"
-#include "standin_host/interface/VesselStatus.h"
 #include "standin_host/scenario/TextFile.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
