@@ -162,12 +162,4 @@ ModuleLibrary::~ModuleLibrary() {
     CloseLibrary(library);
 }
 
-const char *ModuleLibrary::FileSuffix() {
-#if defined(_WIN32)
-    return ".dll";
-#else
-    return ".so";
-#endif
-}
-
 } // namespace standin
