@@ -78,6 +78,21 @@ TEST(TextLines, LongRunsOfCarriageReturnsAreReadOnce) {
     }
 }
 
+// A class name that is no file name is refused before any file is looked for, and a message never
+// carries its control characters to the terminal.
+TEST(VesselClasses, RefusesAClassNameThatIsNoFileName) {
+    standin::VesselClasses classes(".", BREVLET_MODULE_FOLDER);
+    const std::pair<const char *, const char *> refusals[] = {
+        {"../Brevlet", "'../Brevlet' is not a valid class name"},
+        {"a\x1b[2Jb", "'a\\x1b[2Jb' is not a valid class name"},
+    };
+    for (const auto &[name, message] : refusals) {
+        std::string error;
+        EXPECT_EQ(classes.Find(name, error), nullptr);
+        EXPECT_EQ(error, message);
+    }
+}
+
 // A class's configuration is split into lines once, by the same rule; the module reads them
 // through a file handle, each line it is handed its own copy, with the number that a warning
 // would name.

@@ -8,7 +8,6 @@
 #include "standin_host/interface/ModuleServices.h"
 #include "standin_host/interface/ScenarioWriter.h"
 #include "standin_host/interface/VesselRecord.h"
-#include "standin_host/interface/VesselStatus.h"
 #include "standin_host/text/NumberText.h"
 
 using standin::HostCallCounts;

@@ -14,12 +14,10 @@ namespace standin {
 // given cannot change the host's data.
 class LineReader {
 public:
-    // The prepared lines of a class configuration or of a vessel's scenario block, read from
-    // `fileName`. Each line handed out is copied into `buffer`, as a C string at its start, which a
-    // host may keep from reader to reader so that its storage is reused. All three must outlive
-    // the reader. Its room for the longest line is taken here, before the module is called: a
-    // line handed out allocates nothing, so memory that runs out does so in the host's own code,
-    // never as an exception thrown through the module's.
+    // `lines` were read from `fileName`; each is handed out as a C string at the start of `buffer`,
+    // which a host may keep from reader to reader. All three must outlive the reader. Room for the
+    // longest line is taken here, before the module is called, so that memory runs out in the
+    // host's own code, never as an exception thrown through the module's.
     LineReader(const std::string &fileName, const SourceLines &lines, std::string &buffer)
         : fileName(fileName), lines(lines), current(buffer) {
         if (const std::size_t longest = lines.Longest(); current.size() <= longest) {

@@ -1,7 +1,6 @@
 #include "standin_host/interface/ModuleServices.h"
 
 #include "standin_host/interface/LineReader.h"
-#include "standin_host/interface/VesselStatus.h"
 #include "standin_host/scenario/TextFile.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
@@ -21,15 +20,11 @@ bool ParseVectorItem(std::string_view line, std::string_view key, VECTOR3 &value
         return false;
     }
     std::string_view rest = line.substr(key.size());
-    std::string_view words[4];
-    std::size_t count = 0;
-    while (count < 4 && !(words[count] = NextWord(rest)).empty()) {
-        ++count;
-    }
     double parts[3] = {};
-    for (std::size_t i = 0; i < 3 && i < count && problem.empty(); ++i) {
-        if (!ParseFiniteNumber(words[i], parts[i])) {
-            problem = Quoted(words[i]) + " " + WhyNotAFiniteNumber(words[i]);
+    std::size_t count = 0; // of the words after the key, up to 4
+    for (std::string_view word; count < 4 && !(word = NextWord(rest)).empty(); ++count) {
+        if (count < 3 && problem.empty() && !ParseFiniteNumber(word, parts[count])) {
+            problem = Quoted(word) + " " + WhyNotAFiniteNumber(word);
         }
     }
     if (problem.empty() && count != 3) {

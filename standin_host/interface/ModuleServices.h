@@ -1,8 +1,8 @@
 // The door through which the vessel modules reach the run: the oapi functions and the VESSEL
-// defaults (HostServices.cpp) find the active ModuleServices and ask it, and nothing else of the
-// host. It keeps what a module may see of the run (the camera, the debug line) and passes on what
-// only the simulation can do (deleting a vessel, taking a vessel's new state into its bounds).
-// The services of a vessel's step are inline and not virtual: every vessel calls them every step.
+// defaults (HostServices.cpp) ask the active ModuleServices, and nothing else of the host. It keeps
+// what a module may see of the run (the camera, the debug line) and passes on what only the
+// simulation can do (deleting a vessel, taking a vessel's new state into its bounds). The services
+// of a vessel's step are inline and not virtual: every vessel calls them every step.
 #pragma once
 
 #include "host/HostServices.h"
@@ -15,7 +15,17 @@
 
 namespace standin {
 
-struct VesselStatus;
+class LineReader;
+
+// A vessel's status record: what the host's default handling reads from a scenario block and
+// applies to a vessel.
+struct VesselStatus {
+    VECTOR3 position{};
+    VECTOR3 velocity{};
+    // While a scenario block is loaded, the reader of its lines: a line that the default handling
+    // does not understand is reported where it stands. Null for a record that no lines fill.
+    const LineReader *source = nullptr;
+};
 
 // How often the modules have called each host service of the step; tests hold a module's step to
 // the work it is meant to do.
@@ -48,8 +58,6 @@ public:
     ModuleServices(const ModuleServices &) = delete;
     ModuleServices &operator=(const ModuleServices &) = delete;
 
-    // The services that the modules reach through the host interface. Inline, since every host
-    // service that a module calls in its step goes through it.
     static ModuleServices *Active() { return active; }
     // The active services, counting a call of `service`.
     static ModuleServices &Called(std::size_t HostCallCounts::*service) {
@@ -85,14 +93,12 @@ public:
         }
     }
     // The host's own lines of a vessel's scenario block, "POS x y z" and "VEL x y z", read into
-    // `status`; one with a bad number is kept for the simulation to refuse the run with (the first
-    // only); any other line is reported where it stands, and the load goes on.
+    // `status`; the first with a bad number is kept for the simulation to refuse the run with;
+    // any other line is reported where it stands, and the load goes on.
     void ParseDefaultLine(const char *line, VesselStatus &status);
     const std::string &LineError() const { return lineError; } // "" while every line was read
 
-    // How often the modules called each service.
     const HostCallCounts &Calls() const { return calls; }
-
     const char *DebugLine() const { return debugString; }
 
     // ---- What the driver of a run sets: the simulation, or a test that drives a module alone ----

@@ -3,11 +3,6 @@
 #include <cstdint>
 #include <fstream>
 
-#if defined(_WIN32)
-#include <iterator>
-#include <windows.h>
-#endif
-
 namespace standin {
 namespace {
 
@@ -174,69 +169,5 @@ std::vector<std::string> PeImportedFiles(const std::string &image) {
     }
     return files;
 }
-
-#if defined(_WIN32)
-namespace {
-
-std::vector<std::string> ImportedFiles(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return PeImportedFiles(
-        std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
-}
-
-bool IsProgram(const std::string &file) {
-    return file.size() > 4 && _stricmp(file.c_str() + file.size() - 4, ".exe") == 0;
-}
-
-} // namespace
-
-std::string OtherHostReason(const std::string &path) {
-    for (const std::string &file : ImportedFiles(path)) {
-        // The host's own program is loaded under its name; another would be loaded beside it.
-        if (IsProgram(file) && GetModuleHandleA(file.c_str()) == nullptr) {
-            char own[MAX_PATH] = {};
-            const DWORD length = GetModuleFileNameA(nullptr, own, MAX_PATH);
-            std::string name(own, length);
-            name = name.substr(name.find_last_of("\\/") + 1);
-            return "it imports the host's services from a program named " + file +
-                   ", and this host is " + name + ": run it in a host of that name, or build " +
-                   "it against the import library of this one";
-        }
-    }
-    return {};
-}
-
-std::string MissingImportsReason(const std::string &path) {
-    std::vector<std::string> missing;
-    for (const std::string &file : ImportedFiles(path)) {
-        if (IsProgram(file) || GetModuleHandleA(file.c_str()) != nullptr) {
-            continue;
-        }
-        HMODULE found = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        if (found != nullptr) {
-            FreeLibrary(found);
-        } else {
-            missing.push_back(file);
-        }
-    }
-    if (missing.empty()) {
-        return {};
-    }
-    std::string files = missing.front();
-    for (std::size_t i = 1; i < missing.size(); ++i) {
-        files += (i + 1 == missing.size() ? " and " : ", ") + missing[i];
-    }
-    return "it needs " + files + ", which Windows finds neither beside the host's program nor " +
-           "on its search path; a module links its C++ runtime in (-static with MinGW-w64's " +
-           "GCC), as the kit's example module does";
-}
-#else
-std::string OtherHostReason(const std::string & /*path*/) {
-    return {};
-}
-std::string MissingImportsReason(const std::string & /*path*/) {
-    return {};
-}
-#endif
 
 } // namespace standin

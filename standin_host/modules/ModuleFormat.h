@@ -18,15 +18,4 @@ std::string ForeignModuleReason(const std::string &path);
 // no import table or one that leaves the file.
 std::vector<std::string> PeImportedFiles(const std::string &image);
 
-// Windows: why the module at `path` must not be loaded into this host: it imports the host's
-// services from a program of another name, which Windows would load as a second program beside
-// this one (or, where there is none, fail with error 126). Empty when it does not. Elsewhere:
-// empty.
-std::string OtherHostReason(const std::string &path);
-
-// Windows: the imports of the module at `path` that this process cannot find, in words with
-// what to do, such as "it needs libstdc++-6.dll, which Windows finds neither beside the host's
-// program nor on its search path; ..."; empty when all are found. Elsewhere: empty.
-std::string MissingImportsReason(const std::string &path);
-
 } // namespace standin

@@ -1,6 +1,7 @@
 #include "standin_host/modules/ModuleLibrary.h"
 
 #include "standin_host/modules/ModuleFormat.h"
+#include "standin_host/platform/Process.h"
 
 #include <cstring>
 #include <filesystem>
@@ -8,6 +9,8 @@
 #include <utility>
 
 #if defined(_WIN32)
+#include <fstream>
+#include <iterator>
 #include <windows.h>
 #else
 #include <dlfcn.h>
@@ -17,6 +20,60 @@ namespace standin {
 namespace {
 
 #if defined(_WIN32)
+std::vector<std::string> ImportedFiles(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return PeImportedFiles(
+        std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+}
+
+bool IsProgram(const std::string &file) {
+    return file.size() > 4 && _stricmp(file.c_str() + file.size() - 4, ".exe") == 0;
+}
+
+// Why the module at `path` must not be loaded into this host: it imports the host's services
+// from a program of another name, which Windows would load as a second program beside this one
+// (or, where there is none, fail with error 126). Empty when it does not.
+std::string OtherHostReason(const std::string &path) {
+    for (const std::string &file : ImportedFiles(path)) {
+        // The host's own program is loaded under its name; another would be loaded beside it.
+        if (IsProgram(file) && GetModuleHandleA(file.c_str()) == nullptr) {
+            return "it imports the host's services from a program named " + file +
+                   ", and this host is " +
+                   std::filesystem::path(ProgramPath(nullptr)).filename().string() +
+                   ": run it in a host of that name, or build it against the import library " +
+                   "of this one";
+        }
+    }
+    return {};
+}
+
+// The imports of the module at `path` that this process cannot find, in words with what to do;
+// empty when all are found.
+std::string MissingImportsReason(const std::string &path) {
+    std::vector<std::string> missing;
+    for (const std::string &file : ImportedFiles(path)) {
+        if (IsProgram(file) || GetModuleHandleA(file.c_str()) != nullptr) {
+            continue;
+        }
+        HMODULE found = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        if (found != nullptr) {
+            FreeLibrary(found);
+        } else {
+            missing.push_back(file);
+        }
+    }
+    if (missing.empty()) {
+        return {};
+    }
+    std::string files = missing.front();
+    for (std::size_t i = 1; i < missing.size(); ++i) {
+        files += (i + 1 == missing.size() ? " and " : ", ") + missing[i];
+    }
+    return "it needs " + files + ", which Windows finds neither beside the host's program nor " +
+           "on its search path; a module links its C++ runtime in (-static with MinGW-w64's " +
+           "GCC), as the kit's example module does";
+}
+
 void *OpenLibrary(const std::string &path, std::string &reason) {
     HMODULE module = LoadLibraryA(path.c_str());
     if (module == nullptr) {
@@ -70,11 +127,12 @@ std::unique_ptr<ModuleLibrary> ModuleLibrary::Load(const std::string &path, std:
         error = path + ": no such module file";
         return nullptr;
     }
-    const std::string otherHost = OtherHostReason(path);
-    if (!otherHost.empty()) {
+#if defined(_WIN32)
+    if (const std::string otherHost = OtherHostReason(path); !otherHost.empty()) {
         error = path + ": not a module for this host: " + otherHost;
         return nullptr;
     }
+#endif
     std::string reason;
     void *library = OpenLibrary(path, reason);
     if (library == nullptr) {
@@ -102,14 +160,6 @@ ModuleLibrary::ModuleLibrary(std::string path, void *library, OvcInitFunction in
 
 ModuleLibrary::~ModuleLibrary() {
     CloseLibrary(library);
-}
-
-const char *ModuleLibrary::FileSuffix() {
-#if defined(_WIN32)
-    return ".dll";
-#else
-    return ".so";
-#endif
 }
 
 } // namespace standin

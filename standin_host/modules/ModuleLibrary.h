@@ -23,7 +23,13 @@ public:
     OvcExitFunction Exit() const { return exit; }
 
     // The file name ending of a module on this platform.
-    static const char *FileSuffix();
+    static const char *FileSuffix() {
+#if defined(_WIN32)
+        return ".dll";
+#else
+        return ".so";
+#endif
+    }
 
 private:
     ModuleLibrary(std::string path, void *library, OvcInitFunction init, OvcExitFunction exit);

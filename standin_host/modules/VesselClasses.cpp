@@ -35,7 +35,7 @@ const VesselClass *VesselClasses::Find(const std::string &name, std::string &err
         return known->second.get();
     }
     if (!IsValidName(name)) {
-        error = "'" + name + "' is not a valid class name";
+        error = Quoted(name) + " is not a valid class name";
         return nullptr;
     }
     auto vesselClass = std::make_unique<VesselClass>();
@@ -61,25 +61,18 @@ const VesselClass *VesselClasses::Find(const std::string &name, std::string &err
     if (!FindModuleName(vesselClass->config, moduleName, error)) {
         return nullptr;
     }
-    vesselClass->module = FindModule(moduleName, error);
-    if (vesselClass->module == nullptr) {
-        return fail(moduleFolder + "/" + moduleName + ModuleLibrary::FileSuffix(),
-                    "--modules names the folder of the modules");
+    auto module = modules.find(moduleName);
+    if (module == modules.end()) {
+        const std::string modulePath =
+            moduleFolder + "/" + moduleName + ModuleLibrary::FileSuffix();
+        std::unique_ptr<ModuleLibrary> loaded = ModuleLibrary::Load(modulePath, error);
+        if (!loaded) {
+            return fail(modulePath, "--modules names the folder of the modules");
+        }
+        module = modules.emplace(moduleName, std::move(loaded)).first;
     }
+    vesselClass->module = module->second.get();
     return classes.emplace(name, std::move(vesselClass)).first->second.get();
-}
-
-const ModuleLibrary *VesselClasses::FindModule(const std::string &name, std::string &error) {
-    const auto known = modules.find(name);
-    if (known != modules.end()) {
-        return known->second.get();
-    }
-    std::unique_ptr<ModuleLibrary> module =
-        ModuleLibrary::Load(moduleFolder + "/" + name + ModuleLibrary::FileSuffix(), error);
-    if (!module) {
-        return nullptr;
-    }
-    return modules.emplace(name, std::move(module)).first->second.get();
 }
 
 } // namespace standin

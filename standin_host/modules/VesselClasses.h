@@ -31,8 +31,6 @@ public:
     const VesselClass *Find(const std::string &name, std::string &error);
 
 private:
-    const ModuleLibrary *FindModule(const std::string &name, std::string &error);
-
     std::string configFolder;
     std::string moduleFolder;
     std::map<std::string, std::unique_ptr<ModuleLibrary>> modules;

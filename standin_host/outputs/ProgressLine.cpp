@@ -1,6 +1,6 @@
 #include "standin_host/outputs/ProgressLine.h"
 
-#include "standin_host/platform/TerminalWidth.h"
+#include "standin_host/platform/Process.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 

@@ -1,7 +1,7 @@
 #include "standin_host/platform/FileCalls.h"
 
+#include "standin_host/platform/Process.h"
 #include "standin_host/platform/RunInterrupt.h"
-#include "standin_host/platform/TerminalWidth.h"
 #include "standin_host/text/MessageText.h"
 
 #include <algorithm>

@@ -3,10 +3,8 @@
 // process (its standard streams, its own path, whether a terminal shows its errors), the signals
 // and the x87 unit.
 #include "BrevletVersion.h"
-#include "standin_host/platform/ProgramPath.h"
+#include "standin_host/platform/Process.h"
 #include "standin_host/platform/RunInterrupt.h"
-#include "standin_host/platform/StandardStreams.h"
-#include "standin_host/platform/TerminalWidth.h"
 #include "standin_host/platform/X87Precision.h"
 #include "standin_host/program/CommandLine.h"
 #include "standin_host/run/HostRun.h"

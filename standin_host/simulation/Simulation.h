@@ -6,7 +6,6 @@
 #include "host/Vessel.h"
 #include "standin_host/interface/LogSink.h"
 #include "standin_host/interface/ModuleServices.h"
-#include "standin_host/interface/VesselStatus.h"
 #include "standin_host/modules/VesselClasses.h"
 #include "standin_host/scenario/ScenarioFile.h"
 #include "standin_host/simulation/RunObserver.h"

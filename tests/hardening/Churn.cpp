@@ -9,7 +9,6 @@
 #include "standin_host/interface/ModuleServices.h"
 #include "standin_host/interface/ScenarioWriter.h"
 #include "standin_host/interface/VesselRecord.h"
-#include "standin_host/interface/VesselStatus.h"
 #include "standin_host/modules/ModuleLibrary.h"
 #include "standin_host/outputs/RunLog.h"
 #include "standin_host/text/TextOut.h"
