@@ -55,11 +55,9 @@ void PlotRecorder::NoteAlive(double time, std::size_t alive) {
 
 void PlotRecorder::NoteClass(const VesselRecord &vessel) {
     const std::string &name = vessel.vesselClass->name;
-    if (std::find(record.classesSeen.begin(), record.classesSeen.end(), name) !=
-        record.classesSeen.end()) {
+    if (!classesSeen.insert(name).second) {
         return;
     }
-    record.classesSeen.push_back(name);
     double limit = 0.0;
     if (ClassDistanceLimit(*vessel.vesselClass, limit)) {
         record.limits.push_back(PlotLimit{name, limit});
@@ -80,13 +78,12 @@ void PlotRecorder::VesselCreated(const RunView &run, const VesselRecord &vessel)
     if (record.lanes.size() == MaxLanes) {
         return;
     }
-    PlotLane lane;
+    PlotLane &lane = record.lanes.emplace_back();
     lane.name = vessel.name;
     lane.created = run.Time();
     lane.vessel = &vessel;
     lane.lastColumn = ColumnOf(run.Time());
     lane.distance.push_back(PlotSample{run.Time(), CameraDistance(vessel, run.CameraPosition())});
-    record.lanes.push_back(std::move(lane));
 }
 
 void PlotRecorder::CameraTargeted(const RunView &run, const VesselRecord *target) {
@@ -131,7 +128,6 @@ void PlotRecorder::StepDone(const RunView &run, const StepFacts &facts) {
         }
         if (deleted) {
             lane.deleted = facts.time;
-            lane.wasDeleted = true;
             lane.vessel = nullptr; // gone after this step
         }
     }

@@ -59,13 +59,11 @@ std::string ProgressText(double simTime, double done, double stepsPerSecond, dou
 std::string ReadingText(const std::string &what, const std::string &name, double share,
                         std::size_t columns) {
     const std::string done = "  " + FormatFixed(std::clamp(share, 0.0, 1.0) * 100.0, 1) + "%";
-    std::string text = what;
-    if (text.append(" ").append(Escaped(name)).append(done).size() <= Room(columns)) {
-        return text;
-    }
-    text = what;
-    if (text.append(done).size() <= Room(columns)) {
-        return text;
+    for (const std::string &text :
+         {fmt::format("{} {}{}", what, Escaped(name), done), what + done}) {
+        if (text.size() <= Room(columns)) {
+            return text;
+        }
     }
     return {};
 }

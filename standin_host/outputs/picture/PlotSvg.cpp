@@ -233,7 +233,7 @@ double Lanes(SvgWriter &svg, const PlotRecord &record, const Scale &time, double
         const PlotLane &lane = record.lanes[i];
         const double centre = top + laneHeight * double(i) + (roomy ? 32.0 : 18.0);
         const double from = time(lane.created);
-        const double end = lane.wasDeleted ? lane.deleted : record.stopped;
+        const double end = lane.deleted.value_or(record.stopped);
         const double to = time(end);
         svg.Write(R"(<g class="lane" data-vessel="{}" data-y="{}" data-colour="{}">)",
                   XmlText(lane.name), Px(centre), ColourOf(i));
@@ -251,10 +251,10 @@ double Lanes(SvgWriter &svg, const PlotRecord &record, const Scale &time, double
             svg.Rect(left, centre - box, right - left, 2 * box, targetedBox);
         }
         const std::string label =
-            fmt::format("{} {} s, {} m away", lane.wasDeleted ? "deleted at" : "still there at",
+            fmt::format("{} {} s, {} m away", lane.deleted ? "deleted at" : "still there at",
                         FormatFixed(end, decimals), FormatFixed(lane.distance.back().distance, 0));
         const double labelWidth = double(label.size()) * (roomy ? 7.5 : 6.5);
-        if (lane.wasDeleted) {
+        if (lane.deleted) {
             Cross(svg, to, centre, roomy ? 8 : 6);
         }
         if (roomy) {
@@ -370,7 +370,7 @@ void DistanceCurves(SvgWriter &svg, const PlotRecord &record, const Scale &time,
         const PlotSample &last = lane.distance.back();
         const double x = time(last.time);
         const double y = distance.AtMost(last.distance);
-        if (lane.wasDeleted) {
+        if (lane.deleted) {
             Marker(svg, i, x, y, 7);
         }
         if (record.lanes.size() <= directLabelLanes) {
@@ -421,7 +421,8 @@ double DistanceLegend(SvgWriter &svg, const PlotRecord &record, bool lanes, doub
     constexpr int perRow = 5;
     for (std::size_t i = 0; i < record.lanes.size(); ++i) {
         const double x = plotLeft + 190.0 * double(i % perRow);
-        const double rowY = y + 26.0 * double(i / perRow);
+        const std::size_t row = i / perRow;
+        const double rowY = y + 26.0 * double(row);
         svg.Line(x, rowY, x + 44, rowY, CurveStyle(i));
         Marker(svg, i, x + 22, rowY, 6);
         svg.Text(x + 54, rowY + 5, record.lanes[i].name, 14);
