@@ -84,7 +84,6 @@ public:
 private:
     int ColumnOf(double time) const;
     void NoteAlive(double time, std::size_t alive);
-    void NoteClass(const VesselRecord &vessel);
     void EndTargetInterval(double time);
 
     PlotRecord record;
