@@ -2,6 +2,7 @@
 // the text of numbers, the decimals of a time grid, numbers and counts in messages, the run log's
 // warnings, UTF-8 decoding and ASCII case folding.
 #include "standin_host/outputs/RunLog.h"
+#include "standin_host/platform/TerminalWidth.h"
 #include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
@@ -12,9 +13,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iostream>
 #include <limits>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -185,6 +188,49 @@ TEST(RunLog, SumsUpTheWarningsOfAKindAfterTheFirstTen) {
                 "b.scn: warning: ... and 1 more of these: scenario line not understood\n";
     EXPECT_EQ(warnings.str(), expected);
     EXPECT_EQ(log.str(), "[t=0.000] created A\n");
+}
+
+// What a stream is given between its flushes.
+class Pieces : public std::stringbuf {
+public:
+    std::vector<std::size_t> sizes;
+    std::string written;
+
+protected:
+    int sync() override {
+        if (!str().empty()) {
+            sizes.push_back(str().size());
+            written += str();
+            str("");
+        }
+        return 0;
+    }
+};
+
+// The lines that the log on the standard output holds go out in pieces of whole lines of at most
+// 4096 bytes, which a pipe takes whole or not at all; a longer line goes out by itself.
+TEST(RunLog, HeldLinesGoOutInPiecesOfWholeLines) {
+    if (standin::OutputStreamIsTerminal()) {
+        GTEST_SKIP() << "a log on a terminal holds no lines";
+    }
+    Pieces pieces;
+    std::streambuf *const standardOutput = std::cout.rdbuf(&pieces);
+    std::ostringstream warnings;
+    std::string expected;
+    {
+        standin::RunLog run(std::cout, 1.0, warnings);
+        // Each line is 11 bytes longer: "[t=0.000] " and its end.
+        for (const std::size_t length : {100, 3000, 5000, 10, 4086, 20}) {
+            const std::string text(length, 'x');
+            run.Line(0.0, text);
+            expected += "[t=0.000] " + text + "\n";
+        }
+        EXPECT_TRUE(pieces.written.empty());
+        run.Flush();
+    }
+    std::cout.rdbuf(standardOutput);
+    EXPECT_EQ(pieces.sizes, (std::vector<std::size_t>{111 + 3011, 5011, 21, 4097, 31}));
+    EXPECT_EQ(pieces.written, expected);
 }
 
 struct Sequence {

@@ -17,13 +17,13 @@ namespace {
 // its class configuration that is a number, read as the host reads the Module line. The host does
 // not know how a module reads the file: a line that only a module takes ("MaxCamDistance =
 // 1000m") draws no limit. A limit of zero or less culls nothing: it is not drawn.
-bool ClassDistanceLimit(const VesselClass &vesselClass, double &limit) {
-    bool found = false;
+double ClassDistanceLimit(const VesselClass &vesselClass) {
+    double limit = 0.0;
     ForEachConfigValue(vesselClass.config.text, "MaxCamDistance", [&](std::string_view value, int) {
-        found = ParseFiniteNumber(value, limit) || found;
+        ParseFiniteNumber(value, limit); // what is not a number leaves `limit` as it was
         return true;
     });
-    return found && limit > 0.0;
+    return limit;
 }
 
 } // namespace
@@ -53,19 +53,6 @@ void PlotRecorder::NoteAlive(double time, std::size_t alive) {
     column.hasAlive = true;
 }
 
-void PlotRecorder::NoteClass(const VesselRecord &vessel) {
-    const std::string &name = vessel.vesselClass->name;
-    if (std::find(record.classesSeen.begin(), record.classesSeen.end(), name) !=
-        record.classesSeen.end()) {
-        return;
-    }
-    record.classesSeen.push_back(name);
-    double limit = 0.0;
-    if (ClassDistanceLimit(*vessel.vesselClass, limit)) {
-        record.limits.push_back(PlotLimit{name, limit});
-    }
-}
-
 void PlotRecorder::EndTargetInterval(double time) {
     if (targetLane != nullptr) {
         targetLane->targeted.back().to = time;
@@ -76,17 +63,22 @@ void PlotRecorder::EndTargetInterval(double time) {
 void PlotRecorder::VesselCreated(const RunView &run, const VesselRecord &vessel) {
     ++record.vesselsCreated;
     NoteAlive(run.Time(), run.Vessels().size() - run.PendingDeletions());
-    NoteClass(vessel);
+    // A class's limit is read once, with its first vessel.
+    if (const VesselClass &vesselClass = *vessel.vesselClass;
+        classesSeen.insert(vesselClass.name).second) {
+        if (const double limit = ClassDistanceLimit(vesselClass); limit > 0.0) {
+            record.limits.push_back(PlotLimit{vesselClass.name, limit});
+        }
+    }
     if (record.lanes.size() == MaxLanes) {
         return;
     }
-    PlotLane lane;
+    PlotLane &lane = record.lanes.emplace_back();
     lane.name = vessel.name;
     lane.created = run.Time();
     lane.vessel = &vessel;
     lane.lastColumn = ColumnOf(run.Time());
     lane.distance.push_back(PlotSample{run.Time(), CameraDistance(vessel, run.CameraPosition())});
-    record.lanes.push_back(std::move(lane));
 }
 
 void PlotRecorder::CameraTargeted(const RunView &run, const VesselRecord *target) {
@@ -131,7 +123,6 @@ void PlotRecorder::StepDone(const RunView &run, const StepFacts &facts) {
         }
         if (deleted) {
             lane.deleted = facts.time;
-            lane.wasDeleted = true;
             lane.vessel = nullptr; // gone after this step
         }
     }

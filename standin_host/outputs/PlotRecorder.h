@@ -7,6 +7,8 @@
 #include "standin_host/simulation/RunObserver.h"
 
 #include <cstddef>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,8 +27,7 @@ struct PlotInterval {
 struct PlotLane {
     std::string name;
     double created = 0.0;
-    double deleted = 0.0;
-    bool wasDeleted = false;
+    std::optional<double> deleted;
     std::vector<PlotInterval> targeted; // the camera's target intervals, in order
     std::vector<PlotSample> distance;   // at most one per column, and the deletion
     int lastColumn = -1;
@@ -61,7 +62,6 @@ struct PlotRecord {
     std::vector<PlotLane> lanes; // the first MaxLanes vessels created
     std::vector<PlotColumn> columns;
     std::vector<PlotLimit> limits;
-    std::vector<std::string> classesSeen;
 };
 
 class PlotRecorder : public RunObserver {
@@ -84,10 +84,10 @@ public:
 private:
     int ColumnOf(double time) const;
     void NoteAlive(double time, std::size_t alive);
-    void NoteClass(const VesselRecord &vessel);
     void EndTargetInterval(double time);
 
     PlotRecord record;
+    std::set<std::string> classesSeen;
     double plannedEnd;
     int lastDistanceColumn = -1;
     PlotLane *targetLane = nullptr; // the lane whose target interval is open

@@ -59,34 +59,30 @@ std::string ProgressText(double simTime, double done, double stepsPerSecond, dou
 std::string ReadingText(const std::string &what, const std::string &name, double share,
                         std::size_t columns) {
     const std::string done = "  " + FormatFixed(std::clamp(share, 0.0, 1.0) * 100.0, 1) + "%";
-    std::string text = what;
-    if (text.append(" ").append(Escaped(name)).append(done).size() <= Room(columns)) {
-        return text;
-    }
-    text = what;
-    if (text.append(done).size() <= Room(columns)) {
-        return text;
+    for (const std::string &text :
+         {fmt::format("{} {}{}", what, Escaped(name), done), what + done}) {
+        if (text.size() <= Room(columns)) {
+            return text;
+        }
     }
     return {};
 }
 
 LineInPlace::LineInPlace(std::ostream &terminal, bool shown, SteadyNow now)
-    : terminal(terminal), shown(shown), clock(now), started(clock()), lastDrawn(started) {}
+    : shown(shown), terminal(terminal), clock(now), started(clock()), lastDrawn(started) {}
 
-bool LineInPlace::Due() {
+void LineInPlace::Redraw(const std::function<std::string(std::size_t, double)> &text) {
     const auto now = clock();
     if (!shown || now - started < firstShownAfter || now - lastDrawn < redrawnEvery) {
-        return false;
+        return;
     }
     lastDrawn = now;
-    return true;
-}
-
-void LineInPlace::Draw(std::string text, std::size_t columns) {
-    const std::size_t length = text.size();
+    const std::size_t columns = ErrorStreamColumns();
+    std::string drawn = text(columns, std::chrono::duration<double>(now - started).count());
+    const std::size_t length = drawn.size();
     const std::size_t cleared = std::min(drawnLength, Room(columns));
-    text.append(cleared > length ? cleared - length : 0, ' ');
-    terminal << '\r' << text << std::flush;
+    drawn.append(cleared > length ? cleared - length : 0, ' ');
+    terminal << '\r' << drawn << std::flush;
     drawnLength = std::max<std::size_t>(length, 1); // even an empty text took the cursor back
 }
 
@@ -99,27 +95,17 @@ void LineInPlace::Clear() {
 }
 
 void ReadingLine::Show(const char *what, double share) {
-    if (line.Due()) {
-        const std::size_t columns = ErrorStreamColumns();
-        line.Draw(ReadingText(what, name, share, columns), columns);
-    }
+    Redraw([&](std::size_t columns, double) { return ReadingText(what, name, share, columns); });
 }
 
-ProgressLine::ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime,
-                           SteadyNow now)
-    : line(terminal, shown, now), shown(shown), startTime(startTime), endTime(endTime) {}
-
 void ProgressLine::Look(double simTime) {
-    if (!line.Due()) {
-        return;
-    }
-    const double elapsed = line.SecondsToLastDue();
-    const double span = endTime - startTime;
-    const double done = span > 0 ? std::clamp((simTime - startTime) / span, 0.0, 1.0) : 1.0;
-    const double stepsPerSecond = static_cast<double>(steps) / elapsed;
-    const double left = done > 0 ? elapsed * (1.0 - done) / done : 1e99;
-    const std::size_t columns = ErrorStreamColumns();
-    line.Draw(ProgressText(simTime, done, stepsPerSecond, left, columns), columns);
+    Redraw([&](std::size_t columns, double elapsed) {
+        const double span = endTime - startTime;
+        const double done = span > 0 ? std::clamp((simTime - startTime) / span, 0.0, 1.0) : 1.0;
+        const double stepsPerSecond = static_cast<double>(steps) / elapsed;
+        const double left = done > 0 ? elapsed * (1.0 - done) / done : 1e99;
+        return ProgressText(simTime, done, stepsPerSecond, left, columns);
+    });
 }
 
 } // namespace standin

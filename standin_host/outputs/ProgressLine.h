@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -36,24 +37,24 @@ using SteadyNow = std::chrono::steady_clock::time_point (*)();
 // drawn only once a second has passed since it was made, and then at most four times a second.
 class LineInPlace {
 public:
+    // `shown` false: the line stays off (the stream is not a terminal).
     LineInPlace(std::ostream &terminal, bool shown, SteadyNow now);
     ~LineInPlace() { Clear(); }
     LineInPlace(const LineInPlace &) = delete;
     LineInPlace &operator=(const LineInPlace &) = delete;
 
-    // True when the line is due to be drawn now; it is then taken as drawn.
-    bool Due();
-    // The seconds from the line's making to the time it was last due.
-    double SecondsToLastDue() const {
-        return std::chrono::duration<double>(lastDrawn - started).count();
-    }
-    void Draw(std::string text, std::size_t columns);
     // Takes the line away, so that something else can be written on a clean line.
     void Clear();
 
+protected:
+    // When the line is due, draws `text(columns, seconds)`: its text for a terminal `columns`
+    // wide, `seconds` after the line was made.
+    void Redraw(const std::function<std::string(std::size_t, double)> &text);
+
+    const bool shown;
+
 private:
     std::ostream &terminal;
-    bool shown;
     SteadyNow clock;
     std::chrono::steady_clock::time_point started;
     std::chrono::steady_clock::time_point lastDrawn;
@@ -61,25 +62,23 @@ private:
 };
 
 // The progress of reading a large scenario, shown as the progress of a run is.
-class ReadingLine {
+class ReadingLine : public LineInPlace {
 public:
     ReadingLine(std::ostream &terminal, bool shown, std::string name,
                 SteadyNow now = std::chrono::steady_clock::now)
-        : line(terminal, shown, now), name(std::move(name)) {}
+        : LineInPlace(terminal, shown, now), name(std::move(name)) {}
 
     void Show(const char *what, double share);
-    void Clear() { line.Clear(); }
 
 private:
-    LineInPlace line;
     std::string name;
 };
 
-class ProgressLine : public RunObserver {
+class ProgressLine : public RunObserver, public LineInPlace {
 public:
-    // `shown` false: the line stays off (the stream is not a terminal).
     ProgressLine(std::ostream &terminal, bool shown, double startTime, double endTime,
-                 SteadyNow now = std::chrono::steady_clock::now);
+                 SteadyNow now = std::chrono::steady_clock::now)
+        : LineInPlace(terminal, shown, now), startTime(startTime), endTime(endTime) {}
     // Looks at the clock only after some tens of thousands of vessel calls, whether they make
     // many small steps or a few large ones.
     void StepDone(const RunView &run, const StepFacts &facts) override {
@@ -94,16 +93,11 @@ public:
     }
     void RunEnded(const RunView &) override { Clear(); }
 
-    // Takes the line away, so that the run log or a message can be written on a clean line.
-    void Clear() { line.Clear(); }
-
 private:
     static constexpr std::uint64_t workBetweenLooks = 65536;
 
     void Look(double simTime);
 
-    LineInPlace line;
-    bool shown;
     double startTime;
     double endTime;
     std::uint64_t steps = 0;

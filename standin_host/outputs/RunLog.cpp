@@ -6,9 +6,9 @@
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <string_view>
 
 namespace standin {
 
@@ -86,19 +86,14 @@ void RunLog::Flush() {
     }
     // In pieces of whole lines that a pipe takes whole or not at all, so that a second signal,
     // which ends the host inside a write to a reader that does not read, leaves whole lines.
-    const char *piece = held.get();
-    const char *const end = piece + heldCount;
-    while (piece != end) {
-        const char *last = piece + std::min<std::size_t>(end - piece, wholeInAPipe);
-        while (last != piece && last[-1] != '\n') {
-            --last;
+    for (std::string_view rest(held.get(), heldCount); !rest.empty();) {
+        std::size_t lineEnd = rest.rfind('\n', wholeInAPipe - 1);
+        if (lineEnd == std::string_view::npos) { // a line longer than a piece
+            lineEnd = rest.find('\n');
         }
-        if (last == piece) { // a line longer than a piece
-            last = static_cast<const char *>(std::memchr(piece, '\n', end - piece)) + 1;
-        }
-        out.write(piece, last - piece);
+        out.write(rest.data(), static_cast<std::streamsize>(lineEnd + 1));
         out.flush();
-        piece = last;
+        rest.remove_prefix(lineEnd + 1);
     }
     heldCount = 0;
 }

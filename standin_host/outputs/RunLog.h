@@ -75,7 +75,7 @@ private:
     struct WarningKind {
         unsigned long long count = 0;
         unsigned long long heldBack = 0; // not yet summed up
-        std::string file;                // of the last one held back
+        std::string file;                // of the first one held back
     };
     std::map<std::string, WarningKind, std::less<>> kinds;
     bool holding = false; // some warning is held back

@@ -41,10 +41,6 @@ void TraceWriter::VesselCreated(const RunView & /*run*/, const VesselRecord &ves
 }
 
 void TraceWriter::StepStarting(const RunView &run) {
-    WriteCreated(run);
-}
-
-void TraceWriter::WriteCreated(const RunView &run) {
     const VesselRecord *target = run.CameraTarget();
     for (const VesselRecord *vessel : created) {
         AppendRow(run.Time(), *vessel, run.CameraPosition(), vessel == target, "", "created");
@@ -68,7 +64,7 @@ void TraceWriter::StepDone(const RunView &run, const StepFacts &facts) {
 }
 
 void TraceWriter::RunEnded(const RunView &run) {
-    WriteCreated(run);
+    StepStarting(run); // the vessels created at the last boundary
     out.Drain();
 }
 

@@ -25,7 +25,6 @@ public:
     void RunEnded(const RunView &run) override;
 
 private:
-    void WriteCreated(const RunView &run);
     void AppendRow(double time, const VesselRecord &vessel, const VECTOR3 &camera, bool targeted,
                    const char *debugLine, const char *event);
 
