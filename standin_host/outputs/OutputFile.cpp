@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 namespace standin {
 namespace {
@@ -51,13 +52,13 @@ bool Refused(const std::string &path, const FileFacts &facts, std::string &error
     case FileFacts::Kind::Device:
         if (facts.readOnly && facts.standardStream == 0) {
             error = CannotWrite(
-                path, facts.readOnlyReason == 0 ? std::string("the file is read-only (its owner "
-                                                              "protected it)")
-                      : facts.readOnlyReason == EROFS ? std::string("the file system is read-only")
-                      : facts.readOnlyReason == EPERM
+                path, facts.reason == 0       ? std::string("the file is read-only (its owner "
+                                                                  "protected it)")
+                      : facts.reason == EROFS ? std::string("the file system is read-only")
+                      : facts.reason == EPERM
                           ? std::string("the file is append-only or immutable, so it cannot be "
                                         "replaced")
-                          : SystemErrorText(facts.readOnlyReason));
+                          : SystemErrorText(facts.reason));
             return true;
         }
         return false;
@@ -125,14 +126,14 @@ bool OutputFile::Plan(const std::string &outputPath, const FileFacts &facts, std
         error = CannotWrite(path, FolderRefuses(errno));
         return false;
     }
-    if (folder.MarkedUnreplaceable()) {
+    if (folder.Unreplaceable() != 0) {
         error = CannotWrite(path, "the folder " + folderPath +
                                       " is append-only or immutable, so no file in it can be "
                                       "replaced");
         return false;
     }
     mode = Mode::Replace;
-    fd = folder.CreateTemporary(name, temporary, temporaryPlace);
+    fd = folder.CreateTemporary(name);
     if (fd < 0) {
         error = CannotWrite(path, FolderRefuses(errno));
         return false;
@@ -143,15 +144,16 @@ bool OutputFile::Plan(const std::string &outputPath, const FileFacts &facts, std
                                       " bytes that its folder takes");
         return false;
     }
-    if (facts.kind == FileFacts::Kind::Regular && folder.MarkedUnreplaceable(name)) {
-        error = CannotWrite(path, "the file is append-only or immutable, so it cannot be replaced");
-        return false;
-    }
     // Refused rather than written in place: a write in place would destroy the old file before
     // the new one is complete.
-    if (facts.kind == FileFacts::Kind::Regular && folder.IsMountPoint(name)) {
-        error = CannotWrite(path, "the file is a mount point (a bind-mounted file), which no "
-                                  "rename can replace; mount its folder instead");
+    const int unreplaceable =
+        facts.kind == FileFacts::Kind::Regular ? folder.Unreplaceable(name) : 0;
+    if (unreplaceable != 0) {
+        error = CannotWrite(path, unreplaceable == EPERM
+                                      ? "the file is append-only or immutable, so it cannot be "
+                                        "replaced"
+                                      : "the file is a mount point (a bind-mounted file), which no "
+                                        "rename can replace; mount its folder instead");
         return false;
     }
     // A scenario may name thousands of checkpoint files: each lets its folder and temporary file
@@ -169,7 +171,7 @@ bool OutputFile::Open(std::string &error) {
         fd = OpenInPlace(path, fifo, reason);
     } else if (mode == Mode::Replace && fd < 0) {
         fd = working == nullptr || folder.OpenBeneath(*working, path, name)
-                 ? folder.CreateTemporary(name, temporary, temporaryPlace)
+                 ? folder.CreateTemporary(name)
                  : -1;
         reason = errno;
     }
@@ -198,7 +200,7 @@ bool OutputFile::Write(const char *data, std::size_t size) {
         // (on a full disk, the scenario saved after a trace that failed). Finish reports it.
         CloseFile(fd);
         fd = -1;
-        folder.Remove(temporary, temporaryPlace);
+        folder.Remove();
     }
     return false;
 }
@@ -209,19 +211,12 @@ bool OutputFile::Finish(std::string &error) {
     if (reason == 0 && mode == Mode::Replace && !SyncFile(fd)) {
         reason = errno;
     }
-    bool done = reason == 0;
     int placing = 0;
-    if (done && mode == Mode::Replace) {
-        done = folder.Place(fd, temporary, temporaryPlace, name, placing);
-    }
+    bool done = reason == 0 && (mode != Mode::Replace || folder.Place(fd, name, placing));
     // A device's or FIFO's close may still fail; a replaced file was closed as it was placed.
-    if (mode == Mode::InPlace) {
-        const bool closed = CloseFile(fd) == 0;
-        fd = -1;
-        if (!closed && done) {
-            done = false;
-            reason = errno;
-        }
+    if (mode == Mode::InPlace && CloseFile(std::exchange(fd, -1)) != 0 && done) {
+        done = false;
+        reason = errno;
     }
     if (!done) {
         error = reason != 0 ? CannotWrite(path, reason == EINTR ? "interrupted while its reader "
@@ -240,7 +235,7 @@ void OutputFile::Discard() {
         CloseFile(fd);
         fd = -1;
     }
-    folder.Remove(temporary, temporaryPlace);
+    folder.Remove();
     if (working != nullptr) {
         folder.Close();
     }

@@ -44,7 +44,7 @@ OutputFile *RunFiles::Output(const std::string &group, const std::string &path) 
     return found == groupPaths.end() ? nullptr : outputs[found->second].file.get();
 }
 
-bool RunFiles::CheckAliases(std::string &error) const {
+bool RunFiles::Check(std::string &error) {
     // The first output of each file, by its identity.
     std::unordered_map<std::string, const Planned *> files;
     for (const Planned &output : outputs) {
@@ -97,13 +97,6 @@ bool RunFiles::CheckAliases(std::string &error) const {
                               "; each output needs a file of its own";
             return false;
         }
-    }
-    return true;
-}
-
-bool RunFiles::Check(std::string &error) {
-    if (!CheckAliases(error)) {
-        return false;
     }
     for (const Planned &output : outputs) {
         if (RunInterruptSignal() != 0) {
