@@ -22,50 +22,37 @@ std::string CannotWrite(const std::string &path, const std::string &why) {
     return path + ": cannot write: " + why;
 }
 
-// The refusals that the facts of the path show.
-bool Refused(const std::string &path, const FileFacts &facts, std::string &error) {
+constexpr const char *partIsAFile = "a part of the path is a file, not a folder";
+constexpr const char *markedFile = "the file is append-only or immutable, so it cannot be replaced";
+
+// Why the facts of the path refuse it, or nothing.
+std::string Refusal(const std::string &path, const FileFacts &facts) {
+    using Kind = FileFacts::Kind;
     if (!path.empty() && (path.back() == '/' || path.back() == '\\') &&
-        facts.kind != FileFacts::Kind::Unreachable) {
-        error = CannotWrite(path, std::string("the name ends in '") + path.back() +
-                                      "', which names a folder");
-        return true;
+        facts.kind != Kind::Unreachable) {
+        return std::string("the name ends in '") + path.back() + "', which names a folder";
     }
-    switch (facts.kind) {
-    case FileFacts::Kind::Unreachable:
-        error = CannotWrite(path, facts.reason == ELOOP ? std::string("a loop of symbolic links")
-                                  : facts.reason == ENOTDIR
-                                      ? std::string("a part of the path is a file, not a folder")
-                                      : SystemErrorText(facts.reason));
-        return true;
-    case FileFacts::Kind::Folder:
-        error = CannotWrite(path, "is a folder");
-        return true;
-    case FileFacts::Kind::Other:
-        if (facts.standardStream == 0) {
-            error = CannotWrite(path, "is a socket or the like; an output is a file, a device or a "
-                                      "FIFO");
-            return true;
-        }
-        return false;
-    case FileFacts::Kind::Regular:
-    case FileFacts::Kind::Fifo:
-    case FileFacts::Kind::Device:
-        if (facts.readOnly && facts.standardStream == 0) {
-            error = CannotWrite(
-                path, facts.reason == 0       ? std::string("the file is read-only (its owner "
-                                                                  "protected it)")
-                      : facts.reason == EROFS ? std::string("the file system is read-only")
-                      : facts.reason == EPERM
-                          ? std::string("the file is append-only or immutable, so it cannot be "
-                                        "replaced")
-                          : SystemErrorText(facts.reason));
-            return true;
-        }
-        return false;
-    case FileFacts::Kind::Missing:
-        return false;
+    if (facts.kind == Kind::Unreachable) {
+        return facts.reason == ELOOP     ? "a loop of symbolic links"
+               : facts.reason == ENOTDIR ? partIsAFile
+                                         : SystemErrorText(facts.reason);
     }
-    return false;
+    if (facts.kind == Kind::Folder) {
+        return "is a folder";
+    }
+    if (facts.standardStream != 0) {
+        return {};
+    }
+    if (facts.kind == Kind::Other) {
+        return "is a socket or the like; an output is a file, a device or a FIFO";
+    }
+    if (!facts.readOnly) {
+        return {};
+    }
+    return facts.reason == 0       ? "the file is read-only (its owner protected it)"
+           : facts.reason == EROFS ? "the file system is read-only"
+           : facts.reason == EPERM ? markedFile
+                                   : SystemErrorText(facts.reason);
 }
 
 } // namespace
@@ -76,7 +63,7 @@ std::string OutputFile::FolderRefuses(int reason) const {
            : reason == EACCES  ? "the folder " + folderPath + " takes no new files"
            : reason == ELOOP   ? "a symbolic link stands on its way; a checkpoint is reached from "
                                  "the working folder without links"
-           : reason == ENOTDIR ? std::string("a part of the path is a file, not a folder")
+           : reason == ENOTDIR ? std::string(partIsAFile)
                                : SystemErrorText(reason);
 }
 
@@ -99,7 +86,8 @@ bool OutputFile::Plan(const std::string &outputPath, const FileFacts &facts, std
                           "; a scenario writes checkpoints only inside it, reached without links";
         return false;
     }
-    if (Refused(path, facts, error)) {
+    if (const std::string refusal = Refusal(path, facts); !refusal.empty()) {
+        error = CannotWrite(path, refusal);
         return false;
     }
     if (facts.standardStream != 0) {
@@ -150,8 +138,7 @@ bool OutputFile::Plan(const std::string &outputPath, const FileFacts &facts, std
         facts.kind == FileFacts::Kind::Regular ? folder.Unreplaceable(name) : 0;
     if (unreplaceable != 0) {
         error = CannotWrite(path, unreplaceable == EPERM
-                                      ? "the file is append-only or immutable, so it cannot be "
-                                        "replaced"
+                                      ? markedFile
                                       : "the file is a mount point (a bind-mounted file), which no "
                                         "rename can replace; mount its folder instead");
         return false;
@@ -198,9 +185,7 @@ bool OutputFile::Write(const char *data, std::size_t size) {
     if (mode == Mode::Replace) {
         // The space that the file took goes back at once, for the outputs still to be written
         // (on a full disk, the scenario saved after a trace that failed). Finish reports it.
-        CloseFile(fd);
-        fd = -1;
-        folder.Remove();
+        Discard();
     }
     return false;
 }

@@ -68,14 +68,6 @@ extern "C" void OnInterrupt(int signal) {
 #endif
 }
 
-// Appends `text` to the line at `end` and returns the end, which stays inside `last`.
-char *Append(char *end, const char *last, const char *text) {
-    while (*text != '\0' && end < last) {
-        *end++ = *text++;
-    }
-    return end;
-}
-
 extern "C" [[noreturn]] void OnCrash(int signal) {
     int failure = 0; // a crash has no one left to tell it to
     if (heldFd >= 0 && heldCount != nullptr) {
@@ -87,12 +79,14 @@ extern "C" [[noreturn]] void OnCrash(int signal) {
         const char *name = CrashSignalName(signal);
         const char digits[] = {static_cast<char>('0' + signal / 10 % 10),
                                static_cast<char>('0' + signal % 10), '\0'};
-        char *end = Append(line, line + sizeof line, "standin-host: crashed with signal ");
-        end = Append(end, line + sizeof line, digits[0] == '0' ? digits + 1 : digits);
-        end = Append(end, line + sizeof line, " (");
-        end = Append(end, line + sizeof line, name != nullptr ? name : "?");
-        end = Append(end, line + sizeof line, "); nothing of the run is saved\n");
-        length = static_cast<std::size_t>(end - line);
+        length = 0;
+        for (const char *piece :
+             {"standin-host: crashed with signal ", digits[0] == '0' ? digits + 1 : digits, " (",
+              name != nullptr ? name : "?", "); nothing of the run is saved\n"}) {
+            for (; *piece != '\0' && length < sizeof line; ++piece) {
+                line[length++] = *piece;
+            }
+        }
     }
     WriteAll(2, line, length, failure);
     EndNow(signal);
