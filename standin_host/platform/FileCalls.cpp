@@ -71,9 +71,8 @@ int ReadyToRead(int fd) {
 constexpr std::size_t mostAtOnce = PIPE_BUF; // what a pipe that takes more takes without waiting
 // A pipe, FIFO or terminal whose reader does not read would hold a write for ever, and the
 // handler of the signals that end a run lets a blocked call go on. So such a file is written in
-// pieces that fit once it takes more, and waited for in short polls; a signal ends a wait in which
-// it takes nothing for half a second. A reader that still reads (a save that a signal comes during)
-// finishes the write.
+// pieces that fit once it takes more, waited for in short polls; a signal ends a wait in which it
+// takes nothing for half a second. A reader that still reads finishes the write.
 bool Waits(int fd) {
     struct stat facts {};
     return fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode);
@@ -408,9 +407,8 @@ int OpenInPlace(const std::string &path, bool fifo, int &failure) {
     }
 }
 
-// A FIFO's open for reading waits for a writer, and a read for its bytes. So it is opened without
-// waiting and stays so: each wait, for the first bytes and for those of a writer that stalls, is
-// made of short polls, in which a signal ends it.
+// A FIFO's open for reading waits for a writer, and a read for its bytes: so it is opened without
+// waiting and stays so, and each wait is made of short polls, in which a signal ends it.
 int OpenForReading(const std::string &path, int &failure) {
     std::error_code ec;
     const bool fifo = fs::is_fifo(path, ec);
@@ -449,9 +447,9 @@ int CloseFile(int fd) {
 }
 
 #if defined(_WIN32)
-// Windows makes files by path. Held open without sharing its deletion, the folder cannot be
-// renamed, removed or swapped for a link while the run holds it, nor can a folder above it (Windows
-// renames no folder that holds an open file): its path keeps leading to it.
+// Held open without sharing its deletion, the folder cannot be renamed, removed or swapped for a
+// link while the run holds it, nor can a folder above it (Windows renames no folder that holds an
+// open file): its path keeps leading to it.
 bool Folder::Open(const std::string &folder) {
     const DWORD attributes = GetFileAttributesA(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {

@@ -93,9 +93,9 @@ private:
     int place = -1;        // where the second signal finds it
 };
 
-// Opens an existing device or FIFO for writing in place, without making it the controlling
-// terminal. A FIFO's open waits for a reader; a signal that ends the run ends the wait with EINTR
-// in `failure`. A device that this process cannot have (a terminal it has none of) fails at once.
+// Opens an existing device or FIFO for writing in place, never as the controlling terminal. A
+// FIFO's open waits for a reader; a signal that ends the run ends the wait with EINTR in `failure`.
+// A device that this process cannot have (a terminal it has none of) fails at once.
 int OpenInPlace(const std::string &path, bool fifo, int &failure);
 
 // Writes all `size` bytes; false with the error number in `failure` (EIO for a write that took
