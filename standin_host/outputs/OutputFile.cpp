@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 namespace standin {
 namespace {
@@ -21,50 +22,37 @@ std::string CannotWrite(const std::string &path, const std::string &why) {
     return path + ": cannot write: " + why;
 }
 
-// The refusals that the facts of the path show.
-bool Refused(const std::string &path, const FileFacts &facts, std::string &error) {
+constexpr const char *partIsAFile = "a part of the path is a file, not a folder";
+constexpr const char *markedFile = "the file is append-only or immutable, so it cannot be replaced";
+
+// Why the facts of the path refuse it, or nothing.
+std::string Refusal(const std::string &path, const FileFacts &facts) {
+    using Kind = FileFacts::Kind;
     if (!path.empty() && (path.back() == '/' || path.back() == '\\') &&
-        facts.kind != FileFacts::Kind::Unreachable) {
-        error = CannotWrite(path, std::string("the name ends in '") + path.back() +
-                                      "', which names a folder");
-        return true;
+        facts.kind != Kind::Unreachable) {
+        return std::string("the name ends in '") + path.back() + "', which names a folder";
     }
-    switch (facts.kind) {
-    case FileFacts::Kind::Unreachable:
-        error = CannotWrite(path, facts.reason == ELOOP ? std::string("a loop of symbolic links")
-                                  : facts.reason == ENOTDIR
-                                      ? std::string("a part of the path is a file, not a folder")
-                                      : SystemErrorText(facts.reason));
-        return true;
-    case FileFacts::Kind::Folder:
-        error = CannotWrite(path, "is a folder");
-        return true;
-    case FileFacts::Kind::Other:
-        if (facts.standardStream == 0) {
-            error = CannotWrite(path, "is a socket or the like; an output is a file, a device or a "
-                                      "FIFO");
-            return true;
-        }
-        return false;
-    case FileFacts::Kind::Regular:
-    case FileFacts::Kind::Fifo:
-    case FileFacts::Kind::Device:
-        if (facts.readOnly && facts.standardStream == 0) {
-            error = CannotWrite(
-                path, facts.readOnlyReason == 0 ? std::string("the file is read-only (its owner "
-                                                              "protected it)")
-                      : facts.readOnlyReason == EROFS ? std::string("the file system is read-only")
-                      : facts.readOnlyReason == EPERM
-                          ? std::string("the file is append-only or immutable, so it cannot be "
-                                        "replaced")
-                          : SystemErrorText(facts.readOnlyReason));
-            return true;
-        }
-        return false;
-    case FileFacts::Kind::Missing:
-        return false;
+    if (facts.kind == Kind::Unreachable) {
+        return facts.reason == ELOOP     ? "a loop of symbolic links"
+               : facts.reason == ENOTDIR ? partIsAFile
+                                         : SystemErrorText(facts.reason);
     }
-    return false;
+    if (facts.kind == Kind::Folder) {
+        return "is a folder";
+    }
+    if (facts.standardStream != 0) {
+        return {};
+    }
+    if (facts.kind == Kind::Other) {
+        return "is a socket or the like; an output is a file, a device or a FIFO";
+    }
+    if (!facts.readOnly) {
+        return {};
+    }
+    return facts.reason == 0       ? "the file is read-only (its owner protected it)"
+           : facts.reason == EROFS ? "the file system is read-only"
+           : facts.reason == EPERM ? markedFile
+                                   : SystemErrorText(facts.reason);
 }
 
 } // namespace
@@ -75,7 +63,7 @@ std::string OutputFile::FolderRefuses(int reason) const {
            : reason == EACCES  ? "the folder " + folderPath + " takes no new files"
            : reason == ELOOP   ? "a symbolic link stands on its way; a checkpoint is reached from "
                                  "the working folder without links"
-           : reason == ENOTDIR ? std::string("a part of the path is a file, not a folder")
+           : reason == ENOTDIR ? std::string(partIsAFile)
                                : SystemErrorText(reason);
 }
 
@@ -98,7 +86,8 @@ bool OutputFile::Plan(const std::string &outputPath, const FileFacts &facts, std
                           "; a scenario writes checkpoints only inside it, reached without links";
         return false;
     }
-    if (Refused(path, facts, error)) {
+    if (const std::string refusal = Refusal(path, facts); !refusal.empty()) {
+        error = CannotWrite(path, refusal);
         return false;
     }
     if (facts.standardStream != 0) {
@@ -125,14 +114,14 @@ bool OutputFile::Plan(const std::string &outputPath, const FileFacts &facts, std
         error = CannotWrite(path, FolderRefuses(errno));
         return false;
     }
-    if (folder.MarkedUnreplaceable()) {
+    if (folder.Unreplaceable() != 0) {
         error = CannotWrite(path, "the folder " + folderPath +
                                       " is append-only or immutable, so no file in it can be "
                                       "replaced");
         return false;
     }
     mode = Mode::Replace;
-    fd = folder.CreateTemporary(name, temporary, temporaryPlace);
+    fd = folder.CreateTemporary(name);
     if (fd < 0) {
         error = CannotWrite(path, FolderRefuses(errno));
         return false;
@@ -143,15 +132,15 @@ bool OutputFile::Plan(const std::string &outputPath, const FileFacts &facts, std
                                       " bytes that its folder takes");
         return false;
     }
-    if (facts.kind == FileFacts::Kind::Regular && folder.MarkedUnreplaceable(name)) {
-        error = CannotWrite(path, "the file is append-only or immutable, so it cannot be replaced");
-        return false;
-    }
     // Refused rather than written in place: a write in place would destroy the old file before
     // the new one is complete.
-    if (facts.kind == FileFacts::Kind::Regular && folder.IsMountPoint(name)) {
-        error = CannotWrite(path, "the file is a mount point (a bind-mounted file), which no "
-                                  "rename can replace; mount its folder instead");
+    const int unreplaceable =
+        facts.kind == FileFacts::Kind::Regular ? folder.Unreplaceable(name) : 0;
+    if (unreplaceable != 0) {
+        error = CannotWrite(path, unreplaceable == EPERM
+                                      ? markedFile
+                                      : "the file is a mount point (a bind-mounted file), which no "
+                                        "rename can replace; mount its folder instead");
         return false;
     }
     // A scenario may name thousands of checkpoint files: each lets its folder and temporary file
@@ -169,7 +158,7 @@ bool OutputFile::Open(std::string &error) {
         fd = OpenInPlace(path, fifo, reason);
     } else if (mode == Mode::Replace && fd < 0) {
         fd = working == nullptr || folder.OpenBeneath(*working, path, name)
-                 ? folder.CreateTemporary(name, temporary, temporaryPlace)
+                 ? folder.CreateTemporary(name)
                  : -1;
         reason = errno;
     }
@@ -196,9 +185,7 @@ bool OutputFile::Write(const char *data, std::size_t size) {
     if (mode == Mode::Replace) {
         // The space that the file took goes back at once, for the outputs still to be written
         // (on a full disk, the scenario saved after a trace that failed). Finish reports it.
-        CloseFile(fd);
-        fd = -1;
-        folder.Remove(temporary, temporaryPlace);
+        Discard();
     }
     return false;
 }
@@ -209,19 +196,12 @@ bool OutputFile::Finish(std::string &error) {
     if (reason == 0 && mode == Mode::Replace && !SyncFile(fd)) {
         reason = errno;
     }
-    bool done = reason == 0;
     int placing = 0;
-    if (done && mode == Mode::Replace) {
-        done = folder.Place(fd, temporary, temporaryPlace, name, placing);
-    }
+    bool done = reason == 0 && (mode != Mode::Replace || folder.Place(fd, name, placing));
     // A device's or FIFO's close may still fail; a replaced file was closed as it was placed.
-    if (mode == Mode::InPlace) {
-        const bool closed = CloseFile(fd) == 0;
-        fd = -1;
-        if (!closed && done) {
-            done = false;
-            reason = errno;
-        }
+    if (mode == Mode::InPlace && CloseFile(std::exchange(fd, -1)) != 0 && done) {
+        done = false;
+        reason = errno;
     }
     if (!done) {
         error = reason != 0 ? CannotWrite(path, reason == EINTR ? "interrupted while its reader "
@@ -240,7 +220,7 @@ void OutputFile::Discard() {
         CloseFile(fd);
         fd = -1;
     }
-    folder.Remove(temporary, temporaryPlace);
+    folder.Remove();
     if (working != nullptr) {
         folder.Close();
     }

@@ -33,9 +33,10 @@ namespace {
 namespace fs = std::filesystem;
 
 #if defined(_WIN32)
-// Windows writes bytes as given only in binary mode; it has no FIFO to wait for.
+// Windows writes bytes as given only in binary mode, has no FIFO to wait for, and shows its
+// devices (NUL, CON) as no kind.
 constexpr int openFlags = O_BINARY;
-constexpr bool onWindows = true; // whose devices (NUL, CON) it shows as no kind
+constexpr bool onWindows = true;
 constexpr int noWait = 0;
 int ReadyToRead(int /*fd*/) {
     return 1;
@@ -70,9 +71,8 @@ int ReadyToRead(int fd) {
 constexpr std::size_t mostAtOnce = PIPE_BUF; // what a pipe that takes more takes without waiting
 // A pipe, FIFO or terminal whose reader does not read would hold a write for ever, and the
 // handler of the signals that end a run lets a blocked call go on. So such a file is written in
-// pieces that fit once it takes more, and waited for in short polls; a signal ends a wait in which
-// it takes nothing for half a second. A reader that still reads (a save that a signal comes during)
-// finishes the write.
+// pieces that fit once it takes more, waited for in short polls; a signal ends a wait in which it
+// takes nothing for half a second. A reader that still reads finishes the write.
 bool Waits(int fd) {
     struct stat facts {};
     return fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode);
@@ -91,22 +91,17 @@ bool ReadyToWrite(int fd) {
 }
 #endif
 
-// A named temporary file is "<name>.partial-<pid>-<n>", unique among this process's and, by the
-// process id, apart from those of other runs in the folder. Nothing ever removes a file by its
-// name: a run removes only the temporary files that it made.
-std::string TemporaryName(const std::string &name) {
-    static unsigned counter = 0;
-    return name.substr(0, 120) + ".partial-" + std::to_string(getpid()) + "-" +
-           std::to_string(++counter);
-}
-
-// Gives a temporary file of the run a fresh name by `make` (the call that makes the file, or
-// links it, as `temporary`; -1 and errno), named for the second signal before it exists.
+// A named temporary file is "<name>.partial-<pid>-<n>", apart by the process id from those of
+// other runs in the folder. Nothing ever removes a file by its name: a run removes only the
+// temporary files that it made. `make` makes the file, or links it, as `temporary` (-1 and
+// errno); it is named for the second signal before it exists.
 template <typename Make>
 int NameTemporary(const Folder &folder, const std::string &name, std::string &temporary, int &place,
                   Make make) {
+    static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = TemporaryName(name);
+        temporary = name.substr(0, 120) + ".partial-" + std::to_string(getpid()) + "-" +
+                    std::to_string(++counter);
         place = AddTemporaryFileToRemove(folder.PathOf(temporary).c_str());
         const int made = make();
         if (made >= 0) {
@@ -114,7 +109,6 @@ int NameTemporary(const Folder &folder, const std::string &name, std::string &te
         }
         const int failure = errno;
         ForgetTemporaryFile(place);
-        place = -1;
         temporary.clear();
         if (failure != EEXIST) {
             errno = failure;
@@ -249,7 +243,7 @@ FileFacts ExamineFile(const std::string &path) {
 #if !defined(_WIN32)
     if (!facts.readOnly && access(path.c_str(), W_OK) != 0) {
         facts.readOnly = true;
-        facts.readOnlyReason = errno;
+        facts.reason = errno;
     }
     struct stat target {};
     struct stat null {};
@@ -298,9 +292,7 @@ std::string Folder::PathOf(const std::string &name) const {
 // exists, so that no signal finds it made and unnamed. A folder that makes no unnamed file (a
 // kernel or file system without them, a folder removed, which says EPERM) is asked for a named
 // one, whose refusal tells why.
-int Folder::CreateTemporary(const std::string &name, std::string &temporary, int &place) const {
-    temporary.clear();
-    place = -1;
+int Folder::CreateTemporary(const std::string &name) {
 #if defined(O_TMPFILE)
     static const bool named = access("/proc/self/fd", X_OK) == 0;
     const int unnamed = named ? openat(fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
@@ -316,11 +308,11 @@ int Folder::CreateTemporary(const std::string &name, std::string &temporary, int
         return openat(fd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 #endif
     });
-    TemporaryFileOpened(file >= 0 ? place : -1, file);
+    TemporaryFileOpened(place, file);
     return file;
 }
 
-void Folder::Remove(std::string &temporary, int &place) const {
+void Folder::Remove() {
     if (!temporary.empty()) {
 #if defined(_WIN32)
         std::remove(PathOf(temporary).c_str());
@@ -330,11 +322,9 @@ void Folder::Remove(std::string &temporary, int &place) const {
         temporary.clear();
     }
     ForgetTemporaryFile(place);
-    place = -1;
 }
 
-bool Folder::Place(int &file, std::string &temporary, int &place, const std::string &name,
-                   int &failure) const {
+bool Folder::Place(int &file, const std::string &name, int &failure) {
 #if !defined(_WIN32)
     struct stat old {};
     if (fstatat(fd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode)) {
@@ -350,8 +340,7 @@ bool Folder::Place(int &file, std::string &temporary, int &place, const std::str
         return false;
     }
 #endif
-    // Windows renames no open file.
-    const bool closed = close(file) == 0;
+    const bool closed = close(file) == 0; // Windows renames no open file
     failure = errno;
     file = -1;
     if (!closed) {
@@ -372,14 +361,27 @@ bool Folder::Place(int &file, std::string &temporary, int &place, const std::str
     fsync(fd); // the rename is durable once its folder is flushed
 #endif
     ForgetTemporaryFile(place);
-    place = -1;
     temporary.clear();
     return true;
 }
 
-// A FIFO's open waits for a reader. It is tried without waiting, again and again, so that a signal
-// that ends the run (whose handler lets blocked calls go on) ends the wait within a fraction of a
-// second.
+void Folder::Close() {
+    Remove();
+#if defined(_WIN32)
+    if (handle != nullptr) {
+        CloseHandle(handle);
+        handle = nullptr;
+    }
+#else
+    if (fd >= 0) {
+        close(fd);
+        fd = -1;
+    }
+#endif
+}
+
+// A FIFO's open waits for a reader, and the handler of the signals that end a run lets a blocked
+// call go on: so it is tried without waiting, again and again, and a signal ends the wait.
 int OpenInPlace(const std::string &path, bool fifo, int &failure) {
     for (bool told = false;; told = true) {
         const int fd = open(path.c_str(), O_WRONLY | openFlags | noWait);
@@ -405,11 +407,11 @@ int OpenInPlace(const std::string &path, bool fifo, int &failure) {
     }
 }
 
-// A FIFO's open for reading waits for a writer, and a read for its bytes; the handler of a signal
-// lets both go on. So it is opened without waiting and stays so: each wait, for the first bytes
-// and for those of a writer that stalls, is made of short polls, in which a signal ends it.
+// A FIFO's open for reading waits for a writer, and a read for its bytes: so it is opened without
+// waiting and stays so, and each wait is made of short polls, in which a signal ends it.
 int OpenForReading(const std::string &path, int &failure) {
-    const bool fifo = ExamineFile(path).kind == FileFacts::Kind::Fifo;
+    std::error_code ec;
+    const bool fifo = fs::is_fifo(path, ec);
     const int fd = open(path.c_str(), O_RDONLY | openFlags | (fifo ? noWait : 0));
     failure = errno;
     for (int ready = 0; fd >= 0 && fifo && (ready = ReadyToRead(fd)) <= 0;) {
@@ -428,8 +430,8 @@ long ReadSome(int fd, char *data, std::size_t size, int &failure) {
         if (got >= 0) {
             return got;
         }
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            failure = errno;
+        failure = errno;
+        if (failure != EAGAIN && failure != EWOULDBLOCK && failure != EINTR) {
             return -1;
         }
         if (RunInterruptSignal() != 0) {
@@ -445,15 +447,9 @@ int CloseFile(int fd) {
 }
 
 #if defined(_WIN32)
-void Folder::Close() {
-    if (handle != nullptr) {
-        CloseHandle(handle);
-        handle = nullptr;
-    }
-}
-// Windows makes files by path. Held open without sharing its deletion, the folder cannot be
-// renamed, removed or swapped for a link while the run holds it, nor can a folder above it (Windows
-// renames no folder that holds an open file): its path keeps leading to it.
+// Held open without sharing its deletion, the folder cannot be renamed, removed or swapped for a
+// link while the run holds it, nor can a folder above it (Windows renames no folder that holds an
+// open file): its path keeps leading to it.
 bool Folder::Open(const std::string &folder) {
     const DWORD attributes = GetFileAttributesA(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
@@ -467,9 +463,7 @@ bool Folder::Open(const std::string &folder) {
         errno = EACCES;
         return false;
     }
-    if (handle != nullptr) {
-        CloseHandle(handle);
-    }
+    Close();
     handle = opened;
     path = folder;
     return true;
@@ -496,30 +490,19 @@ bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::strin
 bool SyncFile(int file) {
     return _commit(file) == 0;
 }
-bool Folder::IsMountPoint(const std::string & /*name*/) const {
-    return false; // a file is no mount point on Windows
-}
-bool Folder::MarkedUnreplaceable(const std::string & /*name*/) const {
-    return false;
+int Folder::Unreplaceable(const std::string & /*name*/) const {
+    return 0; // Windows marks no file so, and a file is no mount point there
 }
 std::size_t Folder::LongestName() const {
     return 255;
 }
 #else
-void Folder::Close() {
-    if (fd >= 0) {
-        close(fd);
-        fd = -1;
-    }
-}
 bool Folder::Open(const std::string &folder) {
     const int opened = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (opened < 0) {
         return false;
     }
-    if (fd >= 0) {
-        close(fd);
-    }
+    Close();
     fd = opened;
     path = folder;
     return true;
@@ -553,9 +536,7 @@ bool Folder::OpenBeneath(const Folder &base, const std::string &file, std::strin
         errno = ELOOP;
         return false;
     }
-    if (fd >= 0) {
-        close(fd);
-    }
+    Close();
     fd = opened;
     path = base.PathOf(parent.empty() ? "." : parent.string());
     return true;
@@ -565,39 +546,36 @@ bool SyncFile(int file) {
 }
 // A bind-mounted file is the root of a mount; where the system does not say so, a file on another
 // device than its folder is one.
-bool Folder::IsMountPoint(const std::string &name) const {
+int Folder::Unreplaceable(const std::string &name) const {
+#if defined(__linux__)
+    const int asked =
+        name.empty()
+            ? fd
+            : openat(fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+    int flags = 0;
+    // What cannot be opened to ask is refused, if at all, by the write.
+    const bool marked = asked >= 0 && ioctl(asked, FS_IOC_GETFLAGS, &flags) == 0 &&
+                        (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
+    if (asked >= 0 && asked != fd) {
+        close(asked);
+    }
+    if (marked) {
+        return EPERM;
+    }
+#endif
 #if defined(STATX_ATTR_MOUNT_ROOT)
     struct statx facts {};
     if (statx(fd, name.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &facts) == 0 &&
         (facts.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0) {
-        return (facts.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+        return (facts.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0 ? EBUSY : 0;
     }
 #endif
     struct stat file {};
     struct stat folder {};
     return fstatat(fd, name.c_str(), &file, AT_SYMLINK_NOFOLLOW) == 0 && fstat(fd, &folder) == 0 &&
-           file.st_dev != folder.st_dev;
-}
-bool Folder::MarkedUnreplaceable(const std::string &name) const {
-#if defined(__linux__)
-    const int file =
-        name.empty()
-            ? fd
-            : openat(fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
-    if (file < 0) {
-        return false; // what cannot be opened to ask is refused, if at all, by the write
-    }
-    int flags = 0;
-    const bool marked = ioctl(file, FS_IOC_GETFLAGS, &flags) == 0 &&
-                        (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
-    if (file != fd) {
-        close(file);
-    }
-    return marked;
-#else
-    (void)name;
-    return false;
-#endif
+                   file.st_dev != folder.st_dev
+               ? EBUSY
+               : 0;
 }
 std::size_t Folder::LongestName() const {
     const long most = fpathconf(fd, _PC_NAME_MAX);

@@ -68,14 +68,6 @@ extern "C" void OnInterrupt(int signal) {
 #endif
 }
 
-// Appends `text` to the line at `end` and returns the end, which stays inside `last`.
-char *Append(char *end, const char *last, const char *text) {
-    while (*text != '\0' && end < last) {
-        *end++ = *text++;
-    }
-    return end;
-}
-
 extern "C" [[noreturn]] void OnCrash(int signal) {
     int failure = 0; // a crash has no one left to tell it to
     if (heldFd >= 0 && heldCount != nullptr) {
@@ -87,12 +79,14 @@ extern "C" [[noreturn]] void OnCrash(int signal) {
         const char *name = CrashSignalName(signal);
         const char digits[] = {static_cast<char>('0' + signal / 10 % 10),
                                static_cast<char>('0' + signal % 10), '\0'};
-        char *end = Append(line, line + sizeof line, "standin-host: crashed with signal ");
-        end = Append(end, line + sizeof line, digits[0] == '0' ? digits + 1 : digits);
-        end = Append(end, line + sizeof line, " (");
-        end = Append(end, line + sizeof line, name != nullptr ? name : "?");
-        end = Append(end, line + sizeof line, "); nothing of the run is saved\n");
-        length = static_cast<std::size_t>(end - line);
+        length = 0;
+        for (const char *piece :
+             {"standin-host: crashed with signal ", digits[0] == '0' ? digits + 1 : digits, " (",
+              name != nullptr ? name : "?", "); nothing of the run is saved\n"}) {
+            for (; *piece != '\0' && length < sizeof line; ++piece) {
+                line[length++] = *piece;
+            }
+        }
     }
     WriteAll(2, line, length, failure);
     EndNow(signal);
@@ -110,6 +104,14 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS *facts) {
 #else
 // The crash handler runs on a stack of its own, so that a stack overflow is reported too.
 alignas(16) char crashStack[65536];
+
+void Handle(int signal, void (*handler)(int), int flags) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    action.sa_flags = flags;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+}
 #endif
 
 } // namespace
@@ -164,36 +166,25 @@ void InstallRunInterrupt() {
          }) {
         struct sigaction before {};
         sigaction(signal, nullptr, &before);
-        if (before.sa_handler != SIG_DFL || (before.sa_flags & SA_SIGINFO) != 0) {
-            continue; // ignored, or handled, by whoever started the host: so it stays
+        // One ignored, or handled, by whoever started the host stays so. Reads and writes under
+        // way go on: an interrupted write would pass for a failed log. The second signal's handler
+        // ends the process from inside whatever call it interrupts.
+        if (before.sa_handler == SIG_DFL && (before.sa_flags & SA_SIGINFO) == 0) {
+            Handle(signal, OnInterrupt, SA_RESTART);
         }
-        struct sigaction action {};
-        action.sa_handler = OnInterrupt;
-        // Reads and writes under way go on: an interrupted write would pass for a failed log. The
-        // second signal's handler ends the process from inside whatever call it interrupts.
-        action.sa_flags = SA_RESTART;
-        sigemptyset(&action.sa_mask);
-        sigaction(signal, &action, nullptr);
     }
     stack_t stack{};
     stack.ss_sp = crashStack;
     stack.ss_size = sizeof crashStack;
     sigaltstack(&stack, nullptr);
     for (const int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
-        struct sigaction action {};
-        action.sa_handler = OnCrash;
         // A crash inside the handler ends the process as the system would.
-        action.sa_flags = SA_ONSTACK | SA_RESETHAND;
-        sigemptyset(&action.sa_mask);
-        sigaction(signal, &action, nullptr);
+        Handle(signal, OnCrash, SA_ONSTACK | SA_RESETHAND);
     }
     // A closed log pipe, and a file grown past the size limit, are errors to report at the end,
     // not the end of the run.
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    sigaction(SIGPIPE, &ignore, nullptr);
-    sigaction(SIGXFSZ, &ignore, nullptr);
+    Handle(SIGPIPE, SIG_IGN, 0);
+    Handle(SIGXFSZ, SIG_IGN, 0);
 #endif
 }
 
@@ -221,12 +212,13 @@ void TemporaryFileOpened(int place, int fd) {
     }
 }
 
-void ForgetTemporaryFile(int place) {
+void ForgetTemporaryFile(int &place) {
     if (place >= 0 && place < temporaryPlaces) {
         temporaryFds[place] = 0;
         temporaryFiles[place][0] = '\0';
         std::atomic_signal_fence(std::memory_order_seq_cst);
     }
+    place = -1;
 }
 
 } // namespace standin

@@ -2,9 +2,8 @@
 //
 // A signal that asks the run to end only raises a flag, and the step loop ends the run at the next
 // step boundary, so that the scenario is saved as it stands; a wait for a FIFO gives up
-// (FileCalls.h). A second signal ends the process at once, whatever it is blocked in (a write to
-// a reader that does not read included), after removing the temporary files of the outputs being
-// written. There is no third.
+// (FileCalls.h). A second signal ends the process at once, whatever it is blocked in, after
+// removing the temporary files of the outputs being written. There is no third.
 //
 // A crash (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT; on Windows an access violation and its kin)
 // writes the run log's held lines and one line naming what crashed, and ends the process with
@@ -46,17 +45,13 @@ void DescribeCrashWith(CrashDescription describe);
 // The name of a crash's signal ("SIGSEGV"), or null for another.
 const char *CrashSignalName(int signal);
 
-// Names a temporary file that a second signal removes before ending the process, and returns the
-// place it is kept in for ForgetTemporaryFile, or -1 when every place is taken (sixteen are: where
-// the system makes no unnamed files, each output's exists from the plan on). The text is copied,
-// since the handler may not allocate.
+// The temporary files that a second signal removes, sixteen at most (where the system makes no
+// unnamed files, each output's exists from the plan on), their paths copied, since the handler may
+// not allocate. AddTemporaryFileToRemove returns the place that the path is kept in, or -1; the
+// file there is open as `fd` (Windows removes no open file, so the handler closes it first); the
+// file there is no longer to be removed (renamed or removed): `place` becomes -1.
 int AddTemporaryFileToRemove(const char *path);
-
-// The file kept at `place` is open as `fd`: Windows removes no file that is open, so the process
-// closes it first.
 void TemporaryFileOpened(int place, int fd);
-
-// The file kept at `place` is no longer to be removed (it was renamed or removed); -1: nothing.
-void ForgetTemporaryFile(int place);
+void ForgetTemporaryFile(int &place);
 
 } // namespace standin

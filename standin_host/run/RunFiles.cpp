@@ -7,10 +7,6 @@
 namespace standin {
 namespace {
 
-bool SameFile(const FileFacts &a, const FileFacts &b) {
-    return !a.identity.empty() && a.identity == b.identity;
-}
-
 // Whether the standard output and error write one file that keeps what it is given (not a
 // terminal, which only shows it): a product there would hold the run's messages.
 bool StandardStreamsShareAFile() {
@@ -44,7 +40,7 @@ OutputFile *RunFiles::Output(const std::string &group, const std::string &path) 
     return found == groupPaths.end() ? nullptr : outputs[found->second].file.get();
 }
 
-bool RunFiles::CheckAliases(std::string &error) const {
+bool RunFiles::Check(std::string &error) {
     // The first output of each file, by its identity.
     std::unordered_map<std::string, const Planned *> files;
     for (const Planned &output : outputs) {
@@ -55,7 +51,8 @@ bool RunFiles::CheckAliases(std::string &error) const {
         const std::string named = prefix + output.role + " " + output.path + " is ";
         const bool checkpoint = !output.group.empty();
         for (const Planned &input : inputs) {
-            if (SameFile(output.facts, input.facts) && !(checkpoint && input.readWholeFirst)) {
+            if (!output.facts.identity.empty() && output.facts.identity == input.facts.identity &&
+                !(checkpoint && input.readWholeFirst)) {
                 error = named + input.role +
                         (input.path == output.path ? "" : " (" + input.path + ")") +
                         "; an output may not replace a file that the run reads";
@@ -72,14 +69,12 @@ bool RunFiles::CheckAliases(std::string &error) const {
                             "error, where the run's messages go; an output needs a file of its own";
             return false;
         }
-        if (checkpoint) {
-            const FileFacts::Kind kind = output.facts.kind;
-            if (output.facts.standardStream != 0 ||
-                (kind != FileFacts::Kind::Missing && kind != FileFacts::Kind::Regular &&
-                 kind != FileFacts::Kind::Unreachable)) {
-                error = named + "not a file of its own; a checkpoint is a scenario file";
-                return false;
-            }
+        const FileFacts::Kind kind = output.facts.kind;
+        if (checkpoint && (output.facts.standardStream != 0 ||
+                           (kind != FileFacts::Kind::Missing && kind != FileFacts::Kind::Regular &&
+                            kind != FileFacts::Kind::Unreachable))) {
+            error = named + "not a file of its own; a checkpoint is a scenario file";
+            return false;
         }
         if (output.facts.discards) {
             continue;
@@ -97,13 +92,6 @@ bool RunFiles::CheckAliases(std::string &error) const {
                               "; each output needs a file of its own";
             return false;
         }
-    }
-    return true;
-}
-
-bool RunFiles::Check(std::string &error) {
-    if (!CheckAliases(error)) {
-        return false;
     }
     for (const Planned &output : outputs) {
         if (RunInterruptSignal() != 0) {

@@ -36,14 +36,12 @@ public:
     // The output of `group` at `path`, or null when none was added.
     OutputFile *Output(const std::string &group, const std::string &path);
 
-    // Refuses, with a message naming both roles, an output that is an input or the file of
-    // an earlier output (a device that discards everything, such as /dev/null, may take several);
-    // an output on the standard error, which carries the run's messages, or on a standard output
-    // that shares the standard error's file; a checkpoint that is not a file of its own inside the
-    // working folder; then plans each output (OutputFile::Plan): its folder opened and its
-    // temporary file made (the user's outputs hold both; the destructor removes the file if the
-    // run never comes). A signal that
-    // ends the run ends the check early, with true: the caller hears it.
+    // Refuses, with a message naming both roles, an output that is an input or the file of an
+    // earlier output (a device that discards everything, such as /dev/null, may take several); an
+    // output on the standard error, which carries the run's messages, or on a standard output that
+    // shares the standard error's file; a checkpoint that is not a file of its own inside the
+    // working folder; then plans each output (OutputFile::Plan). A signal that ends the run ends
+    // the check early, with true: the caller hears it.
     bool Check(std::string &error);
 
     // Whether an output goes to the standard output, or the standard error.
@@ -61,7 +59,6 @@ private:
         std::unique_ptr<OutputFile> file; // outputs only
     };
 
-    bool CheckAliases(std::string &error) const;
     bool WritesStream(int fd) const;
 
     std::vector<Planned> inputs;
