@@ -2,9 +2,9 @@
 // the text of numbers, the decimals of a time grid, numbers and counts in messages, the run log's
 // warnings, UTF-8 decoding and ASCII case folding.
 #include "standin_host/outputs/RunLog.h"
-#include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/TextLines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #include "standin_host/scenario/ScenarioFile.h"
 
-#include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/TextOut.h"
@@ -16,54 +15,20 @@
 namespace standin {
 namespace {
 
-// No line of a scenario takes more words than this; one word more tells a line that has more,
-// which is refused without holding every word of it.
+// No line of a scenario takes more words than this.
 constexpr std::size_t mostWords = 64;
-
-// The words of `line` into `words`, whose storage is reused from line to line.
-void SplitWords(std::string_view line, std::vector<std::string_view> &words) {
-    words.clear();
-    // A word starting with '#' begins a comment.
-    for (std::string_view word;
-         words.size() <= mostWords && !(word = NextWord(line)).empty() && word[0] != '#';) {
-        words.push_back(word);
-    }
-}
-
-// How many lines may be events and vessels: those whose first word is AT or VESSEL (a vessel
-// block's line may be one too, which only overcounts). The events and vessels then take their
-// memory once, at its final size; grown by doubling, they would hold up to three times that while
-// the old copy moves to the new.
-struct KeywordLines {
-    std::size_t events = 0;
-    std::size_t vessels = 0;
-};
-
-KeywordLines CountKeywordLines(std::string_view text) {
-    KeywordLines count;
-    TextLines lines(text);
-    for (std::string_view line; lines.Next(line);) {
-        const std::string_view first = NextWord(line);
-        count.events += first == "AT";
-        count.vessels += first == "VESSEL";
-    }
-    return count;
-}
 
 // A block line as the module gets it: without its indentation, and without a comment, which the
 // same rule as on every other line starts (a word that starts with '#'), nor the blanks before it.
 std::string_view BlockText(std::string_view line) {
-    std::size_t end = 0;
-    while (end < line.size() && !(line[end] == '#' && (end == 0 || IsBlank(line[end - 1])))) {
-        ++end;
+    std::size_t hash = line.find('#');
+    while (hash != std::string_view::npos && hash > 0 && !IsBlank(line[hash - 1])) {
+        hash = line.find('#', hash + 1);
     }
-    if (end < line.size()) {
-        while (end > 0 && IsBlank(line[end - 1])) {
-            --end;
-        }
+    if (hash != std::string_view::npos) {
+        return TrimBlanks(line.substr(0, hash));
     }
-    const std::size_t first = line.find_first_not_of(" \t");
-    return first >= end ? std::string_view() : line.substr(first, end - first);
+    return line.substr(std::min(line.find_first_not_of(" \t"), line.size()));
 }
 
 // Parses the words of one line, reporting the first fault with the file and line.
@@ -73,7 +38,13 @@ public:
     LineParser(const std::string &fileName, std::string_view line, int number,
                std::vector<std::string_view> &words, std::string &error)
         : fileName(fileName), number(number), words(words), error(error) {
-        SplitWords(line, words);
+        words.clear();
+        // A word starting with '#' begins a comment. One word more than `mostWords` tells a line
+        // that has more, which is refused without holding every word of it.
+        for (std::string_view word;
+             words.size() <= mostWords && !(word = NextWord(line)).empty() && word[0] != '#';) {
+            words.push_back(word);
+        }
     }
 
     const std::vector<std::string_view> &Words() const { return words; }
@@ -286,9 +257,19 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     double shortestEvery = std::numeric_limits<double>::infinity(); // of an AT ... EVERY line
     int everyLine = 0;
     VesselEntry *openVessel = nullptr;
-    const KeywordLines counted = CountKeywordLines(file.text);
-    scenario.events.reserve(counted.events);
-    scenario.vessels.reserve(counted.vessels);
+    // Events and vessels take their memory once, at its final size (grown by doubling, they would
+    // hold up to three times that while the old copy moves to the new): as many as lines whose
+    // first word is AT or VESSEL, which a vessel block's lines can only overcount.
+    std::size_t eventLines = 0;
+    std::size_t vesselLines = 0;
+    TextLines counting(file.text);
+    for (std::string_view line; counting.Next(line);) {
+        const std::string_view first = NextWord(line);
+        eventLines += first == "AT";
+        vesselLines += first == "VESSEL";
+    }
+    scenario.events.reserve(eventLines);
+    scenario.vessels.reserve(vesselLines);
 
     TextLines lines(file.text);
     std::vector<std::string_view> words; // of the current line
@@ -301,27 +282,28 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         if (openVessel != nullptr) {
             // The block's lines are the module's, delivered as they stand but for indentation and
             // comments; only END_VESSEL (with a comment, if any) closes the block, and a VESSEL
-            // line means that it was never closed. Only such lines are split into words.
+            // line means that it was never closed.
             const std::string_view text = BlockText(line);
-            if (text.empty()) {
-                continue; // a blank line or a comment: the host's, not the module's
-            }
-            if (text.compare(0, 6, "VESSEL") != 0 && text.compare(0, 10, "END_VESSEL") != 0) {
-                openVessel->block.Add(text, number);
+            std::string_view rest = text;
+            const std::string_view first = NextWord(rest);
+            if (first != "END_VESSEL" && first != "VESSEL") {
+                if (!text.empty()) { // else a blank line or a comment: the host's
+                    openVessel->block.Add(text, number);
+                }
                 continue;
             }
-            LineParser p(file.name, text, number, words, error);
-            if (words[0] == "END_VESSEL") {
-                if (p.Count() > 1) {
-                    return p.Fail("END_VESSEL takes nothing after it, found " + Quoted(words[1]));
-                }
-                openVessel = nullptr;
-            } else if (words[0] == "VESSEL") {
-                return p.Fail("VESSEL inside the block of " + openVessel->name +
-                              ", which has no END_VESSEL");
-            } else {
-                openVessel->block.Add(text, number);
+            const std::string_view second = NextWord(rest);
+            if (first == "VESSEL") {
+                error = LinePlace(file.name, number) + "VESSEL inside the block of " +
+                        openVessel->name + ", which has no END_VESSEL";
+                return false;
             }
+            if (!second.empty()) {
+                error = LinePlace(file.name, number) + "END_VESSEL takes nothing after it, found " +
+                        Quoted(second);
+                return false;
+            }
+            openVessel = nullptr;
             continue;
         }
         LineParser p(file.name, line, number, words, error);
