@@ -5,6 +5,7 @@
 #include "standin_host/text/TextOut.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <cmath>
 #include <iterator>
 #include <limits>
@@ -165,8 +166,7 @@ bool ParseSpawn(LineParser &p, std::size_t at, ScenarioEvent &event) {
 // Checks that no two vessels share a name, reporting the first vessel, in the order of the
 // scenario's vessels and then its events, whose name came before. Camera targets are resolved
 // while the run goes on, since a saved scenario may still name a vessel that no longer exists.
-// The names are kept as views of the scenario's own strings: a scenario that spawns hundreds of
-// thousands of vessels does not hold each name a second time.
+// The names are views of the scenario's own strings, not held a second time.
 bool CheckNamesUnique(const ScenarioDescription &scenario, std::string &error) {
     std::unordered_set<std::string_view> names;
     names.reserve(scenario.vessels.size() + scenario.events.size());
@@ -204,13 +204,11 @@ bool IsValidName(const std::string &name) {
 }
 
 const char *WhyNotACheckpointName(const std::string &path) {
-    constexpr std::string_view extension = ".scn";
     if (!path.empty() && (path[0] == '/' || path[0] == '\\')) {
         return "a checkpoint is a file inside the working folder; an absolute path is refused";
     }
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t slash = path.find('/', start);
+    for (std::size_t start = 0, slash = 0; slash != std::string::npos; start = slash + 1) {
+        slash = path.find('/', start);
         const std::string part = path.substr(start, slash - start);
         if (part == "..") {
             return "a checkpoint is a file inside the working folder; '..' is refused";
@@ -219,21 +217,19 @@ const char *WhyNotACheckpointName(const std::string &path) {
             return "a checkpoint's name takes letters, digits, '_', '-' and '.', not first, in "
                    "folders separated by '/'";
         }
-        // Windows opens its devices under these names, whatever the extension.
-        const std::string_view stem = std::string_view(part).substr(0, part.find('.'));
-        const auto is = [&](std::string_view device) {
-            return EqualsIgnoringAsciiCase(stem.substr(0, device.size()), device);
-        };
-        const bool numbered = stem.size() == 4 && stem[3] >= '0' && stem[3] <= '9';
-        if ((stem.size() == 3 && (is("CON") || is("PRN") || is("AUX") || is("NUL"))) ||
-            (numbered && (is("COM") || is("LPT")))) {
-            return "a checkpoint may not take the name of a Windows device";
+        // Windows opens its devices under these names, whatever the extension; '#' stands for
+        // the digit of a numbered one, which no valid name holds.
+        std::string stem = part.substr(0, part.find('.'));
+        if (stem.size() == 4 && stem[3] >= '0' && stem[3] <= '9') {
+            stem[3] = '#';
         }
-        if (slash == std::string::npos) {
-            break;
+        for (const char *device : {"CON", "PRN", "AUX", "NUL", "COM#", "LPT#"}) {
+            if (EqualsIgnoringAsciiCase(stem, device)) {
+                return "a checkpoint may not take the name of a Windows device";
+            }
         }
-        start = slash + 1;
     }
+    constexpr std::string_view extension = ".scn";
     if (path.size() <= extension.size() ||
         path.compare(path.size() - extension.size(), extension.size(), extension) != 0) {
         return "a checkpoint's name ends in .scn";
