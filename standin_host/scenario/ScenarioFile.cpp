@@ -5,8 +5,8 @@
 #include "standin_host/text/TextOut.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <cmath>
+#include <initializer_list>
 #include <iterator>
 #include <limits>
 #include <string_view>
@@ -32,16 +32,18 @@ std::string_view BlockText(std::string_view line) {
     return line.substr(std::min(line.find_first_not_of(" \t"), line.size()));
 }
 
-// Parses the words of one line, reporting the first fault with the file and line.
+// Parses the words of one line at a time, reporting the first fault with the file and line.
 class LineParser {
 public:
-    // `words` takes the line's words; its storage is the caller's, reused from line to line.
-    LineParser(const std::string &fileName, std::string_view line, int number,
-               std::vector<std::string_view> &words, std::string &error)
-        : fileName(fileName), number(number), words(words), error(error) {
+    LineParser(const std::string &fileName, std::string &error)
+        : fileName(fileName), error(error) {}
+
+    // Takes the words of `line`, line `number` of the file, into storage reused from line to line.
+    // A word starting with '#' begins a comment. One word more than `mostWords` tells a line that
+    // has more, which is refused without holding every word of it.
+    void Read(std::string_view line, int lineNumber) {
+        number = lineNumber;
         words.clear();
-        // A word starting with '#' begins a comment. One word more than `mostWords` tells a line
-        // that has more, which is refused without holding every word of it.
         for (std::string_view word;
              words.size() <= mostWords && !(word = NextWord(line)).empty() && word[0] != '#';) {
             words.push_back(word);
@@ -102,9 +104,9 @@ public:
 
 private:
     const std::string &fileName;
-    int number;
-    std::vector<std::string_view> &words;
     std::string &error;
+    int number = 0;
+    std::vector<std::string_view> words;
 };
 
 // CAMERA POS x y z | CAMERA VEL x y z | CAMERA TARGET name|NONE, starting at word `at`.
@@ -268,7 +270,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     scenario.vessels.reserve(vesselLines);
 
     TextLines lines(file.text);
-    std::vector<std::string_view> words; // of the current line
+    LineParser p(file.name, error);
     for (std::string_view line; lines.Next(line);) {
         const int number = lines.Number();
         if (progress && number % 65536 == 0) {
@@ -288,21 +290,18 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
                 }
                 continue;
             }
-            const std::string_view second = NextWord(rest);
+            p.Read(text, number);
             if (first == "VESSEL") {
-                error = LinePlace(file.name, number) + "VESSEL inside the block of " +
-                        openVessel->name + ", which has no END_VESSEL";
-                return false;
+                return p.Fail("VESSEL inside the block of " + openVessel->name +
+                              ", which has no END_VESSEL");
             }
-            if (!second.empty()) {
-                error = LinePlace(file.name, number) + "END_VESSEL takes nothing after it, found " +
-                        Quoted(second);
-                return false;
+            if (p.Count() > 1) {
+                return p.Fail("END_VESSEL takes nothing after it, found " + Quoted(p.Words()[1]));
             }
             openVessel = nullptr;
             continue;
         }
-        LineParser p(file.name, line, number, words, error);
+        p.Read(line, number);
         if (p.Count() == 0) {
             continue;
         }

@@ -35,7 +35,7 @@ constexpr bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// The next word of `rest`, which then holds what follows the word; empty when only blanks remain.
+// The next word of `rest`, which keeps what follows it; empty when only blanks remain.
 inline std::string_view NextWord(std::string_view &rest) {
     std::size_t start = 0;
     while (start < rest.size() && IsBlank(rest[start])) {
