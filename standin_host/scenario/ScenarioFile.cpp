@@ -196,13 +196,9 @@ bool CheckNamesUnique(const ScenarioDescription &scenario, std::string &error) {
 } // namespace
 
 bool IsValidName(const std::string &name) {
-    if (name.empty() || name[0] == '.') {
-        return false;
-    }
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '_' || c == '-' || c == '.';
-    });
+    constexpr const char *allowed =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-.";
+    return !name.empty() && name[0] != '.' && name.find_first_not_of(allowed) == std::string::npos;
 }
 
 const char *WhyNotACheckpointName(const std::string &path) {
