@@ -3,9 +3,9 @@
 // warnings, UTF-8 decoding and ASCII case folding.
 #include "standin_host/outputs/RunLog.h"
 #include "standin_host/platform/Process.h"
-#include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/TextLines.h"
 
 #include <gtest/gtest.h>
 

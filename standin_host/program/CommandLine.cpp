@@ -5,9 +5,9 @@
 // slip in a message of its own.
 #include "standin_host/program/CommandLine.h"
 
-#include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
+#include "standin_host/text/TextLines.h"
 
 #include <CLI/CLI.hpp>
 

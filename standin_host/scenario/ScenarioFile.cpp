@@ -1,12 +1,12 @@
 #include "standin_host/scenario/ScenarioFile.h"
 
-#include "standin_host/text/AsciiCase.h"
 #include "standin_host/text/MessageText.h"
 #include "standin_host/text/NumberText.h"
 #include "standin_host/text/TextOut.h"
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <iterator>
 #include <limits>
 #include <string_view>
@@ -16,64 +16,38 @@
 namespace standin {
 namespace {
 
-// No line of a scenario takes more words than this; one word more tells a line that has more,
-// which is refused without holding every word of it.
+// No line of a scenario takes more words than this.
 constexpr std::size_t mostWords = 64;
-
-// The words of `line` into `words`, whose storage is reused from line to line.
-void SplitWords(std::string_view line, std::vector<std::string_view> &words) {
-    words.clear();
-    // A word starting with '#' begins a comment.
-    for (std::string_view word;
-         words.size() <= mostWords && !(word = NextWord(line)).empty() && word[0] != '#';) {
-        words.push_back(word);
-    }
-}
-
-// How many lines may be events and vessels: those whose first word is AT or VESSEL (a vessel
-// block's line may be one too, which only overcounts). The events and vessels then take their
-// memory once, at its final size; grown by doubling, they would hold up to three times that while
-// the old copy moves to the new.
-struct KeywordLines {
-    std::size_t events = 0;
-    std::size_t vessels = 0;
-};
-
-KeywordLines CountKeywordLines(std::string_view text) {
-    KeywordLines count;
-    TextLines lines(text);
-    for (std::string_view line; lines.Next(line);) {
-        const std::string_view first = NextWord(line);
-        count.events += first == "AT";
-        count.vessels += first == "VESSEL";
-    }
-    return count;
-}
 
 // A block line as the module gets it: without its indentation, and without a comment, which the
 // same rule as on every other line starts (a word that starts with '#'), nor the blanks before it.
 std::string_view BlockText(std::string_view line) {
-    std::size_t end = 0;
-    while (end < line.size() && !(line[end] == '#' && (end == 0 || IsBlank(line[end - 1])))) {
-        ++end;
+    std::size_t hash = line.find('#');
+    while (hash != std::string_view::npos && hash > 0 && !IsBlank(line[hash - 1])) {
+        hash = line.find('#', hash + 1);
     }
-    if (end < line.size()) {
-        while (end > 0 && IsBlank(line[end - 1])) {
-            --end;
-        }
+    if (hash != std::string_view::npos) {
+        return TrimBlanks(line.substr(0, hash));
     }
-    const std::size_t first = line.find_first_not_of(" \t");
-    return first >= end ? std::string_view() : line.substr(first, end - first);
+    return line.substr(std::min(line.find_first_not_of(" \t"), line.size()));
 }
 
-// Parses the words of one line, reporting the first fault with the file and line.
+// Parses the words of one line at a time, reporting the first fault with the file and line.
 class LineParser {
 public:
-    // `words` takes the line's words; its storage is the caller's, reused from line to line.
-    LineParser(const std::string &fileName, std::string_view line, int number,
-               std::vector<std::string_view> &words, std::string &error)
-        : fileName(fileName), number(number), words(words), error(error) {
-        SplitWords(line, words);
+    LineParser(const std::string &fileName, std::string &error)
+        : fileName(fileName), error(error) {}
+
+    // Takes the words of `line`, line `number` of the file, into storage reused from line to line.
+    // A word starting with '#' begins a comment. One word more than `mostWords` tells a line that
+    // has more, which is refused without holding every word of it.
+    void Read(std::string_view line, int lineNumber) {
+        number = lineNumber;
+        words.clear();
+        for (std::string_view word;
+             words.size() <= mostWords && !(word = NextWord(line)).empty() && word[0] != '#';) {
+            words.push_back(word);
+        }
     }
 
     const std::vector<std::string_view> &Words() const { return words; }
@@ -130,9 +104,9 @@ public:
 
 private:
     const std::string &fileName;
-    int number;
-    std::vector<std::string_view> &words;
     std::string &error;
+    int number = 0;
+    std::vector<std::string_view> words;
 };
 
 // CAMERA POS x y z | CAMERA VEL x y z | CAMERA TARGET name|NONE, starting at word `at`.
@@ -194,8 +168,7 @@ bool ParseSpawn(LineParser &p, std::size_t at, ScenarioEvent &event) {
 // Checks that no two vessels share a name, reporting the first vessel, in the order of the
 // scenario's vessels and then its events, whose name came before. Camera targets are resolved
 // while the run goes on, since a saved scenario may still name a vessel that no longer exists.
-// The names are kept as views of the scenario's own strings: a scenario that spawns hundreds of
-// thousands of vessels does not hold each name a second time.
+// The names are views of the scenario's own strings, not held a second time.
 bool CheckNamesUnique(const ScenarioDescription &scenario, std::string &error) {
     std::unordered_set<std::string_view> names;
     names.reserve(scenario.vessels.size() + scenario.events.size());
@@ -223,23 +196,17 @@ bool CheckNamesUnique(const ScenarioDescription &scenario, std::string &error) {
 } // namespace
 
 bool IsValidName(const std::string &name) {
-    if (name.empty() || name[0] == '.') {
-        return false;
-    }
-    return std::all_of(name.begin(), name.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '_' || c == '-' || c == '.';
-    });
+    constexpr const char *allowed =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-.";
+    return !name.empty() && name[0] != '.' && name.find_first_not_of(allowed) == std::string::npos;
 }
 
 const char *WhyNotACheckpointName(const std::string &path) {
-    constexpr std::string_view extension = ".scn";
     if (!path.empty() && (path[0] == '/' || path[0] == '\\')) {
         return "a checkpoint is a file inside the working folder; an absolute path is refused";
     }
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t slash = path.find('/', start);
+    for (std::size_t start = 0, slash = 0; slash != std::string::npos; start = slash + 1) {
+        slash = path.find('/', start);
         const std::string part = path.substr(start, slash - start);
         if (part == "..") {
             return "a checkpoint is a file inside the working folder; '..' is refused";
@@ -248,21 +215,19 @@ const char *WhyNotACheckpointName(const std::string &path) {
             return "a checkpoint's name takes letters, digits, '_', '-' and '.', not first, in "
                    "folders separated by '/'";
         }
-        // Windows opens its devices under these names, whatever the extension.
-        const std::string_view stem = std::string_view(part).substr(0, part.find('.'));
-        const auto is = [&](std::string_view device) {
-            return EqualsIgnoringAsciiCase(stem.substr(0, device.size()), device);
-        };
-        const bool numbered = stem.size() == 4 && stem[3] >= '0' && stem[3] <= '9';
-        if ((stem.size() == 3 && (is("CON") || is("PRN") || is("AUX") || is("NUL"))) ||
-            (numbered && (is("COM") || is("LPT")))) {
-            return "a checkpoint may not take the name of a Windows device";
+        // Windows opens its devices under these names, whatever the extension; '#' stands for
+        // the digit of a numbered one, which no valid name holds.
+        std::string stem = part.substr(0, part.find('.'));
+        if (stem.size() == 4 && stem[3] >= '0' && stem[3] <= '9') {
+            stem[3] = '#';
         }
-        if (slash == std::string::npos) {
-            break;
+        for (const char *device : {"CON", "PRN", "AUX", "NUL", "COM#", "LPT#"}) {
+            if (EqualsIgnoringAsciiCase(stem, device)) {
+                return "a checkpoint may not take the name of a Windows device";
+            }
         }
-        start = slash + 1;
     }
+    constexpr std::string_view extension = ".scn";
     if (path.size() <= extension.size() ||
         path.compare(path.size() - extension.size(), extension.size(), extension) != 0) {
         return "a checkpoint's name ends in .scn";
@@ -286,12 +251,22 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
     double shortestEvery = std::numeric_limits<double>::infinity(); // of an AT ... EVERY line
     int everyLine = 0;
     VesselEntry *openVessel = nullptr;
-    const KeywordLines counted = CountKeywordLines(file.text);
-    scenario.events.reserve(counted.events);
-    scenario.vessels.reserve(counted.vessels);
+    // Events and vessels take their memory once, at its final size (grown by doubling, they would
+    // hold up to three times that while the old copy moves to the new): as many as lines whose
+    // first word is AT or VESSEL, which a vessel block's lines can only overcount.
+    std::size_t eventLines = 0;
+    std::size_t vesselLines = 0;
+    TextLines counting(file.text);
+    for (std::string_view line; counting.Next(line);) {
+        const std::string_view first = NextWord(line);
+        eventLines += first == "AT";
+        vesselLines += first == "VESSEL";
+    }
+    scenario.events.reserve(eventLines);
+    scenario.vessels.reserve(vesselLines);
 
     TextLines lines(file.text);
-    std::vector<std::string_view> words; // of the current line
+    LineParser p(file.name, error);
     for (std::string_view line; lines.Next(line);) {
         const int number = lines.Number();
         if (progress && number % 65536 == 0) {
@@ -301,30 +276,28 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
         if (openVessel != nullptr) {
             // The block's lines are the module's, delivered as they stand but for indentation and
             // comments; only END_VESSEL (with a comment, if any) closes the block, and a VESSEL
-            // line means that it was never closed. Only such lines are split into words.
+            // line means that it was never closed.
             const std::string_view text = BlockText(line);
-            if (text.empty()) {
-                continue; // a blank line or a comment: the host's, not the module's
-            }
-            if (text.compare(0, 6, "VESSEL") != 0 && text.compare(0, 10, "END_VESSEL") != 0) {
-                openVessel->block.Add(text, number);
+            std::string_view rest = text;
+            const std::string_view first = NextWord(rest);
+            if (first != "END_VESSEL" && first != "VESSEL") {
+                if (!text.empty()) { // else a blank line or a comment: the host's
+                    openVessel->block.Add(text, number);
+                }
                 continue;
             }
-            LineParser p(file.name, text, number, words, error);
-            if (words[0] == "END_VESSEL") {
-                if (p.Count() > 1) {
-                    return p.Fail("END_VESSEL takes nothing after it, found " + Quoted(words[1]));
-                }
-                openVessel = nullptr;
-            } else if (words[0] == "VESSEL") {
+            p.Read(text, number);
+            if (first == "VESSEL") {
                 return p.Fail("VESSEL inside the block of " + openVessel->name +
                               ", which has no END_VESSEL");
-            } else {
-                openVessel->block.Add(text, number);
             }
+            if (p.Count() > 1) {
+                return p.Fail("END_VESSEL takes nothing after it, found " + Quoted(p.Words()[1]));
+            }
+            openVessel = nullptr;
             continue;
         }
-        LineParser p(file.name, line, number, words, error);
+        p.Read(line, number);
         if (p.Count() == 0) {
             continue;
         }

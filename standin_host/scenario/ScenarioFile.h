@@ -1,6 +1,5 @@
-// The stand-in host's scenario file: the camera, the vessels with their scenario blocks, the
-// events of the run, and the simulation clock. A saved scenario is written in the same form, so
-// that it loads back like any other.
+// The stand-in host's scenario file: the clock, the camera, the vessels with their scenario
+// blocks, and the events of the run. A saved scenario is written in the same form and loads back.
 #pragma once
 
 #include "host/HostTypes.h"
@@ -32,8 +31,7 @@ struct SpawnedVessel {
 };
 
 // One AT line (a SAVE that repeats is one too, at its next time). A scenario may hold hundreds of
-// thousands, so each carries only what every kind needs; a SPAWN's class and status are kept apart,
-// shared by the copies of its event.
+// thousands, so a SPAWN's class and status are kept apart, shared by the copies of its event.
 struct ScenarioEvent {
     enum class Kind { CameraPosition, CameraVelocity, CameraTarget, Spawn, Save };
     double time = 0.0;
@@ -52,9 +50,9 @@ struct ScenarioDescription {
     double time = 0.0;
     double step = 0.0;
     double end = 0.0;
-    // Where the clock counts its steps from when it is not TIME (NaN: it is): the ORIGIN line of
-    // the checkpoint of a run whose TIME lay off the step's grid, so that the run continued from
-    // it passes the very boundary times of the run that wrote it.
+    // Where the clock counts its steps from when it is not TIME (NaN: it is): the ORIGIN of a
+    // checkpoint written off the step's grid, so that the run continued from it passes the very
+    // boundary times of the run that wrote it.
     double origin = std::numeric_limits<double>::quiet_NaN();
     double ClockOrigin() const { return origin == origin ? origin : time; }
     VECTOR3 cameraPosition{};
@@ -64,8 +62,8 @@ struct ScenarioDescription {
     std::vector<ScenarioEvent> events; // in the order of their times, ties in file order
 };
 
-// Parses a scenario. On a malformed line it returns false with "file:line: message".
-// `progress`, if given, is told the share of the text parsed so far, now and then.
+// Parses a scenario; false with "file:line: message" on a malformed line. `progress`, if given,
+// is told now and then the share of the text parsed.
 bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::string &error,
                    const ReadProgress &progress = {});
 
@@ -73,8 +71,7 @@ bool ParseScenario(const TextFile &file, ScenarioDescription &scenario, std::str
 std::string FormatScenario(const ScenarioDescription &scenario);
 
 // The parts of a scenario, for a writer that streams one without holding it whole: the header
-// (the clock and the camera; the vessels and events of `scenario` are not looked at), then each
-// vessel's block, then the events.
+// (the clock and the camera of `scenario`), then each vessel's block, then the events.
 void WriteScenarioHeader(TextOut &out, const ScenarioDescription &scenario);
 void WriteVesselStart(TextOut &out, const std::string &name, const std::string &className);
 void WriteVesselItem(TextOut &out, std::string_view key, std::string_view value); // indented
@@ -86,10 +83,10 @@ void WriteScenarioEvents(TextOut &out, const ScenarioEvent *first, const Scenari
 // class name can never leave the configuration folder.
 bool IsValidName(const std::string &name);
 
-// A scenario may come from anyone, so its SAVE events write only checkpoints: scenario files
-// inside the working folder, named by a relative path whose every part is a valid name (so no
-// "..", no absolute path) and which ends in ".scn". Null for such a path, else why it is refused.
-// Links that lead out of the working folder are refused when the run's files are planned.
+// A scenario may come from anyone, so its SAVE events write only checkpoints: ".scn" files in
+// the working folder, named by a relative path whose every part is a valid name (no "..").
+// Null for such a path, else why it is refused. Links that lead out of the working folder are
+// refused when the run's files are planned.
 const char *WhyNotACheckpointName(const std::string &path);
 
 } // namespace standin

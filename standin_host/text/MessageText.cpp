@@ -155,22 +155,12 @@ std::string XmlText(std::string_view text) {
             text.remove_prefix(notXml ? 1 : std::max<std::size_t>(length, 1));
             continue;
         }
-        switch (c) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        default:
-            escaped.append(text.substr(0, length));
-        }
+        const std::string_view shown = c == '&'   ? "&amp;"
+                                       : c == '<' ? "&lt;"
+                                       : c == '>' ? "&gt;"
+                                       : c == '"' ? "&quot;"
+                                                  : text.substr(0, length);
+        escaped.append(shown);
         text.remove_prefix(length);
     }
     return escaped;

@@ -7,8 +7,8 @@
 
 namespace standin {
 
-// Reading UTF-8 one character at a time, so that whatever bytes a file or a file name holds are
-// shown without passing on what is not well-formed.
+// One UTF-8 character, so that whatever bytes a file or a file name holds are shown without
+// passing on what is not well-formed.
 struct Utf8Character {
     std::size_t length = 0; // 1 to 4 bytes; 0: no well-formed character starts the text
     unsigned codePoint = 0;
@@ -18,24 +18,21 @@ struct Utf8Character {
 // stray continuation bytes and a sequence cut short are no character (length 0).
 Utf8Character DecodeUtf8(std::string_view text);
 
-// Appends `text` with its control characters and the bytes that are not UTF-8 written as \xNN,
-// so that whatever a file holds, it cannot steer the terminal that shows the message nor disguise
-// what it says.
+// Appends `text` with its control characters and the bytes that are not UTF-8 written as \xNN:
+// whatever a file holds cannot steer the terminal that shows the message nor disguise it.
 void AppendEscaped(std::string &out, std::string_view text);
 std::string Escaped(std::string_view text);
 
-// The text in quotes, escaped; an overlong text is cut and the cut is marked, so that a message
-// stays one readable line whatever the file holds.
+// The text in quotes, escaped; an overlong text is cut, and the cut marked, so that a message
+// stays one readable line.
 std::string Quoted(std::string_view text);
 
 // For a word that should be ASCII: " (it holds U+00A0 no-break space, which is not ASCII)" for
-// its first other character, since many of them look like a blank or a letter; empty when the
-// word is all ASCII.
+// its first other character, which may look like a blank or a letter; empty for an ASCII word.
 std::string NonAsciiNote(std::string_view word);
 
 // Text as XML character data: what is not well-formed UTF-8, the control characters, U+FFFE and
-// U+FFFF become '?', so that the picture always loads and shows a name, which may hold any bytes,
-// as it is.
+// U+FFFF become '?', so that the picture always loads, whatever bytes a name holds.
 std::string XmlText(std::string_view text);
 
 } // namespace standin

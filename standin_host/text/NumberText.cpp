@@ -5,44 +5,32 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 #include <iterator>
 #include <system_error>
 
 namespace standin {
 namespace {
 
-// A number whose digits are not all 0 that reads as 0: below the smallest double.
-bool IsUnderflow(const char *first, const char *last, double parsed) {
-    if (parsed != 0.0) {
-        return false;
-    }
-    for (const char *p = first; p != last && *p != 'e' && *p != 'E'; ++p) {
-        if (*p >= '1' && *p <= '9') {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Why `token` is no finite decimal number, or nullptr with `value` set to the number it is.
 const char *Read(std::string_view token, double &value) {
     constexpr const char *notANumber = "is not a finite number";
-    const char *first = token.data();
-    const char *last = token.data() + token.size();
-    if (first != last && *first == '+') {
-        ++first;
-        if (first != last && (*first == '-' || *first == '+')) {
+    if (!token.empty() && token[0] == '+') {
+        token.remove_prefix(1);
+        if (!token.empty() && (token[0] == '-' || token[0] == '+')) {
             return notANumber;
         }
     }
     // fast_float, compiled with the host's own flags, reads the same on every build whatever the
     // x87 unit's precision; the standard library's prebuilt from_chars does not on 32-bit x86.
     double parsed = 0.0;
+    const char *const last = token.data() + token.size();
     const fast_float::from_chars_result result =
-        fast_float::from_chars(first, last, parsed, fast_float::chars_format::general);
-    const char *const digits = first != last && *first == '-' ? first + 1 : first;
+        fast_float::from_chars(token.data(), last, parsed, fast_float::chars_format::general);
+    const std::string_view digits = token.substr(!token.empty() && token[0] == '-' ? 1 : 0);
     // "inf" and "nan" are read, and refused as words, not as numbers out of range.
-    const bool decimal = digits != last && ((*digits >= '0' && *digits <= '9') || *digits == '.');
+    const bool decimal =
+        !digits.empty() && ((digits[0] >= '0' && digits[0] <= '9') || digits[0] == '.');
     if (result.ptr != last || !decimal ||
         (result.ec != std::errc() && result.ec != std::errc::result_out_of_range)) {
         return notANumber;
@@ -50,8 +38,11 @@ const char *Read(std::string_view token, double &value) {
     if (std::isinf(parsed)) {
         return "is too large for a number";
     }
-    if (IsUnderflow(first, last, parsed)) {
-        return "is too small, reads as 0"; // rather than 0 without a word
+    // Digits that are not all 0 but read as 0 lie below the smallest double: refused, rather than
+    // read as 0 without a word.
+    const std::string_view mantissa = token.substr(0, token.find_first_of("eE"));
+    if (parsed == 0.0 && mantissa.find_first_of("123456789") != std::string_view::npos) {
+        return "is too small, reads as 0";
     }
     if (result.ec != std::errc()) {
         return notANumber;
@@ -172,10 +163,10 @@ int DecimalsToTellApart(double step, int fewest) {
 std::string VectorText(const VECTOR3 &v) {
     std::string text;
     AppendExact(text, v.x);
-    text += ' ';
-    AppendExact(text, v.y);
-    text += ' ';
-    AppendExact(text, v.z);
+    for (const double coordinate : {v.y, v.z}) {
+        text += ' ';
+        AppendExact(text, coordinate);
+    }
     return text;
 }
 

@@ -13,14 +13,14 @@ namespace standin {
 // else, including trailing characters, "inf", "nan" and hexadecimal forms.
 bool ParseFiniteNumber(std::string_view token, double &value);
 
-// Why ParseFiniteNumber refused `token`, as the end of a message: "is too small, reads as 0"
-// ("1e-400"), "is too large for a number" ("1e400"), or "is not a finite number".
+// Why ParseFiniteNumber refused `token`, to end a message: "is too small, reads as 0" ("1e-400"),
+// "is too large for a number" ("1e400"), or "is not a finite number".
 const char *WhyNotAFiniteNumber(std::string_view token);
 
 // The shortest text that reads back as exactly `value`. Infinities are written as "1e999" and
 // "-1e999", which read back as infinities through any decimal reader.
 std::string FormatExact(double value);
-// The same text, appended to `text`; reuses its storage, for output written in bulk.
+// The same, appended to `text`, for output written in bulk.
 void AppendExact(std::string &text, double value);
 
 // A vector as the host writes it in its files and its log: "x y z", each coordinate exact.
@@ -33,9 +33,8 @@ std::string FormatFixed(double value, int decimals);
 // A count with its thousands set apart by commas, whatever the locale: "9,999,990".
 std::string GroupedDigits(unsigned long long count);
 
-// The decimals that times on a grid of `step` need to tell its points apart: at least `fewest`,
-// at most 9. The run log shows at least milliseconds (3); the picture's labels need none for
-// whole seconds (0).
+// The decimals that times on a grid of `step` need to tell its points apart: at least `fewest`
+// (the run log's 3, the picture's 0), at most 9.
 int DecimalsToTellApart(double step, int fewest);
 
 } // namespace standin

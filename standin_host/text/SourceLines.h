@@ -7,33 +7,28 @@
 
 namespace standin {
 
-// The lines of a class configuration or of one vessel's scenario block. They are kept in one
-// buffer, each after its length, so that ten million short lines cost little more than their text
-// where a string for each would cost forty bytes more, and a line is handed out without a search
-// for its end. Their numbers count on from the first; the lines of the file that were not added
-// (a block's blank lines and comments, which are the host's) take a byte each.
+// The lines of a class configuration or of one vessel's scenario block, kept in one buffer, each
+// after its length: ten million short lines cost little more than their text (a string each would
+// add forty bytes), and a line is handed out without a search for its end. The lines of the file
+// that were not added (a block's blank lines and comments, the host's) take a byte each.
 class SourceLines {
 public:
-    // Adds the line found at `number` in its file, past every line added so far; it holds no line
-    // end.
+    // Adds line `number` of its file, past every line added so far, without its line end.
     void Add(std::string_view line, int number);
 
-    // True when no line was added.
     bool Empty() const { return text.empty(); }
 
-    // The length of the longest line, found by walking them: a block is walked anyway when it is
-    // read, and a length kept beside every block would cost each of a million vessels.
+    // The length of the longest line, found by walking them: a length kept beside every block
+    // would cost each of a million vessels.
     std::size_t Longest() const;
 
-    // Takes every line away and gives their storage back, which an assignment of empty lines
-    // would keep.
+    // Takes every line away and gives their storage back (an assignment would keep it).
     void Release() {
         std::string().swap(text);
         firstNumber = 0;
         nextNumber = 0;
     }
 
-    // Hands the lines out in order.
     class Cursor {
     public:
         explicit Cursor(const SourceLines &lines) : lines(&lines), number(lines.firstNumber - 1) {}

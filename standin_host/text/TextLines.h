@@ -1,8 +1,8 @@
-// The lines of a text, handed out one at a time without copying them, with their numbers.
+// The lines of a text, handed out one at a time without copying them, with their numbers, and
+// the words and keys of a line.
 #pragma once
 
-#include "standin_host/text/AsciiCase.h"
-
+#include <algorithm>
 #include <cstddef>
 #include <string_view>
 
@@ -35,7 +35,7 @@ constexpr bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// The next word of `rest`, which then holds what follows the word; empty when only blanks remain.
+// The next word of `rest`, which keeps what follows it; empty when only blanks remain.
 inline std::string_view NextWord(std::string_view &rest) {
     std::size_t start = 0;
     while (start < rest.size() && IsBlank(rest[start])) {
@@ -48,6 +48,15 @@ inline std::string_view NextWord(std::string_view &rest) {
     const std::string_view word = rest.substr(start, end - start);
     rest.remove_prefix(end);
     return word;
+}
+
+// Keys that fold case for ASCII letters only: the user's locale, and any letter beyond ASCII,
+// play no part, so that a key reads the same on every system. The module folds its keys with a
+// copy of its own (vessel/TextScan.cpp), since it is built alone and takes nothing of the host.
+inline bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 inline std::string_view TrimBlanks(std::string_view text) {

@@ -1,5 +1,5 @@
-// Text written as it is made: appended to a buffer of its own and handed on in chunks, so that a
-// large text (a saved scenario of a million vessels) never stands in memory whole.
+// Text handed on in chunks as it is made, so that a large text (a saved scenario of a million
+// vessels) never stands in memory whole.
 #pragma once
 
 #include <cstddef>
@@ -48,7 +48,6 @@ private:
 // The whole text in one string.
 class StringOut final : public TextOut {
 public:
-    // The text so far.
     const std::string &Text() {
         Drain();
         return text;
