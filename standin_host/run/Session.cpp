@@ -92,6 +92,15 @@ bool CheckStepCount(const ScenarioDescription &scenario, double end, bool untilG
     return false;
 }
 
+// Opens `file`, has `write` fill it and makes it complete.
+template <typename Write> bool WriteWhole(OutputFile &file, std::string &error, Write write) {
+    if (!file.Open(error)) {
+        return false;
+    }
+    write();
+    return file.Finish(error);
+}
+
 } // namespace
 
 RunEnding RunEnding::Refusal(std::string why) {
@@ -99,17 +108,25 @@ RunEnding RunEnding::Refusal(std::string why) {
     // A plan that a signal cut short is an interruption, not a refusal.
     if ((ending.signal = RunInterruptSignal()) != 0) {
         ending.how = How::Interrupted;
-        ending.interruption = "before the run started: " + why;
+        ending.interruption = why.empty() ? "before the run started; nothing is written"
+                                          : "before the run started: " + why;
     } else {
-        ending.how = How::Refused;
         ending.failures.push_back(std::move(why));
     }
     return ending;
 }
 
-Session::Session(ScenarioDescription scenario, const std::string &configFolder,
-                 const std::string &moduleFolder)
-    : scenario(std::move(scenario)), classes(configFolder, moduleFolder), end(this->scenario.end) {}
+Session::Session(ScenarioDescription scenario, const HostOptions &options,
+                 const std::string &programPath)
+    : options(options), scenario(std::move(scenario)),
+      classes(options.configFolder.empty() ? FolderOf(options.scenarioPath) + "/config"
+                                           : options.configFolder,
+              options.moduleFolder.empty() ? FolderOf(programPath) : options.moduleFolder),
+      end(options.until ? *options.until : this->scenario.end) {
+    if (options.outputPath.empty()) {
+        this->options.outputPath = DefaultOutputPath(options.scenarioPath);
+    }
+}
 
 Session::~Session() = default;
 
@@ -128,24 +145,14 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
         }
     }
     // Every file of the run is known, and checked, before anything is written.
-    std::unique_ptr<Session> session(
-        new Session(std::move(scenario),
-                    options.configFolder.empty() ? FolderOf(options.scenarioPath) + "/config"
-                                                 : options.configFolder,
-                    options.moduleFolder.empty() ? FolderOf(programPath) : options.moduleFolder));
+    std::unique_ptr<Session> session(new Session(std::move(scenario), options, programPath));
     Session &run = *session;
-    run.outputPath =
-        options.outputPath.empty() ? DefaultOutputPath(options.scenarioPath) : options.outputPath;
-    run.end = options.until ? *options.until : run.scenario.end;
     // As END before TIME is refused: a run that ends before it starts is a slip, not a wish.
     if (run.end < run.scenario.time) {
         error = run.scenario.fileName + ": --until " + FormatExact(run.end) + " lies before TIME " +
                 FormatExact(run.scenario.time);
         return nullptr;
     }
-    run.tracePath = options.tracePath;
-    run.traceEvery = options.traceEvery;
-    run.plotPath = options.plotPath;
     // Read whole before anything is written: its own checkpoints may update it.
     run.files.AddInput("the scenario", options.scenarioPath, true);
     // The program is a file too, and the one that an output replacing it would break.
@@ -156,7 +163,7 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
         return nullptr;
     }
     // What the run writes, in the order in which a clash names them.
-    run.savedFile = &run.files.AddOutput("--output", run.outputPath, "");
+    run.savedFile = &run.files.AddOutput("--output", run.options.outputPath, "");
     AddCheckpoints(run.scenario, run.files);
     if (!options.tracePath.empty()) {
         run.traceFile = &run.files.AddOutput("--trace", options.tracePath, "");
@@ -169,7 +176,7 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
         return nullptr;
     }
     // A progress line would break up an output that goes to the terminal's error stream.
-    run.progressWanted = options.progress && !run.files.WritesStandardError();
+    run.options.progress = options.progress && !run.files.WritesStandardError();
     run.terminal = &err;
     // The standard output carries one product whole: the log makes way for an output written there.
     run.log = std::make_unique<RunLog>(run.files.WritesStandardOutput() ? err : out,
@@ -184,7 +191,7 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
 
 bool Session::OpenOutputs(std::string &error) {
     // The progress line is told first, so that it is gone before the others write at the end.
-    if (progressWanted) {
+    if (options.progress) {
         progress = std::make_unique<ProgressLine>(*terminal, true, scenario.time, end);
         log->ShareTerminalWith(progress.get());
         simulation->AddObserver(*progress);
@@ -194,7 +201,7 @@ bool Session::OpenOutputs(std::string &error) {
         if (!traceFile->Open(error)) {
             return false;
         }
-        trace = std::make_unique<TraceWriter>(*traceFile, traceEvery);
+        trace = std::make_unique<TraceWriter>(*traceFile, options.traceEvery);
         simulation->AddObserver(*trace);
     }
     if (plotFile != nullptr) {
@@ -213,30 +220,13 @@ bool Session::SaveScenario(const std::string &path, std::string &error) {
         error = path + ": cannot write: not planned"; // a plan that a signal cut short
         return false;
     }
-    if (!file->Open(error)) {
-        return false;
-    }
-    simulation->WriteScenario(*file);
-    return file->Finish(error);
+    return WriteWhole(*file, error, [&] { simulation->WriteScenario(*file); });
 }
 
 RunEnding Session::RunToEnd() {
-    RunEnding ending;
-    ending.how = RunEnding::How::Interrupted;
-    ending.time = scenario.time;
-    if ((ending.signal = RunInterruptSignal()) != 0) {
-        ending.interruption = "before the run started; nothing is written";
-        return ending;
-    }
     std::string error;
-    if (!OpenOutputs(error)) {
-        if ((ending.signal = RunInterruptSignal()) != 0) {
-            ending.interruption = "before the run started: " + error;
-        } else {
-            ending.how = RunEnding::How::Failed;
-            ending.failures.push_back(error);
-        }
-        return ending;
+    if (RunInterruptSignal() != 0 || !OpenOutputs(error)) {
+        return RunEnding::Refusal(std::move(error));
     }
     try {
         const bool ran = simulation->Run(end, error);
@@ -249,9 +239,8 @@ RunEnding Session::RunToEnd() {
             throw;
         }
         log->Flush();
-        ending.how = RunEnding::How::Failed;
+        RunEnding ending;
         ending.time = simulation->Time();
-        ending.signal = 0;
         ending.failures.push_back(std::move(failure));
         return ending;
     }
@@ -299,37 +288,32 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
         // The state after an error is no scenario to continue, nor a run to draw.
         ending.failures.push_back(runError);
     } else {
-        if (written(savedFile->Open(error) &&
-                        (simulation->WriteScenario(*savedFile), savedFile->Finish(error)),
-                    "saved scenario to " + outputPath)) {
-            ending.savedTo = outputPath;
+        if (written(WriteWhole(*savedFile, error, [&] { simulation->WriteScenario(*savedFile); }),
+                    "saved scenario to " + options.outputPath)) {
+            ending.savedTo = options.outputPath;
         }
         if (plot != nullptr) {
-            written(DrawPicture(error), "drew picture in " + plotPath);
+            const auto draw = [&] {
+                const std::string picture = RenderPlotSvg(plot->Record());
+                plotFile->Write(picture.data(), picture.size());
+            };
+            written(WriteWhole(*plotFile, error, draw), "drew picture in " + options.plotPath);
         }
     }
     if (trace != nullptr) {
         // Up to where the run stopped, an error's or a signal's.
-        written(traceFile->Finish(error), "wrote trace to " + tracePath);
+        written(traceFile->Finish(error), "wrote trace to " + options.tracePath);
     }
     ending.signal = RunInterruptSignal();
     if (ending.how == RunEnding::How::Interrupted) {
         ending.interruption =
             "at simulation time " + FormatExact(ending.time) +
-            (ending.savedTo.empty() ? "" : "; the scenario as it stands is saved to " + outputPath);
+            (ending.savedTo.empty() ? ""
+                                    : "; the scenario as it stands is saved to " + ending.savedTo);
     }
     // A run log that could not be written in full fails the run, once everything else is written.
     ending.logIncomplete = log->WriteFailed();
     return ending;
-}
-
-bool Session::DrawPicture(std::string &error) {
-    if (!plotFile->Open(error)) {
-        return false;
-    }
-    const std::string picture = RenderPlotSvg(plot->Record());
-    plotFile->Write(picture.data(), picture.size());
-    return plotFile->Finish(error);
 }
 
 } // namespace standin

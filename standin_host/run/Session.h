@@ -16,7 +16,6 @@
 #include "standin_host/scenario/ScenarioFile.h"
 #include "standin_host/simulation/Simulation.h"
 
-#include <cstddef>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -29,10 +28,9 @@ struct RunEnding {
     enum class How {
         Reached,     // the run went to its end (a signal that came after that stopped nothing)
         Interrupted, // a signal ended it at `time`
-        Refused,     // it never started: its input or its plan was wrong; nothing is written
-        Failed,      // an error ended it (or kept it from starting)
+        Failed,      // an error ended it, or kept it from starting (then nothing is written)
     };
-    How how = How::Refused;
+    How how = How::Failed;
     double time = 0.0; // the simulation time at which the run stopped
     int signal = 0;    // the signal that came during the run, or 0
     // What the message of an interruption says after "interrupted by signal N ".
@@ -43,7 +41,7 @@ struct RunEnding {
     std::string savedTo;        // where the scenario was saved at the end, or empty
     bool logIncomplete = false; // the run log could not be written in full
 
-    // A run whose plan was refused for `why`, or cut short by a signal.
+    // A run kept from starting for `why` (empty: only by a signal), or by a signal.
     static RunEnding Refusal(std::string why);
 };
 
@@ -66,11 +64,11 @@ public:
     RunEnding RunToEnd();
 
 private:
-    Session(ScenarioDescription scenario, const std::string &configFolder,
-            const std::string &moduleFolder);
+    Session(ScenarioDescription scenario, const HostOptions &options,
+            const std::string &programPath);
 
-    // Opens the trace and sets up the picture and the progress line, each told of the run by the
-    // run itself. The error starts with the trace's path.
+    // Opens the trace and sets up the picture and the progress line as observers of the run. The
+    // error starts with the trace's path.
     bool OpenOutputs(std::string &error);
 
     // After the run (`ran`: without an error, else `error` says why): saves the scenario to the
@@ -81,17 +79,13 @@ private:
 
     // Writes the run as it stands to the planned checkpoint `path` (SAVE events).
     bool SaveScenario(const std::string &path, std::string &error) override;
-    bool DrawPicture(std::string &error);
 
+    // As given, but with the output's path and whether a progress line is shown decided.
+    HostOptions options;
     ScenarioDescription scenario;
     VesselClasses classes;
     RunFiles files;
-    double end; // --until, or the scenario's END
-    std::string outputPath;
-    std::string tracePath;
-    std::size_t traceEvery = 1;
-    std::string plotPath;
-    bool progressWanted = false;
+    double end;                       // --until, or the scenario's END
     std::ostream *terminal = nullptr; // where a progress line would go
 
     std::unique_ptr<ProgressLine> progress; // before the log, which clears it for every line
