@@ -315,7 +315,25 @@ template <bool watched> bool Simulation::StepUntil(double endTime, std::string &
         time = now;
         const double mjd = mjdAtTimeZero + now / secondsPerDay;
         stepServices.SetCameraPosition(camera);
-        CallVessels<watched>(now, length, mjd);
+        // One pass: a vessel's callback sees its own position and the camera's, both already
+        // advanced (the interface shows it no other vessel's). The call under way is noted with one
+        // store per vessel, for a crash to name it; only a watched run notes whose callback runs,
+        // for the debug line's taker.
+        calling.callback = "clbkPostStep";
+        for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+            Move(vessel->position, vessel->velocity, length);
+            if (vessel->instance != nullptr) {
+                if (watched) {
+                    stepServices.SetSteppingVessel(vessel.get());
+                }
+                calling.vessel = vessel.get();
+                vessel->instance->clbkPostStep(now, length, mjd);
+            }
+        }
+        calling.vessel = nullptr;
+        if (watched) {
+            stepServices.SetSteppingVessel(nullptr);
+        }
         // A line that nobody was handed since the last look has not changed: no text is compared.
         // Nor is it shown again with --verbose, which would show a deleted vessel's last line on.
         if (stepServices.TakeDebugStringHandedOut()) {
@@ -330,29 +348,6 @@ template <bool watched> bool Simulation::StepUntil(double endTime, std::string &
         if (!deletions.empty()) {
             FinishDeletions();
         }
-    }
-}
-
-template <bool watched> void Simulation::CallVessels(double now, double length, double mjd) {
-    // One pass: a vessel's callback sees its own position and the camera's, both already advanced
-    // (the interface shows it no other vessel's). The call under way is noted with one store per
-    // vessel, for a crash to name it; only a watched run notes whose callback runs, for the debug
-    // line's taker.
-    ModuleServices &stepServices = services;
-    calling.callback = "clbkPostStep";
-    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
-        Move(vessel->position, vessel->velocity, length);
-        if (vessel->instance != nullptr) {
-            if (watched) {
-                stepServices.SetSteppingVessel(vessel.get());
-            }
-            calling.vessel = vessel.get();
-            vessel->instance->clbkPostStep(now, length, mjd);
-        }
-    }
-    calling.vessel = nullptr;
-    if (watched) {
-        stepServices.SetSteppingVessel(nullptr);
     }
 }
 

@@ -106,8 +106,6 @@ public:
 
 private:
     template <bool watched> bool StepUntil(double endTime, std::string &error);
-    // Calls every vessel after a step to `now`.
-    template <bool watched> void CallVessels(double now, double length, double mjd);
     template <typename... Takes, typename... Given>
     void Tell(void (RunObserver::*what)(const RunView &, Takes...), const Given &...given) {
         for (RunObserver *observer : observers) {
