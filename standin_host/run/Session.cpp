@@ -21,10 +21,6 @@ namespace fs = std::filesystem;
 // More steps than a run of days at full speed: a mistyped STEP, END or --until.
 constexpr double mostSteps = 1e12;
 
-std::string DefaultOutputPath(const std::string &scenarioPath) {
-    return fs::path(scenarioPath).stem().string() + ".saved.scn";
-}
-
 // Every class that the scenario names, found once, before the run's files are checked: a class's
 // configuration names its module, and both are files that the run reads. Loading writes nothing;
 // a class that cannot be loaded is reported with the first line of the scenario that uses it, and
@@ -42,7 +38,7 @@ bool LoadClasses(const ScenarioDescription &scenario, VesselClasses &classes, Ru
         const VesselClass *found = classes.Find(name, why);
         if (found == nullptr) {
             failedLine = line;
-            error = scenario.fileName + ":" + std::to_string(line) + ": " + why;
+            error = LinePlace(scenario.fileName, line) + why;
         } else if (planned.insert(name).second) {
             files.AddInput("the class configuration of " + name, found->config.name);
             files.AddInput("the module of class " + name, found->module->Path());
@@ -57,16 +53,6 @@ bool LoadClasses(const ScenarioDescription &scenario, VesselClasses &classes, Ru
         load(entry.className, entry.line);
     }
     return failedLine == 0;
-}
-
-// The scenario's checkpoints, one output of the group "SAVE" for each file that they name.
-void AddCheckpoints(const ScenarioDescription &scenario, RunFiles &files) {
-    for (const ScenarioEvent &event : scenario.events) {
-        if (event.kind == ScenarioEvent::Kind::Save) {
-            files.AddOutput("SAVE", event.name,
-                            scenario.fileName + ":" + std::to_string(event.line), "SAVE");
-        }
-    }
 }
 
 // The number of steps from the scenario's TIME to `end` is known before the first one.
@@ -124,7 +110,7 @@ Session::Session(ScenarioDescription scenario, const HostOptions &options,
               options.moduleFolder.empty() ? FolderOf(programPath) : options.moduleFolder),
       end(options.until ? *options.until : this->scenario.end) {
     if (options.outputPath.empty()) {
-        this->options.outputPath = DefaultOutputPath(options.scenarioPath);
+        this->options.outputPath = fs::path(options.scenarioPath).stem().string() + ".saved.scn";
     }
 }
 
@@ -164,7 +150,12 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
     }
     // What the run writes, in the order in which a clash names them.
     run.savedFile = &run.files.AddOutput("--output", run.options.outputPath, "");
-    AddCheckpoints(run.scenario, run.files);
+    for (const ScenarioEvent &event : run.scenario.events) {
+        if (event.kind == ScenarioEvent::Kind::Save) {
+            run.files.AddOutput("SAVE", event.name,
+                                run.scenario.fileName + ":" + std::to_string(event.line), "SAVE");
+        }
+    }
     if (!options.tracePath.empty()) {
         run.traceFile = &run.files.AddOutput("--trace", options.tracePath, "");
     }
@@ -251,17 +242,12 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
     ending.time = simulation->Time();
     // A signal that comes once the run has reached its end stops nothing: the run is finished,
     // unless it kept a SAVE at the end from being written.
-    const std::string &unwritten = simulation->UnwrittenCheckpoint();
-    const bool finished =
-        ran && unwritten.empty() && (RunInterruptSignal() == 0 || simulation->HasReached(end));
+    const bool finished = ran && !simulation->CheckpointUnwritten() &&
+                          (RunInterruptSignal() == 0 || simulation->HasReached(end));
     ending.how = !ran       ? RunEnding::How::Failed
                  : finished ? RunEnding::How::Reached
                             : RunEnding::How::Interrupted;
-    if (!unwritten.empty()) {
-        ending.failures.push_back(unwritten);
-    }
-    ending.failures.insert(ending.failures.end(), simulation->FailedCheckpoints().begin(),
-                           simulation->FailedCheckpoints().end());
+    ending.failures = simulation->FailedCheckpoints();
     if (ending.how == RunEnding::How::Interrupted && ending.time == scenario.time) {
         // Nothing has run: the outputs keep what they held.
         ending.signal = RunInterruptSignal();

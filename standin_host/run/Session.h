@@ -47,11 +47,10 @@ struct RunEnding {
 
 class Session final : private ScenarioSaver {
 public:
-    // The program's run: reads the scenario, loads every class that it names, and plans and checks
-    // every file that the run reads (`programPath` among them, unless empty) and writes, and the
-    // number of its steps. Nothing is written.
-    // The run log goes to `out`, or to `err` when an output takes the standard output; messages
-    // and warnings to `err`. Null, with `error` set, for a run that is refused.
+    // Reads the scenario, loads every class that it names, and checks every file that the run
+    // reads (`programPath` among them, unless empty) and writes, and the number of its steps;
+    // nothing is written. The run log goes to `out` (to `err` when an output takes the standard
+    // output), messages and warnings to `err`. Null, with `error` set, for a refused run.
     static std::unique_ptr<Session> Plan(const HostOptions &options, const std::string &programPath,
                                          std::ostream &out, std::ostream &err, std::string &error);
 
@@ -59,8 +58,7 @@ public:
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
 
-    // The run from start to end: opens the outputs, creates the vessels and steps to the run's end
-    // (see Simulation::Run), and finishes.
+    // Opens the outputs, runs (Simulation::Run) and finishes.
     RunEnding RunToEnd();
 
 private:
@@ -71,10 +69,9 @@ private:
     // error starts with the trace's path.
     bool OpenOutputs(std::string &error);
 
-    // After the run (`ran`: without an error, else `error` says why): saves the scenario to the
-    // output path, draws the picture, makes the trace complete up to where the run stopped, and
-    // names each file in the log once it is complete. A run interrupted before its first step
-    // writes nothing, and its trace's file stays as it was.
+    // After the run (`ran`: without an error, else `error` says why): saves the scenario, draws
+    // the picture, completes the trace up to where the run stopped, and names each file in the
+    // log once it is complete. A run interrupted before its first step writes nothing.
     RunEnding Finish(bool ran, const std::string &error);
 
     // Writes the run as it stands to the planned checkpoint `path` (SAVE events).

@@ -30,7 +30,7 @@ struct ModuleCall {
 ModuleCall calling;
 
 // Calls `call`, a callback of `vessel`'s module, noted as under way. Calls nest: a vessel deleted
-// at once inside its deletion request is destroyed within the callback that asked for it.
+// at once is destroyed within the callback that asked for it.
 template <typename Call> void CallModule(const SimVessel &vessel, const char *callback, Call call) {
     const ModuleCall outer = calling;
     calling.vessel = &vessel;
@@ -388,7 +388,8 @@ bool Simulation::FireDueEvents(std::string &error) {
         std::rotate(scenario.events.begin() + static_cast<std::ptrdiff_t>(at), place, place + 1);
         scenario.events[at].time = event.time;
         nextEvent = at;
-        unwrittenCheckpoint = std::move(error);
+        failedCheckpoints.insert(failedCheckpoints.begin(), std::move(error));
+        checkpointUnwritten = true;
         error.clear();
         return true;
     }

@@ -72,10 +72,11 @@ public:
     // Whether the clock has reached `moment` (StepClock::Reaches).
     bool HasReached(double moment) const { return clock.Reaches(time, moment); }
 
-    // Why a SAVE that a signal interrupted was not written, starting with its scenario line, or
-    // empty. That SAVE stays among the events of the snapshot, so a continued run writes it.
-    const std::string &UnwrittenCheckpoint() const { return unwrittenCheckpoint; }
-    // Why each SAVE that failed, in the run that went on, was not written.
+    // Whether a signal kept a SAVE from being written; that SAVE stays among the events of the
+    // snapshot, so a continued run writes it.
+    bool CheckpointUnwritten() const { return checkpointUnwritten; }
+    // Why each SAVE was not written, each starting with its scenario line: first the one that a
+    // signal kept from being written, then each that failed in the run that went on.
     const std::vector<std::string> &FailedCheckpoints() const { return failedCheckpoints; }
 
     // Creates a vessel from a block of the scenario or, when `block` is null, from a status record.
@@ -157,7 +158,7 @@ private:
     double reachBound = 0.0; // no vessel coordinate is farther from 0
     double speedBound = 0.0; // nor any velocity component faster
     std::size_t nextEvent = 0;
-    std::string unwrittenCheckpoint;
+    bool checkpointUnwritten = false;
     std::vector<std::string> failedCheckpoints;
     std::vector<SimVessel *> deletions; // asked for in the current step
     std::size_t goneCount = 0;          // entries of `vessels` that are gone
