@@ -220,7 +220,7 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     vessel.instance = static_cast<VESSEL2 *>(instance);
     liveVessels.insert(&vessel);
     liveByName[vessel.name] = &vessel;
-    // Built in storage kept from vessel to vessel: a scenario may create a million.
+    // A scenario may create a million.
     logText.assign("created ").append(name).append(" (class ").append(vesselClass.name).append(")");
     log.Line(time, logText);
 
@@ -594,8 +594,8 @@ void Simulation::LogDebugLine() {
     // One pass of the C library's string comparison: the line is handed out every step.
     if (options.verbose || std::strcmp(loggedDebugString.c_str(), debugString) != 0) {
         loggedDebugString = debugString;
-        debugLogLine.assign("debug \"").append(loggedDebugString).append("\"");
-        log.Line(time, debugLogLine);
+        logText.assign("debug \"").append(loggedDebugString).append("\"");
+        log.Line(time, logText);
     }
 }
 

@@ -164,9 +164,8 @@ private:
     std::size_t goneCount = 0;          // entries of `vessels` that are gone
     std::uint32_t created = 0;          // vessels created so far, modulo 2^32
     std::string loggedDebugString;
-    std::string debugLogLine; // kept between steps, so that logging a change reuses its storage
-    std::string lineBuffer;   // the line that a module reads, reused from line to line
-    std::string logText;      // a log line being built, reused from line to line
+    std::string lineBuffer; // the line that a module reads, reused from line to line
+    std::string logText;    // a log line being built, reused from line to line
     std::vector<RunObserver *> observers;
 };
 
