@@ -20,8 +20,8 @@ int Report(const RunEnding &ending, std::ostream &err) {
         Fail(err, failure);
     }
     if (ending.how == RunEnding::How::Interrupted) {
-        err << "standin-host: interrupted by signal " << ending.signal << ' '
-            << Escaped(ending.interruption) << '\n';
+        Fail(err,
+             "interrupted by signal " + std::to_string(ending.signal) + ' ' + ending.interruption);
     }
     if (ending.logIncomplete) {
         Fail(err,
@@ -37,19 +37,15 @@ int Report(const RunEnding &ending, std::ostream &err) {
     return ending.how == RunEnding::How::Reached ? 0 : ExitStatusForSignal(ending.signal);
 }
 
-int Run(const HostOptions &options, const std::string &programPath, std::ostream &out,
-        std::ostream &err) {
-    std::string error;
-    const std::unique_ptr<Session> session = Session::Plan(options, programPath, out, err, error);
-    return Report(session ? session->RunToEnd() : RunEnding::Refusal(error), err);
-}
-
 } // namespace
 
 int RunHost(const HostOptions &options, const std::string &programPath, std::ostream &out,
             std::ostream &err) {
     try {
-        return Run(options, programPath, out, err);
+        std::string error;
+        const std::unique_ptr<Session> session =
+            Session::Plan(options, programPath, out, err, error);
+        return Report(session ? session->RunToEnd() : RunEnding::Refusal(error), err);
     } catch (const std::bad_alloc &) {
         // The outputs under way are dropped as the run unwinds; those complete stay.
         err << "standin-host: out of memory: the run ends, and no output that it had not "

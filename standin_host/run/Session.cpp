@@ -21,10 +21,6 @@ namespace fs = std::filesystem;
 // More steps than a run of days at full speed: a mistyped STEP, END or --until.
 constexpr double mostSteps = 1e12;
 
-std::string DefaultOutputPath(const std::string &scenarioPath) {
-    return fs::path(scenarioPath).stem().string() + ".saved.scn";
-}
-
 // Every class that the scenario names, found once, before the run's files are checked: a class's
 // configuration names its module, and both are files that the run reads. Loading writes nothing;
 // a class that cannot be loaded is reported with the first line of the scenario that uses it, and
@@ -42,7 +38,7 @@ bool LoadClasses(const ScenarioDescription &scenario, VesselClasses &classes, Ru
         const VesselClass *found = classes.Find(name, why);
         if (found == nullptr) {
             failedLine = line;
-            error = scenario.fileName + ":" + std::to_string(line) + ": " + why;
+            error = LinePlace(scenario.fileName, line) + why;
         } else if (planned.insert(name).second) {
             files.AddInput("the class configuration of " + name, found->config.name);
             files.AddInput("the module of class " + name, found->module->Path());
@@ -57,16 +53,6 @@ bool LoadClasses(const ScenarioDescription &scenario, VesselClasses &classes, Ru
         load(entry.className, entry.line);
     }
     return failedLine == 0;
-}
-
-// The scenario's checkpoints, one output of the group "SAVE" for each file that they name.
-void AddCheckpoints(const ScenarioDescription &scenario, RunFiles &files) {
-    for (const ScenarioEvent &event : scenario.events) {
-        if (event.kind == ScenarioEvent::Kind::Save) {
-            files.AddOutput("SAVE", event.name,
-                            scenario.fileName + ":" + std::to_string(event.line), "SAVE");
-        }
-    }
 }
 
 // The number of steps from the scenario's TIME to `end` is known before the first one.
@@ -92,6 +78,15 @@ bool CheckStepCount(const ScenarioDescription &scenario, double end, bool untilG
     return false;
 }
 
+// Opens `file`, has `write` fill it and makes it complete.
+template <typename Write> bool WriteWhole(OutputFile &file, std::string &error, Write write) {
+    if (!file.Open(error)) {
+        return false;
+    }
+    write();
+    return file.Finish(error);
+}
+
 } // namespace
 
 RunEnding RunEnding::Refusal(std::string why) {
@@ -99,17 +94,25 @@ RunEnding RunEnding::Refusal(std::string why) {
     // A plan that a signal cut short is an interruption, not a refusal.
     if ((ending.signal = RunInterruptSignal()) != 0) {
         ending.how = How::Interrupted;
-        ending.interruption = "before the run started: " + why;
+        ending.interruption = why.empty() ? "before the run started; nothing is written"
+                                          : "before the run started: " + why;
     } else {
-        ending.how = How::Refused;
         ending.failures.push_back(std::move(why));
     }
     return ending;
 }
 
-Session::Session(ScenarioDescription scenario, const std::string &configFolder,
-                 const std::string &moduleFolder)
-    : scenario(std::move(scenario)), classes(configFolder, moduleFolder), end(this->scenario.end) {}
+Session::Session(ScenarioDescription scenario, const HostOptions &options,
+                 const std::string &programPath)
+    : options(options), scenario(std::move(scenario)),
+      classes(options.configFolder.empty() ? FolderOf(options.scenarioPath) + "/config"
+                                           : options.configFolder,
+              options.moduleFolder.empty() ? FolderOf(programPath) : options.moduleFolder),
+      end(options.until ? *options.until : this->scenario.end) {
+    if (options.outputPath.empty()) {
+        this->options.outputPath = fs::path(options.scenarioPath).stem().string() + ".saved.scn";
+    }
+}
 
 Session::~Session() = default;
 
@@ -128,24 +131,14 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
         }
     }
     // Every file of the run is known, and checked, before anything is written.
-    std::unique_ptr<Session> session(
-        new Session(std::move(scenario),
-                    options.configFolder.empty() ? FolderOf(options.scenarioPath) + "/config"
-                                                 : options.configFolder,
-                    options.moduleFolder.empty() ? FolderOf(programPath) : options.moduleFolder));
+    std::unique_ptr<Session> session(new Session(std::move(scenario), options, programPath));
     Session &run = *session;
-    run.outputPath =
-        options.outputPath.empty() ? DefaultOutputPath(options.scenarioPath) : options.outputPath;
-    run.end = options.until ? *options.until : run.scenario.end;
     // As END before TIME is refused: a run that ends before it starts is a slip, not a wish.
     if (run.end < run.scenario.time) {
         error = run.scenario.fileName + ": --until " + FormatExact(run.end) + " lies before TIME " +
                 FormatExact(run.scenario.time);
         return nullptr;
     }
-    run.tracePath = options.tracePath;
-    run.traceEvery = options.traceEvery;
-    run.plotPath = options.plotPath;
     // Read whole before anything is written: its own checkpoints may update it.
     run.files.AddInput("the scenario", options.scenarioPath, true);
     // The program is a file too, and the one that an output replacing it would break.
@@ -156,8 +149,13 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
         return nullptr;
     }
     // What the run writes, in the order in which a clash names them.
-    run.savedFile = &run.files.AddOutput("--output", run.outputPath, "");
-    AddCheckpoints(run.scenario, run.files);
+    run.savedFile = &run.files.AddOutput("--output", run.options.outputPath, "");
+    for (const ScenarioEvent &event : run.scenario.events) {
+        if (event.kind == ScenarioEvent::Kind::Save) {
+            run.files.AddOutput("SAVE", event.name,
+                                run.scenario.fileName + ":" + std::to_string(event.line), "SAVE");
+        }
+    }
     if (!options.tracePath.empty()) {
         run.traceFile = &run.files.AddOutput("--trace", options.tracePath, "");
     }
@@ -169,7 +167,7 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
         return nullptr;
     }
     // A progress line would break up an output that goes to the terminal's error stream.
-    run.progressWanted = options.progress && !run.files.WritesStandardError();
+    run.options.progress = options.progress && !run.files.WritesStandardError();
     run.terminal = &err;
     // The standard output carries one product whole: the log makes way for an output written there.
     run.log = std::make_unique<RunLog>(run.files.WritesStandardOutput() ? err : out,
@@ -184,7 +182,7 @@ std::unique_ptr<Session> Session::Plan(const HostOptions &options, const std::st
 
 bool Session::OpenOutputs(std::string &error) {
     // The progress line is told first, so that it is gone before the others write at the end.
-    if (progressWanted) {
+    if (options.progress) {
         progress = std::make_unique<ProgressLine>(*terminal, true, scenario.time, end);
         log->ShareTerminalWith(progress.get());
         simulation->AddObserver(*progress);
@@ -194,7 +192,7 @@ bool Session::OpenOutputs(std::string &error) {
         if (!traceFile->Open(error)) {
             return false;
         }
-        trace = std::make_unique<TraceWriter>(*traceFile, traceEvery);
+        trace = std::make_unique<TraceWriter>(*traceFile, options.traceEvery);
         simulation->AddObserver(*trace);
     }
     if (plotFile != nullptr) {
@@ -213,30 +211,13 @@ bool Session::SaveScenario(const std::string &path, std::string &error) {
         error = path + ": cannot write: not planned"; // a plan that a signal cut short
         return false;
     }
-    if (!file->Open(error)) {
-        return false;
-    }
-    simulation->WriteScenario(*file);
-    return file->Finish(error);
+    return WriteWhole(*file, error, [&] { simulation->WriteScenario(*file); });
 }
 
 RunEnding Session::RunToEnd() {
-    RunEnding ending;
-    ending.how = RunEnding::How::Interrupted;
-    ending.time = scenario.time;
-    if ((ending.signal = RunInterruptSignal()) != 0) {
-        ending.interruption = "before the run started; nothing is written";
-        return ending;
-    }
     std::string error;
-    if (!OpenOutputs(error)) {
-        if ((ending.signal = RunInterruptSignal()) != 0) {
-            ending.interruption = "before the run started: " + error;
-        } else {
-            ending.how = RunEnding::How::Failed;
-            ending.failures.push_back(error);
-        }
-        return ending;
+    if (RunInterruptSignal() != 0 || !OpenOutputs(error)) {
+        return RunEnding::Refusal(std::move(error));
     }
     try {
         const bool ran = simulation->Run(end, error);
@@ -249,9 +230,8 @@ RunEnding Session::RunToEnd() {
             throw;
         }
         log->Flush();
-        ending.how = RunEnding::How::Failed;
+        RunEnding ending;
         ending.time = simulation->Time();
-        ending.signal = 0;
         ending.failures.push_back(std::move(failure));
         return ending;
     }
@@ -262,17 +242,12 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
     ending.time = simulation->Time();
     // A signal that comes once the run has reached its end stops nothing: the run is finished,
     // unless it kept a SAVE at the end from being written.
-    const std::string &unwritten = simulation->UnwrittenCheckpoint();
-    const bool finished =
-        ran && unwritten.empty() && (RunInterruptSignal() == 0 || simulation->HasReached(end));
+    const bool finished = ran && !simulation->CheckpointUnwritten() &&
+                          (RunInterruptSignal() == 0 || simulation->HasReached(end));
     ending.how = !ran       ? RunEnding::How::Failed
                  : finished ? RunEnding::How::Reached
                             : RunEnding::How::Interrupted;
-    if (!unwritten.empty()) {
-        ending.failures.push_back(unwritten);
-    }
-    ending.failures.insert(ending.failures.end(), simulation->FailedCheckpoints().begin(),
-                           simulation->FailedCheckpoints().end());
+    ending.failures = simulation->FailedCheckpoints();
     if (ending.how == RunEnding::How::Interrupted && ending.time == scenario.time) {
         // Nothing has run: the outputs keep what they held.
         ending.signal = RunInterruptSignal();
@@ -299,37 +274,32 @@ RunEnding Session::Finish(bool ran, const std::string &runError) {
         // The state after an error is no scenario to continue, nor a run to draw.
         ending.failures.push_back(runError);
     } else {
-        if (written(savedFile->Open(error) &&
-                        (simulation->WriteScenario(*savedFile), savedFile->Finish(error)),
-                    "saved scenario to " + outputPath)) {
-            ending.savedTo = outputPath;
+        if (written(WriteWhole(*savedFile, error, [&] { simulation->WriteScenario(*savedFile); }),
+                    "saved scenario to " + options.outputPath)) {
+            ending.savedTo = options.outputPath;
         }
         if (plot != nullptr) {
-            written(DrawPicture(error), "drew picture in " + plotPath);
+            const auto draw = [&] {
+                const std::string picture = RenderPlotSvg(plot->Record());
+                plotFile->Write(picture.data(), picture.size());
+            };
+            written(WriteWhole(*plotFile, error, draw), "drew picture in " + options.plotPath);
         }
     }
     if (trace != nullptr) {
         // Up to where the run stopped, an error's or a signal's.
-        written(traceFile->Finish(error), "wrote trace to " + tracePath);
+        written(traceFile->Finish(error), "wrote trace to " + options.tracePath);
     }
     ending.signal = RunInterruptSignal();
     if (ending.how == RunEnding::How::Interrupted) {
         ending.interruption =
             "at simulation time " + FormatExact(ending.time) +
-            (ending.savedTo.empty() ? "" : "; the scenario as it stands is saved to " + outputPath);
+            (ending.savedTo.empty() ? ""
+                                    : "; the scenario as it stands is saved to " + ending.savedTo);
     }
     // A run log that could not be written in full fails the run, once everything else is written.
     ending.logIncomplete = log->WriteFailed();
     return ending;
-}
-
-bool Session::DrawPicture(std::string &error) {
-    if (!plotFile->Open(error)) {
-        return false;
-    }
-    const std::string picture = RenderPlotSvg(plot->Record());
-    plotFile->Write(picture.data(), picture.size());
-    return plotFile->Finish(error);
 }
 
 } // namespace standin

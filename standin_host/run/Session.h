@@ -16,7 +16,6 @@
 #include "standin_host/scenario/ScenarioFile.h"
 #include "standin_host/simulation/Simulation.h"
 
-#include <cstddef>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -29,10 +28,9 @@ struct RunEnding {
     enum class How {
         Reached,     // the run went to its end (a signal that came after that stopped nothing)
         Interrupted, // a signal ended it at `time`
-        Refused,     // it never started: its input or its plan was wrong; nothing is written
-        Failed,      // an error ended it (or kept it from starting)
+        Failed,      // an error ended it, or kept it from starting (then nothing is written)
     };
-    How how = How::Refused;
+    How how = How::Failed;
     double time = 0.0; // the simulation time at which the run stopped
     int signal = 0;    // the signal that came during the run, or 0
     // What the message of an interruption says after "interrupted by signal N ".
@@ -43,17 +41,16 @@ struct RunEnding {
     std::string savedTo;        // where the scenario was saved at the end, or empty
     bool logIncomplete = false; // the run log could not be written in full
 
-    // A run whose plan was refused for `why`, or cut short by a signal.
+    // A run kept from starting for `why` (empty: only by a signal), or by a signal.
     static RunEnding Refusal(std::string why);
 };
 
 class Session final : private ScenarioSaver {
 public:
-    // The program's run: reads the scenario, loads every class that it names, and plans and checks
-    // every file that the run reads (`programPath` among them, unless empty) and writes, and the
-    // number of its steps. Nothing is written.
-    // The run log goes to `out`, or to `err` when an output takes the standard output; messages
-    // and warnings to `err`. Null, with `error` set, for a run that is refused.
+    // Reads the scenario, loads every class that it names, and checks every file that the run
+    // reads (`programPath` among them, unless empty) and writes, and the number of its steps;
+    // nothing is written. The run log goes to `out` (to `err` when an output takes the standard
+    // output), messages and warnings to `err`. Null, with `error` set, for a refused run.
     static std::unique_ptr<Session> Plan(const HostOptions &options, const std::string &programPath,
                                          std::ostream &out, std::ostream &err, std::string &error);
 
@@ -61,37 +58,31 @@ public:
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
 
-    // The run from start to end: opens the outputs, creates the vessels and steps to the run's end
-    // (see Simulation::Run), and finishes.
+    // Opens the outputs, runs (Simulation::Run) and finishes.
     RunEnding RunToEnd();
 
 private:
-    Session(ScenarioDescription scenario, const std::string &configFolder,
-            const std::string &moduleFolder);
+    Session(ScenarioDescription scenario, const HostOptions &options,
+            const std::string &programPath);
 
-    // Opens the trace and sets up the picture and the progress line, each told of the run by the
-    // run itself. The error starts with the trace's path.
+    // Opens the trace and sets up the picture and the progress line as observers of the run. The
+    // error starts with the trace's path.
     bool OpenOutputs(std::string &error);
 
-    // After the run (`ran`: without an error, else `error` says why): saves the scenario to the
-    // output path, draws the picture, makes the trace complete up to where the run stopped, and
-    // names each file in the log once it is complete. A run interrupted before its first step
-    // writes nothing, and its trace's file stays as it was.
+    // After the run (`ran`: without an error, else `error` says why): saves the scenario, draws
+    // the picture, completes the trace up to where the run stopped, and names each file in the
+    // log once it is complete. A run interrupted before its first step writes nothing.
     RunEnding Finish(bool ran, const std::string &error);
 
     // Writes the run as it stands to the planned checkpoint `path` (SAVE events).
     bool SaveScenario(const std::string &path, std::string &error) override;
-    bool DrawPicture(std::string &error);
 
+    // As given, but with the output's path and whether a progress line is shown decided.
+    HostOptions options;
     ScenarioDescription scenario;
     VesselClasses classes;
     RunFiles files;
-    double end; // --until, or the scenario's END
-    std::string outputPath;
-    std::string tracePath;
-    std::size_t traceEvery = 1;
-    std::string plotPath;
-    bool progressWanted = false;
+    double end;                       // --until, or the scenario's END
     std::ostream *terminal = nullptr; // where a progress line would go
 
     std::unique_ptr<ProgressLine> progress; // before the log, which clears it for every line

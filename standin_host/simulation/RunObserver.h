@@ -1,7 +1,6 @@
 // What the run tells those who watch it (the trace, the picture, the progress line): vessels
-// created, the camera turning, each step once its vessels have been called, with the vessels that
-// go in it, and the run's end. Without observers the host's step loop pays one store per vessel
-// for this: it notes whose callback runs.
+// created, the camera turning, each step once its vessels have been called, and the run's end. A
+// run without observers pays nothing for them in its step loop.
 #pragma once
 
 namespace standin {
@@ -24,7 +23,7 @@ class RunObserver {
 public:
     virtual ~RunObserver() = default;
 
-    // An observer overrides the calls it watches; the others do nothing.
+    // An observer overrides the calls it watches.
     // A vessel was created at the current step boundary; its module has its state.
     virtual void VesselCreated(const RunView & /*run*/, const VesselRecord & /*vessel*/) {}
     // The camera turned to `target`, or to nothing.

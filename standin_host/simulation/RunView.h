@@ -13,8 +13,8 @@ namespace standin {
 
 struct SimVessel;
 
-// The run's vessels, each seen as its const record: an observer reads them, changes none, and
-// reaches no module through them. Vessels gone in an earlier step are passed over.
+// The run's vessels as const records, through which no module is reached; those gone in an
+// earlier step are passed over.
 class VesselList {
 public:
     using Owned = std::vector<std::unique_ptr<SimVessel>>;

@@ -10,17 +10,15 @@
 namespace standin {
 
 struct SimVessel : VesselRecord {
-    // The small fields first, where compilers that may place them in the record's tail padding
-    // do: a million vessels take 16 MB less.
+    // The small fields first, in the record's tail padding where a compiler puts them there: a
+    // million vessels take 16 MB less.
 
-    // Destroyed, and out of the run at the end of its step; its entry is dropped later, with
+    // Destroyed and out of the run since the end of its step; its entry is dropped later, with
     // many others at once.
     bool gone = false;
-    // The count of vessels created before it in the run, modulo 2^32: the deletions of a step go
-    // in this order.
+    // How many vessels were created before it, modulo 2^32: the order of a step's deletions.
     std::uint32_t order = 0;
-    // The module's instance, seen as the callback class that every vessel class derives from;
-    // null once the module has destroyed it.
+    // The module's instance; null once the module has destroyed it.
     VESSEL2 *instance = nullptr;
 };
 

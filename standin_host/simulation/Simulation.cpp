@@ -30,7 +30,7 @@ struct ModuleCall {
 ModuleCall calling;
 
 // Calls `call`, a callback of `vessel`'s module, noted as under way. Calls nest: a vessel deleted
-// at once inside its deletion request is destroyed within the callback that asked for it.
+// at once is destroyed within the callback that asked for it.
 template <typename Call> void CallModule(const SimVessel &vessel, const char *callback, Call call) {
     const ModuleCall outer = calling;
     calling.vessel = &vessel;
@@ -159,9 +159,8 @@ std::string Simulation::ModuleFailure() {
 
 bool Simulation::Start(std::string &error) {
     started = true;
-    // The classes are found once, when the run is planned (Session::Plan): here they are taken
-    // from VesselClasses' store. A run built without a plan reports a missing class where it is
-    // first needed.
+    // Session::Plan has loaded the classes; a run built without a plan reports a missing class
+    // here.
     vessels.reserve(scenario.vessels.size());
     liveVessels.reserve(scenario.vessels.size());
     liveByName.reserve(scenario.vessels.size());
@@ -176,8 +175,7 @@ bool Simulation::Start(std::string &error) {
             error = services.LineError(); // a POS or VEL line of the block with a bad number
             return false;
         }
-        // Each entry gives way once its vessel exists, so that the memory it held is there for
-        // the next vessels: a large scenario is not held beside its own vessels.
+        // A large scenario is not held beside its own vessels.
         entry.block.Release();
     }
     std::vector<VesselEntry>().swap(scenario.vessels);
@@ -222,7 +220,7 @@ SimVessel *Simulation::CreateVessel(const std::string &name, const VesselClass &
     vessel.instance = static_cast<VESSEL2 *>(instance);
     liveVessels.insert(&vessel);
     liveByName[vessel.name] = &vessel;
-    // Built in storage kept from vessel to vessel: a scenario may create a million.
+    // A scenario may create a million.
     logText.assign("created ").append(name).append(" (class ").append(vesselClass.name).append(")");
     log.Line(time, logText);
 
@@ -263,8 +261,7 @@ bool Simulation::Advance(double endTime, std::string &error) {
     if (!started && !Start(error)) {
         return false;
     }
-    // The loop is made twice, for a run that is watched and one that is not, so that an unwatched
-    // step does not so much as look for observers.
+    // An unwatched step does not so much as look for observers.
     return observers.empty() ? StepUntil<false>(endTime, error) : StepUntil<true>(endTime, error);
 }
 
@@ -272,8 +269,7 @@ template <bool watched> bool Simulation::StepUntil(double endTime, std::string &
     // The run's length is a count of steps, the same that the host checks before the run.
     const double lastStep = clock.StepsUntil(endTime);
     double eventStep = StepOfNextEvent();
-    // What every step reads, held in locals that no callback can change, so that they are not
-    // loaded again for every vessel.
+    // Locals that no callback can change, so that they are not loaded again for every vessel.
     ModuleServices &stepServices = services;
     const double length = step;
     // Events and the end are looked for only at the boundaries that the clock counts to them.
@@ -303,7 +299,6 @@ template <bool watched> bool Simulation::StepUntil(double endTime, std::string &
         Move(camera, cameraVelocity, length);
         const double reach = ReachAfterStep();
         // One look at the bounds for the whole fleet: a sum is finite only when every term is.
-        // A closer look only when it finds something amiss.
         if (!(now != time && std::isfinite(now + camera.x + camera.y + camera.z + reach)) &&
             !NextStepIsSound(now, camera, error)) {
             return false;
@@ -311,7 +306,6 @@ template <bool watched> bool Simulation::StepUntil(double endTime, std::string &
         reachBound = reach;
         stepsTaken = steps;
 
-        // The step.
         if (watched) {
             Tell(&RunObserver::StepStarting);
         }
@@ -321,7 +315,25 @@ template <bool watched> bool Simulation::StepUntil(double endTime, std::string &
         time = now;
         const double mjd = mjdAtTimeZero + now / secondsPerDay;
         stepServices.SetCameraPosition(camera);
-        CallVessels<watched>(now, length, mjd);
+        // One pass: a vessel's callback sees its own position and the camera's, both already
+        // advanced (the interface shows it no other vessel's). The call under way is noted with one
+        // store per vessel, for a crash to name it; only a watched run notes whose callback runs,
+        // for the debug line's taker.
+        calling.callback = "clbkPostStep";
+        for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+            Move(vessel->position, vessel->velocity, length);
+            if (vessel->instance != nullptr) {
+                if (watched) {
+                    stepServices.SetSteppingVessel(vessel.get());
+                }
+                calling.vessel = vessel.get();
+                vessel->instance->clbkPostStep(now, length, mjd);
+            }
+        }
+        calling.vessel = nullptr;
+        if (watched) {
+            stepServices.SetSteppingVessel(nullptr);
+        }
         // A line that nobody was handed since the last look has not changed: no text is compared.
         // Nor is it shown again with --verbose, which would show a deleted vessel's last line on.
         if (stepServices.TakeDebugStringHandedOut()) {
@@ -339,29 +351,6 @@ template <bool watched> bool Simulation::StepUntil(double endTime, std::string &
     }
 }
 
-template <bool watched> void Simulation::CallVessels(double now, double length, double mjd) {
-    // One pass over the vessels: a vessel's callback sees its own position and the camera's, both
-    // already advanced; the host interface shows it no other vessel's. Only the observers learn
-    // who took the debug line, so only a watched run notes whose callback runs.
-    // The call under way is noted with one store per vessel, for a crash to name it.
-    ModuleServices &stepServices = services;
-    calling.callback = "clbkPostStep";
-    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
-        Move(vessel->position, vessel->velocity, length);
-        if (vessel->instance != nullptr) {
-            if (watched) {
-                stepServices.SetSteppingVessel(vessel.get());
-            }
-            calling.vessel = vessel.get();
-            vessel->instance->clbkPostStep(now, length, mjd);
-        }
-    }
-    calling.vessel = nullptr;
-    if (watched) {
-        stepServices.SetSteppingVessel(nullptr);
-    }
-}
-
 double Simulation::StepOfNextEvent() const {
     return nextEvent < scenario.events.size() ? clock.StepsUntil(scenario.events[nextEvent].time)
                                               : std::numeric_limits<double>::infinity();
@@ -373,9 +362,11 @@ bool Simulation::FireDueEvents(std::string &error) {
         // SAVE among them at its next time.
         const std::size_t at = nextEvent++;
         ScenarioEvent repeated;
+        std::size_t placed = at;
         if (scenario.events[at].every > 0.0) {
             repeated = scenario.events[at];
-            Reschedule(at);
+            placed = Reschedule(at);
+            nextEvent = at;
         }
         const ScenarioEvent &event = repeated.every > 0.0 ? repeated : scenario.events[at];
         if (Fire(event, error)) {
@@ -391,46 +382,35 @@ bool Simulation::FireDueEvents(std::string &error) {
             error.clear();
             continue;
         }
-        // An interruption, not an error: the run ends before this SAVE, which stays to be done.
-        if (repeated.every > 0.0) {
-            Reschedule(at, &repeated);
-        } else {
-            --nextEvent;
-        }
-        unwrittenCheckpoint = std::move(error);
+        // An interruption, not an error: the run ends before this SAVE, which stays, as it was,
+        // to be done.
+        const auto place = scenario.events.begin() + static_cast<std::ptrdiff_t>(placed);
+        std::rotate(scenario.events.begin() + static_cast<std::ptrdiff_t>(at), place, place + 1);
+        scenario.events[at].time = event.time;
+        nextEvent = at;
+        failedCheckpoints.insert(failedCheckpoints.begin(), std::move(error));
+        checkpointUnwritten = true;
         error.clear();
         return true;
     }
     return true;
 }
 
-void Simulation::Reschedule(std::size_t at, const ScenarioEvent *undone) {
-    std::vector<ScenarioEvent> &events = scenario.events;
-    const auto later = [](double when, const ScenarioEvent &event) { return when < event.time; };
-    if (undone != nullptr) {
-        // Back to where it was, as it was.
-        const auto place = std::find_if(events.begin() + static_cast<std::ptrdiff_t>(at),
-                                        events.end(), [&](const ScenarioEvent &event) {
-                                            return event.every > 0.0 && event.line == undone->line;
-                                        });
-        std::rotate(events.begin() + static_cast<std::ptrdiff_t>(at), place, place + 1);
-        events[at].time = undone->time;
-        return;
-    }
+std::size_t Simulation::Reschedule(std::size_t at) {
     // The next time is a sum of periods, which a checkpoint holds exactly: a run continued from
     // one fires it at the very times of the run that wrote it. The period is at least a step, so
     // the loop takes a turn or two; one that no longer advances the time ends the repetition.
-    ScenarioEvent &event = events[at];
-    double next = event.time + event.every;
-    while (HasReached(next) && next + event.every > next) {
-        next += event.every;
+    const auto first = scenario.events.begin() + static_cast<std::ptrdiff_t>(at);
+    double next = first->time + first->every;
+    while (HasReached(next) && next + first->every > next) {
+        next += first->every;
     }
-    event.time = HasReached(next) ? std::numeric_limits<double>::infinity() : next;
-    const auto place = std::upper_bound(events.begin() + static_cast<std::ptrdiff_t>(at) + 1,
-                                        events.end(), event.time, later);
-    std::rotate(events.begin() + static_cast<std::ptrdiff_t>(at),
-                events.begin() + static_cast<std::ptrdiff_t>(at) + 1, place);
-    --nextEvent;
+    first->time = HasReached(next) ? std::numeric_limits<double>::infinity() : next;
+    const auto place =
+        std::upper_bound(first + 1, scenario.events.end(), first->time,
+                         [](double when, const ScenarioEvent &event) { return when < event.time; });
+    std::rotate(first, first + 1, place);
+    return static_cast<std::size_t>(place - scenario.events.begin()) - 1;
 }
 
 bool Simulation::Fire(const ScenarioEvent &event, std::string &error) {
@@ -518,28 +498,27 @@ bool Simulation::NextStepIsSound(double next, const VECTOR3 &camera, std::string
                 " and STEP " + FormatExact(step) + " make no finite number";
         return false;
     }
-    std::string what;
+    const auto overflows = [&](const std::string &what) {
+        error = what + " overflows in the step after simulation time " + FormatExact(time) +
+                "; a scenario holding it could not be read back";
+        return false;
+    };
     if (!IsFinite(camera)) {
-        what = "the camera position";
+        return overflows("the camera position");
     }
     // Positions grow by at most `speedBound` a second in every coordinate: while their bound is
     // finite, no vessel needs a look of its own.
-    if (what.empty() && !std::isfinite(ReachAfterStep())) {
-        for (const std::unique_ptr<SimVessel> &vessel : vessels) {
-            VECTOR3 position = vessel->position;
-            Move(position, vessel->velocity, step);
-            if (vessel->instance != nullptr && !IsFinite(position)) {
-                what = "the position of vessel " + vessel->name;
-                break;
-            }
-        }
-    }
-    if (what.empty()) {
+    if (std::isfinite(ReachAfterStep())) {
         return true;
     }
-    error = what + " overflows in the step after simulation time " + FormatExact(time) +
-            "; a scenario holding it could not be read back";
-    return false;
+    for (const std::unique_ptr<SimVessel> &vessel : vessels) {
+        VECTOR3 position = vessel->position;
+        Move(position, vessel->velocity, step);
+        if (vessel->instance != nullptr && !IsFinite(position)) {
+            return overflows("the position of vessel " + vessel->name);
+        }
+    }
+    return true;
 }
 
 void Simulation::StateSet(const VesselRecord &vessel) {
@@ -615,8 +594,8 @@ void Simulation::LogDebugLine() {
     // One pass of the C library's string comparison: the line is handed out every step.
     if (options.verbose || std::strcmp(loggedDebugString.c_str(), debugString) != 0) {
         loggedDebugString = debugString;
-        debugLogLine.assign("debug \"").append(loggedDebugString).append("\"");
-        log.Line(time, debugLogLine);
+        logText.assign("debug \"").append(loggedDebugString).append("\"");
+        log.Line(time, logText);
     }
 }
 

@@ -1,6 +1,6 @@
 // The stand-in host's simulation: vessels, camera and clock, the step loop that calls every
-// vessel after every step, and what only it can do of what the modules ask (ModuleServices). Those
-// who watch the run read it through RunView; the session that owns the run drives it.
+// vessel after every step, and the modules' requests that only it can carry out. Observers read it
+// through RunView; the session that owns the run drives it.
 #pragma once
 
 #include "host/Vessel.h"
@@ -32,11 +32,11 @@ struct SimulationOptions {
 
 class TextOut;
 
-// Who writes the run's scenario files, the checkpoints of its SAVE events among them: the owner of
-// the run's files, which gives the file the text of Simulation::WriteScenario.
+// Who writes the checkpoints of SAVE events: the owner of the run's files, which gives the file the
+// text of Simulation::WriteScenario.
 class ScenarioSaver {
 public:
-    // Saves the run as it stands to `path`; false with `error` set (starting with the path).
+    // False with `error` set, starting with the path.
     virtual bool SaveScenario(const std::string &path, std::string &error) = 0;
 
 protected:
@@ -45,9 +45,9 @@ protected:
 
 class Simulation final : public RunView, private ModuleRequests {
 public:
-    // The modules' requests reach the simulation through `services`, which keeps the camera and
-    // the debug line; SAVE events are written by `saver`. All must outlive it. The scenario's
-    // vessels are given up as Start creates them; its events stay.
+    // `services` keeps the camera and the debug line and brings the modules' requests; `saver`
+    // writes SAVE events. All must outlive it. The scenario's vessels are given up as Start
+    // creates them; its events stay.
     Simulation(ScenarioDescription &scenario, VesselClasses &classes, LogSink &log,
                ModuleServices &services, ScenarioSaver &saver, SimulationOptions options);
     // Destroys the remaining vessels through their modules.
@@ -59,44 +59,39 @@ public:
     // module returns no instance is reported, and its block is kept for the saved scenario.
     bool Start(std::string &error);
 
-    // The run: starts it (unless Start has), steps until the first step boundary at or after
-    // `endTime`, firing the scenario's events at the first step boundary at or after their times
-    // (StepClock: the boundaries are counted, and a millionth of a step short still counts), and
-    // tells the observers that it has ended, however it ended. A SIGINT or SIGTERM ends it early,
-    // at a step boundary after that boundary's events (see RunInterrupt.h); a SAVE that the signal
-    // kept from being written (a FIFO without a reader) ends it there too, before that SAVE.
+    // Advance, then tells the observers that the run has ended, however it ended.
     bool Run(double endTime, std::string &error);
 
-    // The run's step loop alone, for a driver that goes on from where it stopped: starts the run
-    // (unless it has started) and steps to the first boundary at or after `endTime`, as Run does,
-    // but tells the observers of no end.
+    // Starts the run unless it has started, and steps to the first boundary that reaches `endTime`
+    // (StepClock), firing each event at the first boundary that reaches its time. A SIGINT or
+    // SIGTERM ends it early, at a boundary after its events (see RunInterrupt.h); so does a SAVE
+    // that the signal kept from being written (a FIFO without a reader), before that SAVE.
     bool Advance(double endTime, std::string &error);
 
     // Whether the clock has reached `moment` (StepClock::Reaches).
     bool HasReached(double moment) const { return clock.Reaches(time, moment); }
 
-    // Why a SAVE that a signal interrupted was not written, starting with its scenario line, or
-    // empty. That SAVE stays among the events of the snapshot, so a continued run writes it.
-    const std::string &UnwrittenCheckpoint() const { return unwrittenCheckpoint; }
-    // Why each SAVE that failed, in the run that went on, was not written.
+    // Whether a signal kept a SAVE from being written; that SAVE stays among the events of the
+    // snapshot, so a continued run writes it.
+    bool CheckpointUnwritten() const { return checkpointUnwritten; }
+    // Why each SAVE was not written, each starting with its scenario line: first the one that a
+    // signal kept from being written, then each that failed in the run that went on.
     const std::vector<std::string> &FailedCheckpoints() const { return failedCheckpoints; }
 
     // Creates a vessel from a block of the scenario or, when `block` is null, from a status record.
     SimVessel *CreateVessel(const std::string &name, const VesselClass &vesselClass,
                             const SourceLines *block, const VesselStatus &status);
 
-    // Tells `observer` of the run from now on; it must outlive the simulation's run.
+    // `observer` must outlive the run.
     void AddObserver(RunObserver &observer) { observers.push_back(&observer); }
 
-    // Writes the state of the run as a scenario that continues it: the vessels' blocks go from
-    // their modules straight into `out`. No value in it has overflowed: the run ends before a step
-    // that would overflow one.
+    // Writes a scenario that continues the run, the vessels' blocks straight from their modules.
+    // No value in it has overflowed: the run ends before a step that would overflow one.
     void WriteScenario(TextOut &out) const;
 
     // Inside a handler of an exception that a module let out of a callback: the message naming the
-    // vessel, its class and module, the callback, the time and the exception's what(), and no
-    // module is called again, not even to destroy its vessels. Empty for an exception of the host's
-    // own.
+    // vessel, class, module, callback, time and what(); no module is called again, not even to
+    // destroy its vessels. Empty for an exception of the host's own.
     std::string ModuleFailure();
 
     // The live vessel of that name, or null.
@@ -111,8 +106,6 @@ public:
 
 private:
     template <bool watched> bool StepUntil(double endTime, std::string &error);
-    // Calls every vessel after a step to `now`.
-    template <bool watched> void CallVessels(double now, double length, double mjd);
     template <typename... Takes, typename... Given>
     void Tell(void (RunObserver::*what)(const RunView &, Takes...), const Given &...given) {
         for (RunObserver *observer : observers) {
@@ -122,24 +115,21 @@ private:
     // How far from 0 a vessel coordinate may be after the coming step.
     double ReachAfterStep() const { return reachBound + speedBound * step; }
     // Whether the coming step, to `next` with the camera at `camera`, keeps the clock advancing
-    // and the camera and every vessel at finite positions; a run whose state overflows could not
-    // be saved so that it reads back, so it ends before that step. The step loop asks only when
-    // its quick look at the bounds finds something amiss.
+    // and every position finite: a state that overflows could not be saved so that it reads back.
+    // Asked only when the step loop's quick look at the bounds finds something amiss.
     bool NextStepIsSound(double next, const VECTOR3 &camera, std::string &error) const;
-    // The count of steps (StepClock::StepsUntil) at whose boundary the next event fires, or
-    // infinity when none is left.
+    // The step count (StepClock::StepsUntil) at which the next event fires, or infinity.
     double StepOfNextEvent() const;
     bool FireDueEvents(std::string &error);
-    // Puts the repeated SAVE at `at`, due now, back among the events to come at its next time, or
-    // undoes that (`undone`: the event as it was).
-    void Reschedule(std::size_t at, const ScenarioEvent *undone = nullptr);
+    // Moves the repeated SAVE at `at`, due now, among the events to come at its next time; returns
+    // where it went.
+    std::size_t Reschedule(std::size_t at);
     bool Fire(const ScenarioEvent &event, std::string &error);
     void TargetCamera(SimVessel *target);
     void Destroy(SimVessel &vessel);
     void FinishDeletions();
     void LogDebugLine();
 
-    // What the modules ask through the services.
     bool RequestDeletion(ObjectHandle vessel) override;
     // Takes a vessel's new position and velocity into the bounds that the overflow check uses.
     void StateSet(const VesselRecord &vessel) override;
@@ -167,15 +157,14 @@ private:
     double reachBound = 0.0; // no vessel coordinate is farther from 0
     double speedBound = 0.0; // nor any velocity component faster
     std::size_t nextEvent = 0;
-    std::string unwrittenCheckpoint;
+    bool checkpointUnwritten = false;
     std::vector<std::string> failedCheckpoints;
     std::vector<SimVessel *> deletions; // asked for in the current step
     std::size_t goneCount = 0;          // entries of `vessels` that are gone
     std::uint32_t created = 0;          // vessels created so far, modulo 2^32
     std::string loggedDebugString;
-    std::string debugLogLine; // kept between steps, so that logging a change reuses its storage
-    std::string lineBuffer;   // the line that a module reads, reused from line to line
-    std::string logText;      // a log line being built, reused from line to line
+    std::string lineBuffer; // the line that a module reads, reused from line to line
+    std::string logText;    // a log line being built, reused from line to line
     std::vector<RunObserver *> observers;
 };
 

@@ -6,21 +6,21 @@ namespace standin {
 
 class StepClock {
 public:
-    // A clock that starts at `start` and advances by `step` (greater than zero) a step.
+    // `step` > 0.
     StepClock(double start, double step);
 
-    // The time after `steps` steps (a whole number), start + steps × step. When the start is itself
-    // a whole number of steps (TIME 0, or a time that such a run saved), the boundaries are the
-    // whole multiples of the step, each rounded once: a run continued from a saved scenario then
-    // passes the very boundary times of the run it continues.
+    // The time after `steps` (whole) steps, start + steps × step. When the start is a whole number
+    // of steps (TIME 0, or a time that such a run saved), the boundaries are the whole multiples
+    // of the step, each rounded once: a continued run passes the very boundaries of the one it
+    // continues.
     double TimeAfter(double steps) const {
         // On the grid: (gridSteps + steps) × step, plus 0. Off it: (0 + steps) × step + start,
         // which is start + steps × step. No product here is -0, so adding 0 changes nothing.
         return (gridSteps + steps) * step + offGrid;
     }
 
-    // Whether the start is a whole number of steps, so that the boundaries are whole multiples of
-    // the step; a clock off that grid counts from its start, which a checkpoint names (ORIGIN).
+    // Whether the boundaries are whole multiples of the step; a clock off that grid counts from its
+    // start, which a checkpoint names (ORIGIN).
     bool OnGrid() const { return offGrid == 0.0; }
 
     // Whether a boundary at time `boundary` counts as reached `moment`. A step such as 0.1 has no
@@ -35,8 +35,8 @@ public:
 private:
     double start;
     double step;
-    // The start as a number of steps, when it is on the grid (else 0), and otherwise the start
-    // itself (else 0): one form for both cases, without a branch in every step.
+    // On the grid, the start as a number of steps; off it, the start itself (the other is 0): one
+    // form for both cases, without a branch in every step.
     double gridSteps = 0.0;
     double offGrid = 0.0;
 };
