@@ -21,11 +21,11 @@ namespace {
 namespace fs = std::filesystem;
 using hardening::TempFolder;
 
-const char scenario[] = "STEP 1\nEND 2\nCAMERA POS 0 0 0\n"
-                        "VESSEL A Brevlet\n  POS 0 0 10\n  LIFETIME -1\nEND_VESSEL\n";
+const char keptRun[] = "STEP 1\nEND 2\nCAMERA POS 0 0 0\n"
+                       "VESSEL A Brevlet\n  POS 0 0 10\n  LIFETIME -1\nEND_VESSEL\n";
 
-std::vector<std::string> Arguments(const TempFolder &folder, const std::string &text,
-                                   const std::string &output) {
+std::vector<std::string> HostArguments(const TempFolder &folder, const std::string &text,
+                                       const std::string &output) {
     folder.Write("config/Brevlet.cfg", "Module = Brevlet\nLifeTime = 5\n");
     return {folder.Write("run.scn", text),
             "--config",
@@ -93,7 +93,7 @@ TEST_P(KeptOutput, RunSucceedsAndDestroysNothing) {
     TempFolder folder;
     const std::string output = GetParam().setUp(folder);
     const hardening::HostOutcome outcome =
-        hardening::RunHostProcess(Arguments(folder, scenario, output), folder.Path().string());
+        hardening::RunHostProcess(HostArguments(folder, keptRun, output), folder.Path().string());
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     GetParam().check(folder);
 }
@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(StandInHost, KeptOutput, ::testing::ValuesIn(outputCase
 TEST(KeptOutput, StandardOutputRedirectedToAFileGetsTheScenarioAlone) {
     TempFolder folder;
     const hardening::HostOutcome outcome = hardening::RunHostProcess(
-        Arguments(folder, scenario, "/dev/stdout"), folder.Path().string());
+        HostArguments(folder, keptRun, "/dev/stdout"), folder.Path().string());
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out.rfind("TIME ", 0), 0u) << outcome.out;
     EXPECT_NE(outcome.out.find("VESSEL A"), std::string::npos) << outcome.out;
@@ -130,8 +130,9 @@ TEST(InterruptedRun, SavesAScenarioThatContinuesToTheSameResult) {
         hardening::HostConditions interrupt;
         interrupt.signal = signal;
         interrupt.signalOnceExists = folder / "started.scn";
-        const hardening::HostOutcome stopped = hardening::RunHostProcess(
-            Arguments(folder, longRun, folder / "stopped.scn"), folder.Path().string(), interrupt);
+        const hardening::HostOutcome stopped =
+            hardening::RunHostProcess(HostArguments(folder, longRun, folder / "stopped.scn"),
+                                      folder.Path().string(), interrupt);
         ASSERT_EQ(stopped.exitCode, 128 + signal) << stopped.err;
         EXPECT_NE(stopped.err.find("interrupted by signal"), std::string::npos) << stopped.err;
         const std::string saved = hardening::ReadWhole(folder / "stopped.scn");
@@ -141,10 +142,10 @@ TEST(InterruptedRun, SavesAScenarioThatContinuesToTheSameResult) {
         EXPECT_NE(saved.find("LIFETIME -1"), std::string::npos) << saved;
 
         const std::string until = standin::FormatExact(time + 0.5);
-        auto continued = Arguments(folder, longRun, folder / "continued.scn");
+        auto continued = HostArguments(folder, longRun, folder / "continued.scn");
         continued[0] = folder / "stopped.scn";
         continued.insert(continued.end(), {"--until", until});
-        auto whole = Arguments(folder, longRun, folder / "whole.scn");
+        auto whole = HostArguments(folder, longRun, folder / "whole.scn");
         whole.insert(whole.end(), {"--until", until});
         ASSERT_EQ(hardening::RunHostProcess(continued, folder.Path().string()).exitCode, 0);
         ASSERT_EQ(hardening::RunHostProcess(whole, folder.Path().string()).exitCode, 0);
@@ -161,7 +162,7 @@ TEST(ContinuedRun, OffTheGridAndWithARepeatedSaveEndsAsTheWholeRun) {
                                 "VESSEL A Brevlet\n  POS 0 0 10\n  LIFETIME 100\nEND_VESSEL\n"
                                 "AT 1 EVERY 2.5 SAVE cp.scn\n";
     TempFolder folder;
-    ASSERT_EQ(hardening::RunHostProcess(Arguments(folder, offGrid, folder / "whole.scn"),
+    ASSERT_EQ(hardening::RunHostProcess(HostArguments(folder, offGrid, folder / "whole.scn"),
                                         folder.Path().string())
                   .exitCode,
               0);
@@ -170,10 +171,10 @@ TEST(ContinuedRun, OffTheGridAndWithARepeatedSaveEndsAsTheWholeRun) {
     EXPECT_EQ(whole.rfind("TIME 30.1\n", 0), 0u) << whole;
     fs::remove(folder / "cp.scn");
 
-    auto paused = Arguments(folder, offGrid, folder / "paused.scn");
+    auto paused = HostArguments(folder, offGrid, folder / "paused.scn");
     paused.insert(paused.end(), {"--until", "0.8"});
     ASSERT_EQ(hardening::RunHostProcess(paused, folder.Path().string()).exitCode, 0);
-    auto continued = Arguments(folder, offGrid, folder / "continued.scn");
+    auto continued = HostArguments(folder, offGrid, folder / "continued.scn");
     continued[0] = folder / "paused.scn";
     ASSERT_EQ(hardening::RunHostProcess(continued, folder.Path().string()).exitCode, 0);
     EXPECT_EQ(hardening::ReadWhole(folder / "continued.scn"), whole);
@@ -181,7 +182,7 @@ TEST(ContinuedRun, OffTheGridAndWithARepeatedSaveEndsAsTheWholeRun) {
 
     // An origin from which TIME is no whole number of steps is refused.
     const hardening::HostOutcome refused = hardening::RunHostProcess(
-        Arguments(folder, "TIME 0.9\nORIGIN 0\nSTEP 0.3\nEND 3\n", folder / "no.scn"),
+        HostArguments(folder, "TIME 0.9\nORIGIN 0\nSTEP 0.3\nEND 3\n", folder / "no.scn"),
         folder.Path().string());
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(
@@ -210,7 +211,7 @@ TEST(SecondSignal, EndsAHostBlockedOnAStalledPipe) {
         kill(pid, SIGTERM);
     };
     const hardening::HostOutcome outcome = hardening::RunHostProcess(
-        Arguments(folder, fleet, folder / "out.scn"), folder.Path().string(), stalled);
+        HostArguments(folder, fleet, folder / "out.scn"), folder.Path().string(), stalled);
     // The two may come in either order.
     EXPECT_TRUE(outcome.exitCode == 128 + SIGTERM || outcome.exitCode == 128 + SIGINT)
         << outcome.exitCode << outcome.err;
@@ -230,7 +231,7 @@ TEST(UnwritableLog, RunSavesThenFails) {
         conditions.stdoutClosedPipe = closedPipe;
         conditions.stdoutPath = closedPipe ? "" : "/dev/full";
         const hardening::HostOutcome outcome = hardening::RunHostProcess(
-            Arguments(folder, scenario, folder / "out.scn"), folder.Path().string(), conditions);
+            HostArguments(folder, keptRun, folder / "out.scn"), folder.Path().string(), conditions);
         EXPECT_EQ(outcome.signal, 0);
         EXPECT_EQ(outcome.exitCode, 1);
         EXPECT_NE(outcome.err.find("the run log could not be written"), std::string::npos)
@@ -246,11 +247,11 @@ TEST(UnwritableLog, RunSavesThenFails) {
 TEST(QuietLog, KeepsTheFilesWrittenAndTheProblems) {
     TempFolder folder;
     std::vector<std::string> arguments =
-        Arguments(folder,
-                  "STEP 1\nEND 3\nCAMERA POS 0 0 0\nCAMERA TARGET A\n"
-                  "VESSEL A Brevlet\n  POS 0 0 10\n  LIFETIME 2\n  WOBBLE 1\nEND_VESSEL\n"
-                  "AT 1 CAMERA POS 0 0 1\nAT 2 SAVE mid.scn\n",
-                  "end.scn");
+        HostArguments(folder,
+                      "STEP 1\nEND 3\nCAMERA POS 0 0 0\nCAMERA TARGET A\n"
+                      "VESSEL A Brevlet\n  POS 0 0 10\n  LIFETIME 2\n  WOBBLE 1\nEND_VESSEL\n"
+                      "AT 1 CAMERA POS 0 0 1\nAT 2 SAVE mid.scn\n",
+                      "end.scn");
     arguments.insert(arguments.end(), {"--quiet", "--trace", "run.csv", "--plot", "run.svg"});
     const hardening::HostOutcome outcome =
         hardening::RunHostProcess(arguments, folder.Path().string());
