@@ -25,7 +25,8 @@ std::string NoText(const std::string &content, std::size_t checked) {
     if (content.rfind("\xff\xfe", 0) == 0 || content.rfind("\xfe\xff", 0) == 0) {
         return ": is UTF-16 text; save it as UTF-8 (or ASCII)";
     }
-    if (nul < 2 && content.size() >= 4 && content[nul + 2] == '\0') {
+    // Without a mark: ASCII letters in UTF-16, a NUL beside each; a file of NULs is no such text.
+    if (nul < 2 && content.size() >= 4 && content[1 - nul] != '\0' && content[nul + 2] == '\0') {
         return ": holds a NUL byte in every other place, as UTF-16 text does; save it as UTF-8 (or "
                "ASCII)";
     }

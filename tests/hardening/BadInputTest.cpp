@@ -119,6 +119,10 @@ const RefusedCase refusedCases[] = {
                               "Module = Brevlet\nLifeTime = 5" + std::string(1, '\0') + "0\n");
      },
      R"(.*/run\.scn:4: class Brevlet: .*/Brevlet\.cfg:2: holds a NUL byte; not a text file)"},
+    // A file of NULs (a link to /dev/zero, a sparse file) is no UTF-16 either.
+    {"ClassConfigurationOfNulsAlone",
+     [](const TempFolder &f) { return HostArguments(f, baseScenario, std::string(4096, '\0')); },
+     R"(.*/run\.scn:4: class Brevlet: .*/Brevlet\.cfg:1: holds a NUL byte; not a text file)"},
     {"MegabyteLineWithAnUnknownKeyword",
      [](const TempFolder &f) {
          return HostArguments(f, std::string(baseScenario) + "LAUNCH" + std::string(1 << 20, 'x') +

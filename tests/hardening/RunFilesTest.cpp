@@ -727,7 +727,7 @@ TEST(NotText, IsRefusedFromItsFirstBlock) {
         hardening::RunHostProcess(arguments, folder.Path().string());
     close(writer);
     EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.err.rfind("standin-host: run.scn: holds a NUL byte in every other place", 0),
+    EXPECT_EQ(outcome.err.rfind("standin-host: run.scn:1: holds a NUL byte; not a text file", 0),
               0u)
         << outcome.err;
 
