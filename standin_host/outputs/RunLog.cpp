@@ -33,8 +33,11 @@ RunLog::RunLog(std::ostream &out, double stepLength, std::ostream &warnings)
 }
 
 RunLog::~RunLog() {
-    Flush();
-    SumUpWarnings();
+    try {
+        Flush();
+        SumUpWarnings();
+    } catch (...) { // out of memory for the sum-up line: it is lost, the host is not
+    }
     if (!eachLineAtOnce) {
         HoldLinesForCrash(-1, nullptr, nullptr);
     }
